@@ -1,0 +1,49 @@
+# Two commands matter: `make play` builds and runs the game, `make test` builds with
+# sanitizers and runs every test. Both install missing system packages first.
+
+GENERATOR   := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+RELEASE_DIR := build/release
+TEST_DIR    := build/test
+BENCH_DIR   := build/bench
+FUZZ_DIR    := build/fuzz
+FUZZ_TIME   ?= 60
+
+.PHONY: play test deps build bench fuzz format format-check clean
+
+play: build
+	cd $(RELEASE_DIR)/run && ./quillmere
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+	    -DQM_SANITIZE=ON -DQM_WARNINGS_AS_ERRORS=ON -DQM_BUILD_TESTS=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	    -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	bash scripts/run-benchmarks.sh $(BENCH_DIR)
+
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++-14 -DQM_BUILD_TESTS=OFF -DQM_BUILD_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@echo "Fuzz targets are in $(FUZZ_DIR)/fuzz; run one with scripts/run-fuzz.sh <target> [seconds]"
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build

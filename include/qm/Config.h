@@ -1,0 +1,100 @@
+#ifndef QM_CONFIG_H
+#define QM_CONFIG_H
+
+#include <string>
+
+namespace qm
+{
+
+// The engine's default names.
+inline const std::string ENGINE_NAME = "Quillmere";
+inline const std::string DEFAULT_FONT_FILE = "qm-font.ttf";
+inline const std::string DEFAULT_LOG_FILE = "quillmere.log";
+inline const std::string DEFAULT_CONFIG_FILE = "qm-config.txt";
+inline const std::string DEFAULT_PORT = "9876";
+
+/// Window style values of the "window_style" key (the window library's style bits).
+constexpr int WINDOW_STYLE_DEFAULT = 5;
+constexpr int WINDOW_STYLE_FULLSCREEN = 8;
+
+/// The engine's settings: built-in defaults, overridden by an optional file of
+/// "key:value," lines read once by GameManager::startUp. The file is "qm-config.txt" in the
+/// working directory unless the environment variable "QUILLMERE_CONFIG" names another.
+/// Lines starting with "#" are comments; white space anywhere is removed; every setting
+/// line ends with a comma.
+///
+///     # a small window, twice as fast
+///     window_horizontal_pixels:640,
+///     window_vertical_pixels:480,
+///     frame_time:16,
+class Config
+{
+public:
+    static Config& getInstance();
+
+    Config(const Config&) = delete;
+
+    /// The cleaned text of the configuration file (comment and empty lines dropped, the
+    /// rest joined), or an empty text when the file cannot be opened (logged at level 1).
+    std::string readConfig() const;
+
+    /// Applies a configuration text on top of the current settings. An empty `text`
+    /// restores the defaults and reads the configuration file instead. Keys that are
+    /// missing or have an empty value leave their setting unchanged.
+    void loadConfig(std::string text);
+
+    /// Writes every setting to the log at level 1.
+    void writeToLog() const;
+
+    std::string getConfigText() const { return configText; }
+    int getWindowHorizontalPixels() const { return windowHorizontalPixels; }
+    int getWindowVerticalPixels() const { return windowVerticalPixels; }
+    int getWindowHorizontalChars() const { return windowHorizontalChars; }
+    int getWindowVerticalChars() const { return windowVerticalChars; }
+    int getWindowStyle() const { return windowStyle; }
+    int getWindowBackgroundColor() const { return windowBackgroundColor; }
+    int getFrameTime() const { return frameTime; }
+    float getFontScale() const { return fontScale; }
+    std::string getWindowTitle() const { return windowTitle; }
+    bool getShowMouse() const { return showMouse; }
+    bool getHeadless() const { return headless; }
+    std::string getFontFile() const { return fontFile; }
+    std::string getLogFile() const { return logFile; }
+    int getRandomSeed() const { return randomSeed; }
+    bool getNetworking() const { return networking; }
+    int getQuadtreeThreshold() const { return quadtreeThreshold; }
+    int getQuadtreeDepth() const { return quadtreeDepth; }
+    int getGridWidth() const { return gridWidth; }
+    int getGridHeight() const { return gridHeight; }
+
+private:
+    Config() = default;
+    Config& operator=(const Config&) = default;
+    void restoreDefaults();
+    void applyPositive(const char* key, int& setting);
+
+    std::string configText;
+    int windowHorizontalPixels = 1024;
+    int windowVerticalPixels = 768;
+    int windowHorizontalChars = 80;
+    int windowVerticalChars = 24;
+    int windowStyle = WINDOW_STYLE_DEFAULT;
+    int windowBackgroundColor = 0;
+    int frameTime = 33;
+    float fontScale = 2.0f;
+    std::string windowTitle = ENGINE_NAME;
+    bool showMouse = false;
+    bool headless = false;
+    std::string fontFile = DEFAULT_FONT_FILE;
+    std::string logFile = DEFAULT_LOG_FILE;
+    int randomSeed = 0;
+    bool networking = false;
+    int quadtreeThreshold = 1;
+    int quadtreeDepth = 10;
+    int gridWidth = 20;
+    int gridHeight = 8;
+};
+
+} // namespace qm
+
+#endif

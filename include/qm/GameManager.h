@@ -1,0 +1,61 @@
+#ifndef QM_GAMEMANAGER_H
+#define QM_GAMEMANAGER_H
+
+#include <qm/Manager.h>
+
+namespace qm
+{
+
+/// The engine version written in the start banner.
+constexpr double ENGINE_VERSION = 4.15;
+
+/// Owns the life of the engine: startUp reads the configuration and starts every other
+/// manager in order, run is the fixed-rate game loop, shutDown stops everything in reverse
+/// order and closes the log. Objects register with it for the step event ("qm-step").
+///
+///     GameManager& game = GameManager::getInstance();
+///     if (game.startUp() == 0)
+///     {
+///         new MyObject;   // owned by the world from here on
+///         game.run();     // until someone calls setGameOver()
+///     }
+///     game.shutDown();    // also after a failed start-up
+class GameManager : public Manager
+{
+public:
+    static GameManager& getInstance();
+
+    /// True only for "qm-step".
+    bool isValid(std::string eventType) const override;
+
+    /// Loads the configuration, opens the log and starts the other managers. Returns 0
+    /// (also when already started) or -1 when a manager failed to start.
+    int startUp() override;
+
+    /// Sets game over and stops every manager, the log last.
+    void shutDown() override;
+
+    /// Runs the game loop until game over is set; the step count restarts at 0. SIGINT and
+    /// SIGTERM set game over at the next iteration, in this run and in every later one.
+    void run();
+
+    void setGameOver(bool over = true) { gameOver = over; }
+    bool getGameOver() const { return gameOver; }
+
+    /// Target duration of one loop iteration, in milliseconds.
+    int getFrameTime() const { return frameTime; }
+
+    /// Iterations completed in the current run.
+    int getStepCount() const { return stepCount; }
+
+private:
+    GameManager();
+
+    bool gameOver = false;
+    int frameTime = 0;
+    int stepCount = 0;
+};
+
+} // namespace qm
+
+#endif

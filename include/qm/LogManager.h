@@ -1,0 +1,69 @@
+#ifndef QM_LOGMANAGER_H
+#define QM_LOGMANAGER_H
+
+#include <qm/Manager.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#if defined(__GNUC__)
+#define QM_PRINTF_FORMAT(formatIndex, firstArg) __attribute__((format(printf, formatIndex, firstArg)))
+#else
+#define QM_PRINTF_FORMAT(formatIndex, firstArg)
+#endif
+
+namespace qm
+{
+
+/// The engine's single text log. Each line is prefixed with the local time "hh:mm:ss " and
+/// the game loop's step count as "%4d ". The file is "quillmere.log" unless the
+/// configuration's "logfile" or the environment variable "QUILLMERE_LOG" names another;
+/// it is truncated at start-up. Before startUp and after shutDown lines go to standard
+/// error.
+///
+///     LogManager& log = LogManager::getInstance();
+///     log.writeLog("Player::step(): speed %f", speed);     // always written
+///     log.writeLog(10, "Player::step(): detail %d", n);    // only when level 10 is enabled
+class LogManager : public Manager
+{
+public:
+    static LogManager& getInstance();
+    ~LogManager() override;
+
+    /// Opens the log file. Returns -1 (reported on standard error) when it cannot be
+    /// opened, and -1 with a warning in the log when already started.
+    int startUp() override;
+
+    /// Writes the closing line and closes the file.
+    void shutDown() override;
+
+    /// printf-style line written only when `level` is at most the log level. Returns the
+    /// number of characters of the message, 0 when suppressed, -1 when a write failed.
+    int writeLog(int level, const char* format, ...) const QM_PRINTF_FORMAT(3, 4);
+
+    /// printf-style line that is always written. Same result as the levelled form.
+    int writeLog(const char* format, ...) const QM_PRINTF_FORMAT(2, 3);
+
+    /// Flush the file after every line (so that the log is complete after a crash).
+    /// Switching it on also flushes what is buffered already.
+    void setFlush(bool flush = true);
+
+    /// Lines written with a level above this are dropped. 0 by default: only the
+    /// unconditional form is written. Raise it to trace the engine (levels 1 to 30).
+    void setLogLevel(int level) { logLevel = level; }
+    int getLogLevel() const { return logLevel; }
+
+private:
+    LogManager();
+    int writeLine(int level, const char* format, va_list args) const QM_PRINTF_FORMAT(3, 0);
+
+    bool doFlush = false;
+    int logLevel = 0;
+    bool logTimeString = true;
+    bool logStepCount = true;
+    std::FILE* file = nullptr;
+};
+
+} // namespace qm
+
+#endif

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs, and only those that are missing.
+# Safe to run any number of times: when everything is present it touches nothing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build make g++ pkg-config
+    libsfml-dev libx11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-dejavu-core
+    xvfb xauth xdotool imagemagick
+    clang-14 libclang-rt-14-dev clang-format
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+    if ! dpkg -s "$pkg" 2>/dev/null | grep -q '^Status: install ok installed'; then
+        missing+=("$pkg")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

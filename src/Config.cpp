@@ -1,0 +1,242 @@
+#include "platform/Platform.h"
+
+#include <qm/Config.h>
+#include <qm/LogManager.h>
+#include <qm/match.h>
+#include <qm/utility.h>
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+
+namespace qm
+{
+
+namespace
+{
+// No sensible configuration comes near this; a bigger file (or an endless one such as a
+// device) is refused rather than read into memory.
+constexpr std::size_t MAX_CONFIG_BYTES = 1 << 20;
+
+// The C library's lenient decimal conversion (sign, leading digits, 0 when none), with
+// out-of-range values clamped instead of left undefined.
+int toInt(const std::string& text)
+{
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT_MAX)
+    {
+        return INT_MAX;
+    }
+    if (value < INT_MIN)
+    {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+std::string configFileName()
+{
+    std::string name;
+    if (!platform::getEnvironment("QUILLMERE_CONFIG", name))
+    {
+        name = DEFAULT_CONFIG_FILE;
+    }
+    return name;
+}
+} // namespace
+
+Config& Config::getInstance()
+{
+    static Config instance;
+    return instance;
+}
+
+std::string Config::readConfig() const
+{
+    const std::string name = configFileName();
+    std::ifstream file(name, std::ios::binary);
+    if (!file)
+    {
+        LogManager::getInstance().writeLog(1, "Config::readConfig(): Cannot open Quillmere configuration file '%s'.",
+                                           name.c_str());
+        return "";
+    }
+
+    std::string contents;
+    char chunk[4096];
+    while (contents.size() <= MAX_CONFIG_BYTES && file.read(chunk, sizeof(chunk)).gcount() > 0)
+    {
+        contents.append(chunk, static_cast<std::size_t>(file.gcount()));
+    }
+    if (contents.size() > MAX_CONFIG_BYTES)
+    {
+        LogManager::getInstance().writeLog(
+            "Config::readConfig(): Error! Configuration file '%s' is larger than %zu bytes. Using the defaults.",
+            name.c_str(), MAX_CONFIG_BYTES);
+        return "";
+    }
+
+    std::string result;
+    std::size_t start = 0;
+    while (start < contents.size())
+    {
+        std::size_t end = contents.find('\n', start);
+        if (end == std::string::npos)
+        {
+            end = contents.size();
+        }
+        std::string line = contents.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+        {
+            line.pop_back();
+        }
+        if (line.empty() || line[0] == '#')
+        {
+            continue;
+        }
+        result += line;
+    }
+    return result;
+}
+
+void Config::restoreDefaults()
+{
+    *this = Config();
+}
+
+void Config::applyPositive(const char* key, int& setting)
+{
+    const std::string value = match("", key);
+    if (value.empty())
+    {
+        return;
+    }
+    const int number = toInt(value);
+    if (number <= 0)
+    {
+        // A zero or negative size would make the character cell infinite or negative.
+        LogManager::getInstance().writeLog("loadConfig(): Invalid %s '%s' (must be above 0). Keeping %d.", key,
+                                           value.c_str(), setting);
+        return;
+    }
+    setting = number;
+}
+
+void Config::loadConfig(std::string text)
+{
+    if (text.empty())
+    {
+        restoreDefaults();
+        text = readConfig();
+    }
+    configText = text;
+
+    // One parse serves every look-up below: the matcher keeps the last parse.
+    match(configText, "");
+    auto value = [](const char* key) { return match("", key); };
+    auto applyInt = [&value](const char* key, int& setting)
+    {
+        const std::string found = value(key);
+        if (!found.empty())
+        {
+            setting = toInt(found);
+        }
+    };
+    auto applyBool = [&value](const char* key, bool& setting)
+    {
+        const std::string found = value(key);
+        if (!found.empty())
+        {
+            setting = found == "true";
+        }
+    };
+    auto applyText = [&value](const char* key, std::string& setting)
+    {
+        const std::string found = value(key);
+        if (!found.empty())
+        {
+            setting = found;
+        }
+    };
+
+    applyInt("frame_time", frameTime);
+    const std::string scale = value("font_scale");
+    if (!scale.empty())
+    {
+        fontScale = static_cast<float>(std::strtod(scale.c_str(), nullptr));
+    }
+    applyPositive("window_horizontal_pixels", windowHorizontalPixels);
+    applyPositive("window_vertical_pixels", windowVerticalPixels);
+    applyPositive("window_horizontal_chars", windowHorizontalChars);
+    applyPositive("window_vertical_chars", windowVerticalChars);
+
+    const std::string color = value("window_background_color");
+    if (!color.empty())
+    {
+        const int engineColor = colorFromName(color);
+        if (engineColor < 0)
+        {
+            LogManager::getInstance().writeLog("loadConfig(): Unsupported window color '%s'", color.c_str());
+        }
+        else
+        {
+            windowBackgroundColor = engineColor;
+        }
+    }
+
+    const std::string style = value("window_style");
+    if (style == "fullscreen")
+    {
+        windowStyle = WINDOW_STYLE_FULLSCREEN;
+    }
+    else if (style == "default")
+    {
+        windowStyle = WINDOW_STYLE_DEFAULT;
+    }
+    else if (!style.empty())
+    {
+        LogManager::getInstance().writeLog("loadConfig(): Unsupported window style '%s'", style.c_str());
+    }
+
+    applyText("window_title", windowTitle);
+    applyBool("show_mouse", showMouse);
+    applyBool("headless", headless);
+    applyText("font_file", fontFile);
+    applyText("logfile", logFile);
+    applyInt("random_seed", randomSeed);
+    applyBool("networking", networking);
+    applyInt("grid_width", gridWidth);
+    applyInt("grid_height", gridHeight);
+    applyInt("quadtree_depth", quadtreeDepth);
+    applyInt("quadtree_threshold", quadtreeThreshold);
+}
+
+void Config::writeToLog() const
+{
+    const LogManager& log = LogManager::getInstance();
+    const char* rule = "-----------------------------------";
+    log.writeLog(1, "%s", rule);
+    log.writeLog(1, "Quillmere configuration:");
+    log.writeLog(1, "  Window horizontal pixels: %d", windowHorizontalPixels);
+    log.writeLog(1, "  Window vertical pixels: %d", windowVerticalPixels);
+    log.writeLog(1, "  Window horizontal characters: %d", windowHorizontalChars);
+    log.writeLog(1, "  Window vertical characters: %d", windowVerticalChars);
+    log.writeLog(1, "  Window background color: %d", windowBackgroundColor);
+    log.writeLog(1, "  Frame time: %d", frameTime);
+    log.writeLog(1, "  Window style: %s", windowStyle == WINDOW_STYLE_DEFAULT ? "default" : "fullscreen");
+    log.writeLog(1, "  Window title: %s", windowTitle.c_str());
+    log.writeLog(1, "  Show mouse: %s", showMouse ? "true" : "false");
+    log.writeLog(1, "  Headless: %s", headless ? "true" : "false");
+    log.writeLog(1, "  Font file: %s", fontFile.c_str());
+    log.writeLog(1, "  Log file: %s", logFile.c_str());
+    log.writeLog(1, "  Random seed: %d", randomSeed);
+    log.writeLog(1, "  Networking: %s", networking ? "true" : "false");
+    log.writeLog(1, "  Grid width: %d", gridWidth);
+    log.writeLog(1, "  Grid height: %d", gridHeight);
+    log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);
+    log.writeLog(1, "  Quadtree depth: %d", quadtreeDepth);
+    log.writeLog(1, "%s", rule);
+}
+
+} // namespace qm

@@ -1,0 +1,152 @@
+#include "platform/Platform.h"
+
+#include <qm/Clock.h>
+#include <qm/Config.h>
+#include <qm/EventStep.h>
+#include <qm/GameManager.h>
+#include <qm/LogManager.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace qm
+{
+
+namespace
+{
+// The timer resolution the loop's sleep relies on, in milliseconds.
+constexpr int TIMER_RESOLUTION = 1;
+const char* const BANNER_RULE = "****************************************************";
+} // namespace
+
+GameManager::GameManager()
+{
+    setType("GameManager");
+}
+
+GameManager& GameManager::getInstance()
+{
+    static GameManager instance;
+    return instance;
+}
+
+bool GameManager::isValid(std::string eventType) const
+{
+    return eventType == EVENT_STEP;
+}
+
+int GameManager::startUp()
+{
+    LogManager& log = LogManager::getInstance();
+    if (isStarted())
+    {
+        log.writeLog("GameManager::startup(): Already started.");
+        return 0;
+    }
+
+    Config& config = Config::getInstance();
+    config.loadConfig("");
+
+    if (log.startUp() != 0)
+    {
+        log.writeLog("Error starting log manager!");
+        return -1;
+    }
+    log.writeLog("%s", BANNER_RULE);
+    log.writeLog("** Quillmere version %.2f **", ENGINE_VERSION);
+    log.writeLog("** Game engine started **");
+    log.writeLog("%s", BANNER_RULE);
+    log.writeLog(1, "Log Manager started.");
+    config.writeToLog();
+
+    frameTime = config.getFrameTime();
+    log.writeLog(5, "GameManager::startUp(): frame time is %d", frameTime);
+
+    int seed = config.getRandomSeed();
+    if (seed == 0)
+    {
+        seed = static_cast<int>(std::time(nullptr));
+    }
+    if (seed != -1)
+    {
+        std::srand(static_cast<unsigned>(seed));
+    }
+    log.writeLog(10, "GameManager()::startUp(): seed is %d", seed);
+
+    if (!platform::beginTimerResolution(TIMER_RESOLUTION))
+    {
+        log.writeLog(1, "GameManager()::startUp(): Warning!  timeBeginPeriod() cannot accept 1 msec.");
+    }
+    platform::installStopHandlers();
+
+    gameOver = false;
+    Manager::startUp();
+    log.writeLog(5, "GameManager::startUp(): successfully started.");
+    return 0;
+}
+
+void GameManager::run()
+{
+    LogManager& log = LogManager::getInstance();
+    Clock clock;
+    log.writeLog(1, "GameManager::run(): starting game loop");
+    gameOver = false;
+    stepCount = 0;
+    long long adjust = 0; // microseconds overslept in the previous iteration
+
+    do
+    {
+        clock.delta();
+        if (platform::stopRequested() && !gameOver)
+        {
+            log.writeLog("GameManager::run(): Stop requested. Setting game over.");
+            gameOver = true;
+        }
+
+        const EventStep step(stepCount);
+        onEvent(&step);
+
+        const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
+        const long long split = clock.split();
+        const long long sleepMicroseconds = frameMicroseconds - split - adjust;
+        if (sleepMicroseconds > 0)
+        {
+            const long long before = clock.split();
+            platform::sleepMilliseconds(static_cast<int>(sleepMicroseconds / 1000));
+            adjust = clock.split() - before - sleepMicroseconds;
+            if (adjust < 0)
+            {
+                adjust = 0;
+            }
+        }
+        else if (adjust != 0)
+        {
+            adjust = 0;
+        }
+        else if (frameTime > 0 && stepCount > 0)
+        {
+            log.writeLog("GameManager::run(): Can't keep up! frame_time %d ms, split %d ms", frameTime,
+                         static_cast<int>(split / 1000));
+        }
+        ++stepCount;
+    } while (!gameOver);
+
+    log.writeLog(1, "GameManager::run(): end of game loop");
+}
+
+void GameManager::shutDown()
+{
+    LogManager& log = LogManager::getInstance();
+    gameOver = true;
+    if (!platform::endTimerResolution(TIMER_RESOLUTION))
+    {
+        log.writeLog(1, "GameManager()::shutDown(): Warning! timeEndPeriod() cannot accept 1 msec.");
+    }
+
+    log.writeLog("%s", BANNER_RULE);
+    log.writeLog("** Game engine stopped **");
+    log.shutDown();
+    Manager::shutDown();
+}
+
+} // namespace qm

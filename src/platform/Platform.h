@@ -1,0 +1,45 @@
+// The host services the engine takes from the operating system. This header and its source
+// in this folder are the only engine code that includes OS headers; everything else calls
+// these functions, so porting the engine means reimplementing this one file.
+#ifndef QM_PLATFORM_H
+#define QM_PLATFORM_H
+
+#include <cstdint>
+#include <string>
+
+namespace qm::platform
+{
+
+/// Sleeps the calling thread for about `milliseconds` (nothing for zero or less).
+void sleepMilliseconds(int milliseconds);
+
+/// Asks the scheduler for a timer resolution of `milliseconds`. Returns false when the
+/// system refuses; systems that always schedule finely enough accept without doing anything.
+bool beginTimerResolution(int milliseconds);
+
+/// Releases a resolution obtained with beginTimerResolution. Returns false when refused.
+bool endTimerResolution(int milliseconds);
+
+/// Microseconds on a monotonic clock: never jumps when the system time is set.
+std::int64_t monotonicMicroseconds();
+
+/// Reads an environment variable. Returns false when it does not exist; an existing
+/// variable with an empty value returns true and an empty `value`.
+bool getEnvironment(const char* name, std::string& value);
+
+/// Routes SIGINT and SIGTERM to a flag that stopRequested() reads. The handler only sets
+/// an async-signal-safe flag; the game loop polls it. Safe to call more than once.
+void installStopHandlers();
+
+/// True once a stop signal has arrived (or requestStop was called). Stays true.
+bool stopRequested();
+
+/// Sets the stop flag as a signal would.
+void requestStop();
+
+/// Clears the stop flag (for tests that simulate more than one program run).
+void clearStopRequest();
+
+} // namespace qm::platform
+
+#endif

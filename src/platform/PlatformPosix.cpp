@@ -1,0 +1,94 @@
+// POSIX implementation of the platform services.
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <signal.h>
+#include <time.h>
+
+namespace qm::platform
+{
+
+namespace
+{
+volatile sig_atomic_t stopFlag = 0;
+
+extern "C" void onStopSignal(int)
+{
+    stopFlag = 1;
+}
+} // namespace
+
+void sleepMilliseconds(int milliseconds)
+{
+    if (milliseconds <= 0)
+    {
+        return;
+    }
+    timespec request{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
+    timespec remaining{};
+    // Resume after signals so that a stop request does not shorten the frame; the loop
+    // sees the request at its next iteration anyway.
+    while (nanosleep(&request, &remaining) == -1 && errno == EINTR)
+    {
+        request = remaining;
+    }
+}
+
+bool beginTimerResolution(int milliseconds)
+{
+    // The POSIX scheduler already sleeps with sub-millisecond precision.
+    return milliseconds > 0;
+}
+
+bool endTimerResolution(int milliseconds)
+{
+    return milliseconds > 0;
+}
+
+std::int64_t monotonicMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+bool getEnvironment(const char* name, std::string& value)
+{
+    const char* found = std::getenv(name);
+    if (found == nullptr)
+    {
+        return false;
+    }
+    value = found;
+    return true;
+}
+
+void installStopHandlers()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool stopRequested()
+{
+    return stopFlag != 0;
+}
+
+void requestStop()
+{
+    stopFlag = 1;
+}
+
+void clearStopRequest()
+{
+    stopFlag = 0;
+}
+
+} // namespace qm::platform
