@@ -1,10 +1,13 @@
+#include "LibraryMessages.h"
 #include "platform/Platform.h"
 
 #include <qm/Clock.h>
 #include <qm/Config.h>
+#include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/ResourceManager.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +20,9 @@ namespace
 // The timer resolution the loop's sleep relies on, in milliseconds.
 constexpr int TIMER_RESOLUTION = 1;
 const char* const BANNER_RULE = "****************************************************";
+
+// The library's complaints belong in the log, not on the terminal.
+LibraryMessages libraryMessages;
 } // namespace
 
 GameManager::GameManager()
@@ -57,10 +63,25 @@ int GameManager::startUp()
     log.writeLog("** Game engine started **");
     log.writeLog("%s", BANNER_RULE);
     log.writeLog(1, "Log Manager started.");
+    libraryMessages.start();
     config.writeToLog();
 
     frameTime = config.getFrameTime();
     log.writeLog(5, "GameManager::startUp(): frame time is %d", frameTime);
+
+    if (DisplayManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting display manager!");
+        return -1;
+    }
+    log.writeLog(1, "Display manager started.");
+
+    if (ResourceManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting resource manager!");
+        return -1;
+    }
+    log.writeLog(1, "Resource manager started.");
 
     int seed = config.getRandomSeed();
     if (seed == 0)
@@ -103,6 +124,8 @@ void GameManager::run()
             gameOver = true;
         }
 
+        DisplayManager::getInstance().swapBuffers();
+
         const EventStep step(stepCount);
         onEvent(&step);
 
@@ -143,6 +166,12 @@ void GameManager::shutDown()
         log.writeLog(1, "GameManager()::shutDown(): Warning! timeEndPeriod() cannot accept 1 msec.");
     }
 
+    ResourceManager::getInstance().shutDown();
+    log.writeLog(1, "Resource manager stopped");
+    DisplayManager::getInstance().shutDown();
+    log.writeLog(1, "Display manager stopped");
+
+    libraryMessages.stop();
     log.writeLog("%s", BANNER_RULE);
     log.writeLog("** Game engine stopped **");
     log.shutDown();
