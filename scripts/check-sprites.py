@@ -421,9 +421,9 @@ def preview(s, out_dir):
     mvg_sprite(play, s["powered-up"], (PLAYER_START[0] + 20, rest - 3.0), 1)
     mvg_sprite(play, s["enemy-fish"], (40, ENEMY_FISH_Y))
     mvg_sprite(play, s["enemy-seaweed"], (52, SEAWEED_Y))
-    mvg_sprite(play, s["enemy-seaweed"], (58, SEAWEED_Y), 2)
+    mvg_sprite(play, s["enemy-seaweed"], (56, SEAWEED_Y), 2)
     for i, (label, y) in enumerate(POWERUP_Y.items()):
-        mvg_sprite(play, s[label], (58 + 6 * i, y - (4 if i % 2 else 0)))
+        mvg_sprite(play, s[label], (63 + 5 * i, y - (4 if i % 2 else 0)))
     mvg_sprite(play, s["dead-player"], (30, 8))
     mvg_sprite(play, s["ground"], GROUND_POS)
     mvg_string(play, " High Score 7 ", (VIEW_W / 6, 1), "yellow")
