@@ -1,6 +1,9 @@
 #include <qm/Animation.h>
 #include <qm/Sprite.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace qm
 {
 
@@ -53,17 +56,17 @@ int Animation::draw(Vector position)
     {
         return result;
     }
-    setSlowdownCount(slowdownCount + 1);
-    if (slowdownCount < sprite->getSlowdown())
+    // Counted in a wider type: counters set from outside (deserialization, setters) may sit
+    // at the top of the int range.
+    const long long count = static_cast<long long>(slowdownCount) + 1;
+    setSlowdownCount(static_cast<int>(std::min<long long>(count, INT_MAX)));
+    if (count < sprite->getSlowdown())
     {
         return result;
     }
     setSlowdownCount(0);
-    setIndex(index + 1);
-    if (index >= sprite->getFrameCount())
-    {
-        setIndex(0);
-    }
+    const long long next = static_cast<long long>(index) + 1;
+    setIndex(next >= sprite->getFrameCount() ? 0 : static_cast<int>(next));
     return result;
 }
 

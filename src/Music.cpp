@@ -1,25 +1,51 @@
+#include "AudioDevice.h"
+
 #include <qm/LogManager.h>
 #include <qm/Music.h>
+
+#include <SFML/Audio/InputSoundFile.hpp>
+#include <SFML/Audio/Music.hpp>
 
 namespace qm
 {
 
+Music::Music() = default;
+
+Music::~Music() = default;
+
 int Music::loadMusic(std::string filename)
 {
-    return music.openFromFile(filename) ? 0 : -1;
+    if (!AudioDevice::isAvailable())
+    {
+        // Streaming would open the file the same way; nothing is kept open for a silent
+        // player.
+        sf::InputSoundFile file;
+        return file.openFromFile(filename) ? 0 : -1;
+    }
+    if (!music)
+    {
+        music = std::make_unique<sf::Music>();
+    }
+    return music->openFromFile(filename) ? 0 : -1;
 }
 
 void Music::play(bool loop)
 {
     LogManager::getInstance().writeLog(5, "Music::play(): Playing music.");
-    music.play();
-    music.setLoop(loop);
+    if (music)
+    {
+        music->play();
+        music->setLoop(loop);
+    }
 }
 
 void Music::stop()
 {
     LogManager::getInstance().writeLog(5, "Music::stop(): Stopping music.");
-    music.stop();
+    if (music)
+    {
+        music->stop();
+    }
 }
 
 } // namespace qm

@@ -5,6 +5,7 @@
 #define QM_PLATFORM_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qm::platform
@@ -44,6 +45,12 @@ void clearStopRequest();
 /// connection. The window library ends the whole process when it cannot open the display,
 /// so the display manager asks here first.
 bool canOpenDisplay();
+
+/// Runs `action` with the process's standard error sent to a temporary file, and returns
+/// what was written there (at most 64 KiB). Libraries that print straight to the terminal
+/// (the sound system when no device exists) are kept quiet this way. When no temporary file
+/// can be made, `action` runs with standard error as it is and the result is empty.
+std::string captureStandardError(const std::function<void()>& action);
 
 } // namespace qm::platform
 

@@ -3,9 +3,11 @@
 
 #include <X11/Xlib.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 namespace qm::platform
 {
@@ -101,6 +103,42 @@ bool canOpenDisplay()
     }
     XCloseDisplay(display);
     return true;
+}
+
+std::string captureStandardError(const std::function<void()>& action)
+{
+    std::fflush(stderr);
+    std::FILE* scratch = std::tmpfile();
+    const int saved = scratch != nullptr ? dup(STDERR_FILENO) : -1;
+    if (saved < 0 || dup2(fileno(scratch), STDERR_FILENO) < 0)
+    {
+        if (saved >= 0)
+        {
+            close(saved);
+        }
+        if (scratch != nullptr)
+        {
+            std::fclose(scratch);
+        }
+        action();
+        return "";
+    }
+    action();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+
+    std::string captured;
+    std::rewind(scratch);
+    char buffer[4096];
+    std::size_t n;
+    constexpr std::size_t LIMIT = 64 * 1024;
+    while (captured.size() < LIMIT && (n = std::fread(buffer, 1, sizeof buffer, scratch)) > 0)
+    {
+        captured.append(buffer, n);
+    }
+    std::fclose(scratch);
+    return captured;
 }
 
 } // namespace qm::platform
