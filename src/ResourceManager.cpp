@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <streambuf>
@@ -512,7 +513,14 @@ int ResourceManager::loadSprite(std::string filename, std::string label)
         return notLoaded(label);
     }
     log.writeLog("ResourceManager::loadSprite(): Loading sprite '%s'.", filename.c_str());
-    std::ifstream file(filename);
+    // Opening a named pipe would wait for a writer for ever: such a path is no sprite file.
+    std::error_code ignored;
+    const bool pipe = std::filesystem::is_fifo(filename, ignored);
+    std::ifstream file;
+    if (!pipe)
+    {
+        file.open(filename);
+    }
     if (!file.is_open())
     {
         log.writeLog("ResourceManager::loadSprite(): Error! Cannot open file '%s'.", filename.c_str());

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace
 {
@@ -254,6 +255,15 @@ TEST_F(SpriteFile, MissingFileAndFolderAreRefused)
     EXPECT_TRUE(logged("ResourceManager::loadSprite(): Sprite 'missing' not loaded."));
     EXPECT_EQ(resources().loadSprite(dir.path(), "folder"), -1);
     EXPECT_TRUE(logged("ResourceManager::loadSprite(): Sprite 'folder' not loaded."));
+}
+
+TEST_F(SpriteFile, NamedPipeIsRefusedInsteadOfWaitedOn)
+{
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(resources().loadSprite(pipe, "pipe"), -1);
+    EXPECT_TRUE(logged("ResourceManager::loadSprite(): Error! Cannot open file '" + pipe + "'."));
+    EXPECT_TRUE(logged("ResourceManager::loadSprite(): Sprite 'pipe' not loaded."));
 }
 
 // Every file of the bad-files folder is refused with its own reason and the closing

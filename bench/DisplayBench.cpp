@@ -1,0 +1,195 @@
+// Cost of drawing in a real window, the way the engine draws today: every character is its
+// own background rectangle and glyph (two draw calls), and a full 80 x 24 screen is 1920
+// characters. Also the cost of drawing sprites and of reading the game's sprite files.
+// Needs a display; scripts/run-benchmarks.sh gives it a virtual one when there is none.
+#include <qm/Animation.h>
+#include <qm/DisplayManager.h>
+#include <qm/GameManager.h>
+#include <qm/LogManager.h>
+#include <qm/ResourceManager.h>
+#include <qm/utility.h>
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace
+{
+
+// Each drawCh is one rectangle and one glyph: two draw calls into the window.
+constexpr int DRAW_CALLS_PER_CHARACTER = 2;
+
+const char* const GAME_SPRITES[][2] = {
+    {"saucer", "saucer-spr.txt"},
+    {"ship", "ship-spr.txt"},
+    {"bullet", "bullet-spr.txt"},
+    {"explosion", "explosion-spr.txt"},
+    {"gameover", "gameover-spr.txt"},
+    {"gamestart", "gamestart-spr.txt"},
+    {"ground", "ground-spr.txt"},
+    {"enemy-fish", "enemy-fish-spr.txt"},
+    {"enemy-seaweed", "enemy-seaweed-spr.txt"},
+    {"player", "player-spr.txt"},
+    {"player-crouch", "player-crouch-spr.txt"},
+    {"powered-up", "player-powered-spr.txt"},
+    {"background", "background1-spr.txt"},
+    {"dead-player", "dead-player-spr.txt"},
+    {"powered-crouch", "player-powered-crouch-spr.txt"},
+    {"invincible-powerup", "powerups/invincible-powerup-spr.txt"},
+    {"jump-powerup", "powerups/jump-powerup-spr.txt"},
+    {"slow-powerup", "powerups/slow-powerup-spr.txt"},
+    {"speed-powerup", "powerups/speed-powerup-spr.txt"},
+};
+
+// The engine with its default 1024 x 768 window of 80 x 24 cells, started once for all
+// benchmarks, its log and configuration in the temporary folder.
+class Engine
+{
+public:
+    Engine()
+    {
+        const std::string stem = "/tmp/qm-display-bench-" + std::to_string(getpid());
+        configPath = stem + ".cfg";
+        logPath = stem + ".log";
+        std::ofstream(configPath) << "font_file:" << QM_RUN_DIR << "/qm-font.ttf,\n";
+        setenv("QUILLMERE_CONFIG", configPath.c_str(), 1);
+        setenv("QUILLMERE_LOG", logPath.c_str(), 1);
+        started = qm::GameManager::getInstance().startUp() == 0;
+        if (started)
+        {
+            // Measure the drawing, not the wait for the screen's refresh.
+            qm::DisplayManager::getInstance().getWindow()->setVerticalSyncEnabled(false);
+        }
+    }
+
+    ~Engine()
+    {
+        qm::GameManager::getInstance().shutDown();
+        std::remove(configPath.c_str());
+        std::remove(logPath.c_str());
+    }
+
+    bool started = false;
+
+private:
+    std::string configPath;
+    std::string logPath;
+};
+
+bool engineReady(benchmark::State& state)
+{
+    static Engine engine;
+    if (!engine.started)
+    {
+        state.SkipWithError("the engine could not open its window (no display?)");
+    }
+    return engine.started;
+}
+
+// A whole screen of characters in all eight colours, then the swap that shows it.
+void BM_FullScreenFrame(benchmark::State& state)
+{
+    if (!engineReady(state))
+    {
+        return;
+    }
+    qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    const int columns = display.getHorizontal();
+    const int rows = display.getVertical();
+    long characters = 0;
+    int frame = 0;
+    for (auto _ : state)
+    {
+        for (int y = 0; y < rows; ++y)
+        {
+            for (int x = 0; x < columns; ++x)
+            {
+                const char ch = static_cast<char>('!' + (x + y + frame) % 94);
+                if (display.drawCh(qm::Vector(static_cast<float>(x), static_cast<float>(y)), ch, (x + y + frame) % 8) ==
+                    0)
+                {
+                    ++characters;
+                }
+            }
+        }
+        display.swapBuffers();
+        ++frame;
+    }
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["chars/frame"] = static_cast<double>(characters) / frames;
+    state.counters["draws/frame"] = static_cast<double>(characters * DRAW_CALLS_PER_CHARACTER) / frames;
+    state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullScreenFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// A frame of play: the game's scenery and creatures drawn from their sprites, then the swap.
+void BM_GameSpritesFrame(benchmark::State& state)
+{
+    if (!engineReady(state))
+    {
+        return;
+    }
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    const std::string folder = std::string(QM_RUN_DIR) + "/sprites/";
+    const std::pair<const char*, qm::Vector> scene[] = {
+        {"background", qm::Vector(40, 5)},         {"ground", qm::Vector(40, 21.2f)},
+        {"player", qm::Vector(8, 17.5f)},          {"enemy-fish", qm::Vector(52, 15.2f)},
+        {"enemy-seaweed", qm::Vector(68, 16.95f)}, {"speed-powerup", qm::Vector(28, 14)},
+    };
+    std::vector<qm::Animation> animations;
+    for (const auto& [label, where] : scene)
+    {
+        if (resources.getSprite(label) == nullptr)
+        {
+            for (const auto& sprite : GAME_SPRITES)
+            {
+                if (std::string(sprite[0]) == label)
+                {
+                    (void)resources.loadSprite(folder + sprite[1], label);
+                }
+            }
+        }
+        animations.emplace_back();
+        animations.back().setSprite(resources.getSprite(label));
+    }
+    for (auto _ : state)
+    {
+        for (std::size_t i = 0; i < animations.size(); ++i)
+        {
+            animations[i].draw(scene[i].second);
+        }
+        qm::DisplayManager::getInstance().swapBuffers();
+    }
+}
+BENCHMARK(BM_GameSpritesFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// Reading all 19 of the game's sprite files, as the game does once at start-up.
+void BM_LoadGameSprites(benchmark::State& state)
+{
+    if (!engineReady(state))
+    {
+        return;
+    }
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    const std::string folder = std::string(QM_RUN_DIR) + "/sprites/";
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        resources.shutDown(); // room for the next 19
+        resources.startUp();
+        state.ResumeTiming();
+        for (const auto& sprite : GAME_SPRITES)
+        {
+            benchmark::DoNotOptimize(resources.loadSprite(folder + sprite[1], sprite[0]));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<long>(std::size(GAME_SPRITES)));
+}
+BENCHMARK(BM_LoadGameSprites)->Unit(benchmark::kMillisecond);
+
+} // namespace
