@@ -6,6 +6,7 @@
 #include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
+#include <qm/InputManager.h>
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
 
@@ -76,6 +77,13 @@ int GameManager::startUp()
     }
     log.writeLog(1, "Display manager started.");
 
+    if (InputManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting input manager!");
+        return -1;
+    }
+    log.writeLog(1, "Input manager started.");
+
     if (ResourceManager::getInstance().startUp() != 0)
     {
         log.writeLog("Error starting resource manager!");
@@ -125,6 +133,7 @@ void GameManager::run()
         }
 
         DisplayManager::getInstance().swapBuffers();
+        InputManager::getInstance().getInput();
 
         const EventStep step(stepCount);
         onEvent(&step);
@@ -168,6 +177,8 @@ void GameManager::shutDown()
 
     ResourceManager::getInstance().shutDown();
     log.writeLog(1, "Resource manager stopped");
+    InputManager::getInstance().shutDown();
+    log.writeLog(1, "Input manager stopped");
     DisplayManager::getInstance().shutDown();
     log.writeLog(1, "Display manager stopped");
 

@@ -1,5 +1,6 @@
 #include <qm/Event.h>
 #include <qm/GameManager.h>
+#include <qm/InputManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 
@@ -16,6 +17,10 @@ Manager* managerFor(const std::string& name)
     if (name == EVENT_STEP)
     {
         return &GameManager::getInstance();
+    }
+    if (name == EVENT_KEYBOARD || name == EVENT_MOUSE)
+    {
+        return &InputManager::getInstance();
     }
     return nullptr;
 }

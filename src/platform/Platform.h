@@ -13,6 +13,10 @@ namespace qm::platform
 /// Sleeps the calling thread for about `milliseconds` (nothing for zero or less).
 void sleepMilliseconds(int milliseconds);
 
+/// Waits about `microseconds` (nothing for zero or less): a short slice for loops that poll.
+/// The actual wait may be longer, bounded below by the scheduler's resolution.
+void waitMicroseconds(int microseconds);
+
 /// Asks the scheduler for a timer resolution of `milliseconds`. Returns false when the
 /// system refuses; systems that always schedule finely enough accept without doing anything.
 bool beginTimerResolution(int milliseconds);

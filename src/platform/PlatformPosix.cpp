@@ -36,6 +36,20 @@ void sleepMilliseconds(int milliseconds)
     }
 }
 
+void waitMicroseconds(int microseconds)
+{
+    if (microseconds <= 0)
+    {
+        return;
+    }
+    timespec request{microseconds / 1000000, static_cast<long>(microseconds % 1000000) * 1000L};
+    timespec remaining{};
+    while (nanosleep(&request, &remaining) == -1 && errno == EINTR)
+    {
+        request = remaining;
+    }
+}
+
 bool beginTimerResolution(int milliseconds)
 {
     // The POSIX scheduler already sleeps with sub-millisecond precision.
