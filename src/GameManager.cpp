@@ -5,6 +5,7 @@
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/WorldManager.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -62,6 +63,22 @@ int GameManager::startUp()
     frameTime = config.getFrameTime();
     log.writeLog(5, "GameManager::startUp(): frame time is %d", frameTime);
 
+    WorldManager& world = WorldManager::getInstance();
+    if (world.startUp() != 0)
+    {
+        log.writeLog("Error starting world manager!");
+        return -1;
+    }
+    log.writeLog(1, "World manager started.");
+
+    // The world and the view start as the window's grid of cells. The character counts come
+    // from the configuration until the display manager, which owns them, is started here.
+    const Box screen(Vector(0, 0), static_cast<float>(config.getWindowHorizontalChars()),
+                     static_cast<float>(config.getWindowVerticalChars()));
+    world.setBoundary(screen);
+    world.setView(screen);
+    world.setViewSlack(Vector(0.33333334f, 0.33333334f));
+
     int seed = config.getRandomSeed();
     if (seed == 0)
     {
@@ -106,6 +123,10 @@ void GameManager::run()
         const EventStep step(stepCount);
         onEvent(&step);
 
+        WorldManager& world = WorldManager::getInstance();
+        world.update();
+        world.draw();
+
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
         const long long split = clock.split();
         const long long sleepMicroseconds = frameMicroseconds - split - adjust;
@@ -142,6 +163,9 @@ void GameManager::shutDown()
     {
         log.writeLog(1, "GameManager()::shutDown(): Warning! timeEndPeriod() cannot accept 1 msec.");
     }
+
+    WorldManager::getInstance().shutDown();
+    log.writeLog(1, "World manager stopped");
 
     log.writeLog("%s", BANNER_RULE);
     log.writeLog("** Game engine stopped **");
