@@ -6,6 +6,8 @@
 #include <qm/WorldManager.h>
 #include <qm/utility.h>
 
+#include <algorithm>
+
 namespace qm
 {
 
@@ -46,9 +48,15 @@ Object::Object() : id(nextId++)
 
 Object::~Object()
 {
-    for (int i = eventCount - 1; i >= 0; --i)
+    while (!eventName.empty())
     {
-        unregisterInterest(eventName[i]);
+        // Last registered first. A manager that refuses leaves the name in place, so take it
+        // off here in any case rather than loop on it.
+        const std::string name = eventName.back();
+        if (unregisterInterest(name) == -1)
+        {
+            eventName.pop_back();
+        }
     }
     if (inWorld)
     {
@@ -308,7 +316,7 @@ void Object::applyAcceleration()
 int Object::registerInterest(std::string name)
 {
     LogManager& log = LogManager::getInstance();
-    if (eventCount == MAX_OBJ_EVENTS)
+    if (static_cast<int>(eventName.size()) == MAX_OBJ_EVENTS)
     {
         log.writeLog("Object::registerInterest(): maximum (%d) reached, cannot register for event '%s'", MAX_OBJ_EVENTS,
                      name.c_str());
@@ -324,19 +332,15 @@ int Object::registerInterest(std::string name)
     {
         return -1;
     }
-    eventName[eventCount++] = name;
+    eventName.push_back(name);
     markModified(EVENTS);
     return 0;
 }
 
 int Object::unregisterInterest(std::string name)
 {
-    int i = 0;
-    while (i < eventCount && eventName[i] != name)
-    {
-        ++i;
-    }
-    if (i == eventCount)
+    const auto found = std::find(eventName.begin(), eventName.end(), name);
+    if (found == eventName.end())
     {
         LogManager::getInstance().writeLog("Object::unregisterInterest(): event '%s' not previously registered",
                                            name.c_str());
@@ -347,11 +351,7 @@ int Object::unregisterInterest(std::string name)
     {
         return -1;
     }
-    for (int j = i; j < eventCount - 1; ++j)
-    {
-        eventName[j] = eventName[j + 1];
-    }
-    --eventCount;
+    eventName.erase(found);
     markModified(EVENTS);
     return 0;
 }

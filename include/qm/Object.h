@@ -6,6 +6,7 @@
 #include <qm/Vector.h>
 
 #include <string>
+#include <vector>
 
 namespace qm
 {
@@ -210,8 +211,10 @@ private:
     int altitude = 2;
     Solidness solidness = HARD;
     bool noSoft = false;
-    int eventCount = 0;
-    std::string eventName[MAX_OBJ_EVENTS];
+    // Event types listened to, in registration order, at most MAX_OBJ_EVENTS. Grown on
+    // demand: the world's collision search walks every object each move, and small objects
+    // keep that walk in cache.
+    std::vector<std::string> eventName;
     bool modified[OBJECT_ATTRIBUTE_COUNT];
     Path path;
     bool followingPath = false;
