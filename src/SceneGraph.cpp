@@ -121,9 +121,34 @@ int SceneGraph::removeObject(Object* object)
     {
         LogManager::getInstance().writeLog("SceneGraph::removeObject(): Error removing Object (id %d)! Pointer is %p.",
                                            object->getId(), static_cast<void*>(object));
+        // The lists disagree with the object's state (a failed update left it elsewhere).
+        // Its destructor calls this, so no list may keep the address: the world would
+        // later walk it, or delete it again at shut-down.
+        purge(object);
         return -1;
     }
     return 0;
+}
+
+void SceneGraph::purge(Object* object)
+{
+    auto drop = [object](ObjectList& list)
+    {
+        while (list.remove(object) == 0)
+        {
+        }
+    };
+    drop(objects);
+    drop(solidList);
+    for (ObjectList& list : visibleList)
+    {
+        drop(list);
+    }
+    drop(inactiveList);
+    for (auto& entry : typeMap)
+    {
+        drop(entry.second);
+    }
 }
 
 int SceneGraph::updateActive(Object* object, bool active)

@@ -39,7 +39,8 @@ public:
     int insertObject(Object* object);
 
     /// Removes `object` from every list its current state puts it in. Every removal is
-    /// attempted; -1 with one log line when any failed.
+    /// attempted; -1 with one log line when any failed, and then the object is also taken
+    /// out of any list it was wrongly left in, so that no list keeps its address.
     int removeObject(Object* object);
 
     /// Copy of the active objects.
@@ -80,6 +81,9 @@ public:
     int updateVisible(Object* object, bool visible);
 
 private:
+    // Removes every occurrence of `object` from every list.
+    void purge(Object* object);
+
     ObjectList objects;
     ObjectList solidList;
     ObjectList visibleList[MAX_ALTITUDE + 1];

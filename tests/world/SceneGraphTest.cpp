@@ -124,6 +124,20 @@ TEST_F(SceneGraphTest, RemovingAnObjectThatIsNotFiledLogsIdAndAddress)
     ASSERT_EQ(graph.insertObject(object), 0); // back in the world, which deletes it
 }
 
+TEST_F(SceneGraphTest, ObjectFiledAgainstItsStateLeavesNoAddressBehindWhenDeleted)
+{
+    qm::Object* object = new qm::Object;
+    // Filed as inactive while the object still believes it is active.
+    ASSERT_EQ(graph.updateActive(object, false), 0);
+    ASSERT_TRUE(object->isActive());
+    const int id = object->getId();
+    world.markForDelete(object);
+    world.update();
+    EXPECT_EQ(countOf(log(), "SceneGraph::removeObject(): Error removing Object (id " + std::to_string(id) + ")"), 1);
+    EXPECT_TRUE(world.getAllObjects(true).isEmpty());
+    // Shut-down must find nothing of it to delete again.
+}
+
 TEST_F(SceneGraphTest, RefusedChangesLeaveTheObjectAsItWas)
 {
     qm::Object* object = new qm::Object;
