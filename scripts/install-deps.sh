@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build make g++ pkg-config
+    cmake ninja-build make g++ pkg-config python3
     libsfml-dev libx11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core

@@ -1,10 +1,13 @@
+#include "LibraryMessages.h"
 #include "platform/Platform.h"
 
 #include <qm/Clock.h>
 #include <qm/Config.h>
+#include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/ResourceManager.h>
 #include <qm/WorldManager.h>
 
 #include <cstdlib>
@@ -18,6 +21,9 @@ namespace
 // The timer resolution the loop's sleep relies on, in milliseconds.
 constexpr int TIMER_RESOLUTION = 1;
 const char* const BANNER_RULE = "****************************************************";
+
+// The library's complaints belong in the log, not on the terminal.
+LibraryMessages libraryMessages;
 } // namespace
 
 GameManager::GameManager()
@@ -58,10 +64,25 @@ int GameManager::startUp()
     log.writeLog("** Game engine started **");
     log.writeLog("%s", BANNER_RULE);
     log.writeLog(1, "Log Manager started.");
+    libraryMessages.start();
     config.writeToLog();
 
     frameTime = config.getFrameTime();
     log.writeLog(5, "GameManager::startUp(): frame time is %d", frameTime);
+
+    if (DisplayManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting display manager!");
+        return -1;
+    }
+    log.writeLog(1, "Display manager started.");
+
+    if (ResourceManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting resource manager!");
+        return -1;
+    }
+    log.writeLog(1, "Resource manager started.");
 
     WorldManager& world = WorldManager::getInstance();
     if (world.startUp() != 0)
@@ -71,10 +92,10 @@ int GameManager::startUp()
     }
     log.writeLog(1, "World manager started.");
 
-    // The world and the view start as the window's grid of cells. The character counts come
-    // from the configuration until the display manager, which owns them, is started here.
-    const Box screen(Vector(0, 0), static_cast<float>(config.getWindowHorizontalChars()),
-                     static_cast<float>(config.getWindowVerticalChars()));
+    // The world and the view start as the window's grid of cells.
+    const DisplayManager& display = DisplayManager::getInstance();
+    const Box screen(Vector(0, 0), static_cast<float>(display.getHorizontal()),
+                     static_cast<float>(display.getVertical()));
     world.setBoundary(screen);
     world.setView(screen);
     world.setViewSlack(Vector(0.33333334f, 0.33333334f));
@@ -119,6 +140,8 @@ void GameManager::run()
             log.writeLog("GameManager::run(): Stop requested. Setting game over.");
             gameOver = true;
         }
+
+        DisplayManager::getInstance().swapBuffers();
 
         const EventStep step(stepCount);
         onEvent(&step);
@@ -166,7 +189,12 @@ void GameManager::shutDown()
 
     WorldManager::getInstance().shutDown();
     log.writeLog(1, "World manager stopped");
+    ResourceManager::getInstance().shutDown();
+    log.writeLog(1, "Resource manager stopped");
+    DisplayManager::getInstance().shutDown();
+    log.writeLog(1, "Display manager stopped");
 
+    libraryMessages.stop();
     log.writeLog("%s", BANNER_RULE);
     log.writeLog("** Game engine stopped **");
     log.shutDown();

@@ -40,6 +40,11 @@ void requestStop();
 /// Clears the stop flag (for tests that simulate more than one program run).
 void clearStopRequest();
 
+/// True when a window can be opened: on X11, when the display named by DISPLAY accepts a
+/// connection. The window library ends the whole process when it cannot open the display,
+/// so the display manager asks here first.
+bool canOpenDisplay();
+
 } // namespace qm::platform
 
 #endif

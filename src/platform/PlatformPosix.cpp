@@ -1,6 +1,7 @@
 // POSIX implementation of the platform services.
 #include "platform/Platform.h"
 
+#include <X11/Xlib.h>
 #include <cerrno>
 #include <cstdlib>
 #include <signal.h>
@@ -89,6 +90,17 @@ void requestStop()
 void clearStopRequest()
 {
     stopFlag = 0;
+}
+
+bool canOpenDisplay()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+    {
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
 }
 
 } // namespace qm::platform

@@ -1,0 +1,234 @@
+#include "platform/Platform.h"
+
+#include <qm/Config.h>
+#include <qm/DisplayManager.h>
+#include <qm/LogManager.h>
+#include <qm/utility.h>
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Text.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm
+{
+
+namespace
+{
+// Glyph sizes outside this range are a configuration mistake (a huge or negative
+// font_scale); they are clamped so that the text renderer gets a sane size.
+constexpr float MIN_CHARACTER_SIZE = 1.0f;
+constexpr float MAX_CHARACTER_SIZE = 1024.0f;
+
+int notStarted()
+{
+    LogManager::getInstance().writeLog("%s not started!", "DisplayManager");
+    return -1;
+}
+} // namespace
+
+DisplayManager::DisplayManager()
+{
+    setType("DisplayManager");
+}
+
+DisplayManager::~DisplayManager() = default;
+
+DisplayManager& DisplayManager::getInstance()
+{
+    static DisplayManager instance;
+    return instance;
+}
+
+float charWidth()
+{
+    const DisplayManager& display = DisplayManager::getInstance();
+    return static_cast<float>(display.getHorizontalPixels()) / static_cast<float>(display.getHorizontal());
+}
+
+float charHeight()
+{
+    const DisplayManager& display = DisplayManager::getInstance();
+    return static_cast<float>(display.getVerticalPixels()) / static_cast<float>(display.getVertical());
+}
+
+Vector spacesToPixels(Vector spaces)
+{
+    const Vector pixels(spaces.getX() * charWidth(), spaces.getY() * charHeight());
+    LogManager::getInstance().writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
+                                       spaces.getX(), spaces.getY(), pixels.getX(), pixels.getY());
+    return pixels;
+}
+
+Vector pixelsToSpaces(Vector pixels)
+{
+    const Vector spaces(pixels.getX() / charWidth(), pixels.getY() / charHeight());
+    LogManager::getInstance().writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)", pixels.getX(),
+                                       pixels.getY(), spaces.getX(), spaces.getY());
+    return spaces;
+}
+
+int DisplayManager::startUp()
+{
+    LogManager& log = LogManager::getInstance();
+    if (isStarted())
+    {
+        log.writeLog("DisplayManager::startUp(): Already started.");
+        return 0;
+    }
+    const Config& config = Config::getInstance();
+    horizontalPixels = config.getWindowHorizontalPixels();
+    verticalPixels = config.getWindowVerticalPixels();
+    horizontalChars = config.getWindowHorizontalChars();
+    verticalChars = config.getWindowVerticalChars();
+
+    if (config.getHeadless())
+    {
+        log.writeLog(1, "DisplayManager::startUp(): not doing graphics since in headless mode.");
+    }
+    else
+    {
+        // The window library aborts the process when it cannot reach the display, so the
+        // refusal has to happen before the window is created.
+        if (!platform::canOpenDisplay())
+        {
+            log.writeLog("DisplayManager::startUp(): Unable to allocate window!");
+            log.writeLog("DisplayManager::startUp(): No display could be opened (is DISPLAY set?); "
+                         "\"headless:true\" in the configuration runs without a window.");
+            return -1;
+        }
+        const sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
+        log.writeLog(5, "DisplayManager::startUp(): window resolution (%d, %d) pixels.",
+                     static_cast<int>(desktop.width), static_cast<int>(desktop.height));
+
+        window = std::make_unique<sf::RenderWindow>(
+            sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
+            sf::String(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
+            sf::ContextSettings());
+        if (!window->isOpen())
+        {
+            window.reset();
+            log.writeLog("DisplayManager::startUp(): Unable to allocate window!");
+            return -1;
+        }
+        window->setMouseCursorVisible(config.getShowMouse());
+        window->setVerticalSyncEnabled(true);
+
+        if (!font.loadFromFile(config.getFontFile()))
+        {
+            log.writeLog("DisplayManager::startUp(): Unable to load font from file '%s'.",
+                         config.getFontFile().c_str());
+            return -1;
+        }
+        rectangle = std::make_unique<sf::RectangleShape>(sf::Vector2f(charWidth(), charHeight()));
+        text = std::make_unique<sf::Text>();
+        text->setFont(font);
+        text->setStyle(sf::Text::Bold);
+        const float size = config.getFontScale() * std::min(charWidth(), charHeight());
+        text->setCharacterSize(static_cast<unsigned>(
+            std::isfinite(size) ? std::clamp(size, MIN_CHARACTER_SIZE, MAX_CHARACTER_SIZE) : MIN_CHARACTER_SIZE));
+        backgroundColor = colorToSFML(config.getWindowBackgroundColor());
+        rectangle->setFillColor(backgroundColor);
+    }
+
+    Manager::startUp();
+    log.writeLog(5, "DisplayManager::startUp(): successfully started.");
+    return 0;
+}
+
+void DisplayManager::shutDown()
+{
+    if (window)
+    {
+        window->close();
+        window.reset();
+    }
+    text.reset();
+    rectangle.reset();
+    Manager::shutDown();
+    LogManager::getInstance().writeLog(1, "DisplayManager::shutDown(): successfully stopped.");
+}
+
+int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const
+{
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
+    {
+        return -1;
+    }
+    // World and view coincide until the world manager's view lands here.
+    const Vector pixel = spacesToPixels(position);
+    const float cellWidth = charWidth();
+    const float cellHeight = charHeight();
+
+    // The glyph sits a little right of and above its cell background; the offsets keep
+    // the bold glyph visually centred in the cell.
+    rectangle->setPosition(pixel.getX() - cellWidth / 10.0f, pixel.getY() + cellHeight / 5.0f);
+    window->draw(*rectangle);
+
+    text->setString(sf::String(std::string(1, ch)));
+    text->setPosition(pixel.getX(), pixel.getY());
+    text->setFillColor(sf::Color(r, g, b, 255));
+    window->draw(*text);
+    return 0;
+}
+
+int DisplayManager::drawCh(Vector position, char ch, int color) const
+{
+    if (Config::getInstance().getHeadless())
+    {
+        return -1;
+    }
+    std::uint8_t r = 255, g = 255, b = 255;
+    colorToRGB(color, r, g, b);
+    return drawCh(position, ch, r, g, b);
+}
+
+int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color) const
+{
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
+    {
+        return -1;
+    }
+    const int length = static_cast<int>(str.size());
+    float startX = position.getX();
+    if (justification == CENTER)
+    {
+        startX -= static_cast<float>(length / 2);
+    }
+    else if (justification == RIGHT)
+    {
+        startX -= static_cast<float>(length);
+    }
+    for (int i = 0; i < length; ++i)
+    {
+        drawCh(Vector(startX + static_cast<float>(i), position.getY()), str[static_cast<std::size_t>(i)], color);
+    }
+    return 0;
+}
+
+int DisplayManager::swapBuffers()
+{
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
+    {
+        return -1;
+    }
+    window->display();
+    window->clear(backgroundColor);
+    return 0;
+}
+
+} // namespace qm
