@@ -161,8 +161,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     {
         return -1;
     }
-    // World and view coincide until the world manager's view lands here.
-    const Vector pixel = spacesToPixels(position);
+    const Vector pixel = spacesToPixels(worldToView(position));
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
 
