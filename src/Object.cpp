@@ -2,7 +2,9 @@
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
+#include <qm/ResourceManager.h>
 #include <qm/SceneGraph.h>
+#include <qm/Sprite.h>
 #include <qm/WorldManager.h>
 #include <qm/utility.h>
 
@@ -93,7 +95,7 @@ int Object::eventHandler(const Event*)
 
 int Object::draw()
 {
-    return 0;
+    return animation.draw(position);
 }
 
 bool Object::isModified() const
@@ -245,6 +247,45 @@ void Object::setVelocity(Vector velocity)
     direction = velocity;
     markModified(SPEED);
     markModified(DIRECTION);
+}
+
+int Object::setSprite(std::string name)
+{
+    Sprite* sprite = ResourceManager::getInstance().getSprite(name);
+    if (sprite == nullptr)
+    {
+        LogManager::getInstance().writeLog("Object::setSprite(): Warning! Sprite '%s' not found", name.c_str());
+        return -1;
+    }
+    animation.setSprite(sprite);
+    const Box spriteBox = animation.getBox();
+    if (spriteBox != box)
+    {
+        // Re-filed around the change of box, where a spatial index would move the object.
+        SceneGraph& graph = WorldManager::getInstance().getSceneGraph();
+        if (inWorld)
+        {
+            graph.removeObject(this);
+        }
+        box = spriteBox;
+        if (inWorld)
+        {
+            graph.insertObject(this);
+        }
+        markModified(BOX);
+    }
+    return 0;
+}
+
+void Object::setAnimation(const Animation& newAnimation, bool takeBox)
+{
+    animation = newAnimation;
+    markModified(ANIMATION);
+    if (takeBox)
+    {
+        box = animation.getBox();
+        markModified(BOX);
+    }
 }
 
 void Object::setAcceleration(Vector newAcceleration)

@@ -1,3 +1,4 @@
+#include <qm/DisplayManager.h>
 #include <qm/EventView.h>
 #include <qm/LogManager.h>
 #include <qm/ViewObject.h>
@@ -218,8 +219,14 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
 
 int ViewObject::draw()
 {
-    // Drawing goes through the display manager once it is part of the engine.
-    return 0;
+    const DisplayManager& display = DisplayManager::getInstance();
+    int result = 0;
+    for (const Piece& piece : layout())
+    {
+        result += piece.centered ? display.drawString(piece.position, piece.text, CENTER, color)
+                                 : display.drawCh(piece.position, piece.text[0], color);
+    }
+    return result;
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #ifndef QM_OBJECT_H
 #define QM_OBJECT_H
 
+#include <qm/Animation.h>
 #include <qm/Box.h>
 #include <qm/Path.h>
 #include <qm/Vector.h>
@@ -99,7 +100,9 @@ public:
     /// Reacts to an event. Returns 1 when the event was handled, 0 when not.
     virtual int eventHandler(const Event* event);
 
-    /// Draws the object at its position. Returns 0, or -1 when drawing failed.
+    /// Draws the current frame of the object's animation centred on its position and
+    /// advances the animation. Returns 0 (also without a sprite), or -1 when drawing failed
+    /// (always in headless mode).
     virtual int draw();
 
     /// True when any attribute changed since it was last serialized (each flag is logged at
@@ -126,6 +129,8 @@ public:
     bool isVisible() const { return visible; }
     bool getAvoidCollisions() const { return avoidCollisions; }
     Path getPath() const { return path; }
+    /// A copy of the playback state of the object's sprite.
+    Animation getAnimation() const { return animation; }
     bool getFollowPath() const { return followingPath; }
 
     /// Direction times speed, in spaces per step.
@@ -161,6 +166,14 @@ public:
 
     /// Sets speed to the vector's length and direction to the vector normalized.
     void setVelocity(Vector velocity);
+
+    /// Plays the resource manager's sprite labelled `name` from its first frame and takes
+    /// the sprite's box (centred on the position). Returns -1 (logged, object unchanged)
+    /// when there is no such sprite.
+    int setSprite(std::string name);
+
+    /// Copies the whole playback state. With `takeBox` the box becomes the animation's box.
+    void setAnimation(const Animation& newAnimation, bool takeBox);
 
     /// Added to the velocity once per step, in spaces per step per step.
     void setAcceleration(Vector newAcceleration);
@@ -210,6 +223,7 @@ private:
     Vector acceleration;
     int altitude = 2;
     Solidness solidness = HARD;
+    Animation animation;
     bool noSoft = false;
     // Event types listened to, in registration order, at most MAX_OBJ_EVENTS. Grown on
     // demand: the world's collision search walks every object each move, and small objects

@@ -2,11 +2,14 @@
 // life of objects the world does not own.
 #include "support/WorldTest.h"
 
+#include <qm/Animation.h>
 #include <qm/EventStep.h>
+#include <qm/Frame.h>
 #include <qm/GameManager.h>
 #include <qm/Object.h>
 #include <qm/Path.h>
 #include <qm/SceneGraph.h>
+#include <qm/Sprite.h>
 
 #include <gtest/gtest.h>
 
@@ -182,6 +185,57 @@ TEST_F(ObjectTest, StoppingToFollowStillPointsAtTheCurrentWaypoint)
     object->setVelocity(Vector(2, 0));
     object->followPath(); // not following: nothing changes
     EXPECT_EQ(object->getDirection(), Vector(1, 0));
+}
+
+// An animation playing `sprite`.
+qm::Animation animationOf(qm::Sprite& sprite)
+{
+    qm::Animation animation;
+    animation.setSprite(&sprite);
+    return animation;
+}
+
+TEST_F(ObjectTest, AnimationBoxIsTakenOnlyWhenAsked)
+{
+    qm::Sprite sprite(2);
+    sprite.setWidth(3);
+    sprite.setHeight(2);
+    qm::Object* object = new qm::Object;
+    object->setAnimation(animationOf(sprite), false);
+    EXPECT_EQ(object->getAnimation().getSprite(), &sprite);
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+    object->setAnimation(animationOf(sprite), true);
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-1.5f, -1), 3, 2));
+    object->setAnimation(qm::Animation(), false); // before the sprite goes
+}
+
+TEST_F(ObjectTest, UnknownSpriteLabelKeepsAnimationAndBox)
+{
+    qm::Sprite sprite(1);
+    sprite.setWidth(4);
+    sprite.setHeight(1);
+    qm::Object* object = new qm::Object;
+    object->setAnimation(animationOf(sprite), true);
+    EXPECT_EQ(object->setSprite("no-such-sprite"), -1);
+    EXPECT_EQ(countOf(log(), "Object::setSprite(): Warning! Sprite 'no-such-sprite' not found"), 1);
+    EXPECT_EQ(object->getAnimation().getSprite(), &sprite);
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-2, -0.5f), 4, 1));
+    object->setAnimation(qm::Animation(), false);
+}
+
+TEST_F(ObjectTest, DrawingPlaysTheAnimationEvenWhenTheDisplayRefuses)
+{
+    qm::Sprite sprite(2);
+    sprite.setWidth(1);
+    sprite.setHeight(1);
+    sprite.addFrame(qm::Frame(1, 1, "a"));
+    sprite.addFrame(qm::Frame(1, 1, "b"));
+    qm::Object* object = new qm::Object;
+    EXPECT_EQ(object->draw(), 0); // nothing to draw
+    object->setAnimation(animationOf(sprite), true);
+    EXPECT_EQ(object->draw(), -1); // headless: the display draws nothing
+    EXPECT_EQ(object->getAnimation().getIndex(), 1);
+    object->setAnimation(qm::Animation(), false);
 }
 
 TEST(Path, IndexNeverLeavesTheWaypoints)

@@ -44,11 +44,13 @@ TEST_F(ViewObjectTest, TextFollowsBorderAndValueSettings)
     display->setViewString("Lives");
     display->setValue(-3);
     EXPECT_EQ(display->getDisplayText(), " Lives -3 ");
+    EXPECT_EQ(display->draw(), -5); // headless: each of the five display calls refuses
     display->setDrawValue(false);
     EXPECT_EQ(display->getDisplayText(), " Lives ");
     display->setBorder(false);
     EXPECT_EQ(display->getDisplayText(), "Lives");
     EXPECT_EQ(display->layout().size(), 1u); // no frame
+    EXPECT_EQ(display->draw(), -1);
     display->setDrawValue(true);
     EXPECT_EQ(display->getDisplayText(), "Lives -3");
 }
