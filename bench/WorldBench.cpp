@@ -1,11 +1,15 @@
 // Costs of the world manager that every frame pays: moving and colliding objects, and
 // walking the visible objects to draw them.
+#include <qm/Animation.h>
 #include <qm/Box.h>
 #include <qm/Config.h>
 #include <qm/Event.h>
+#include <qm/Frame.h>
 #include <qm/GameManager.h>
 #include <qm/Object.h>
+#include <qm/Sprite.h>
 #include <qm/Vector.h>
+#include <qm/ViewObject.h>
 #include <qm/WorldManager.h>
 
 #include <benchmark/benchmark.h>
@@ -105,5 +109,55 @@ void BM_WorldUpdate(benchmark::State& state)
         benchmark::Counter(static_cast<double>(contacts) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_WorldUpdate)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// One world draw with every cell of the 80 x 24 view covered by an object showing a
+// one-character sprite, and three framed view objects on top. Headless, the display refuses
+// each object's first character at once, so this measures the world's side of drawing
+// (walking the altitude lists, the view test, each object's animation); the cost of the
+// characters themselves needs a window.
+void BM_WorldDrawScreenFull(benchmark::State& state)
+{
+    HeadlessEngine engine;
+    if (!engine.started)
+    {
+        state.SkipWithError("engine did not start");
+        return;
+    }
+    qm::Sprite sprite(1);
+    sprite.setWidth(1);
+    sprite.setHeight(1);
+    sprite.addFrame(qm::Frame(1, 1, "#"));
+    qm::Animation animation;
+    animation.setSprite(&sprite);
+    qm::WorldManager& world = qm::WorldManager::getInstance();
+    const qm::Box view = world.getView();
+    int count = 0;
+    for (int y = 0; y < static_cast<int>(view.getVertical()); ++y)
+    {
+        for (int x = 0; x < static_cast<int>(view.getHorizontal()); ++x)
+        {
+            qm::Object* object = new qm::Object;
+            object->setSolidness(qm::SPECTRAL);
+            object->setAnimation(animation, true);
+            object->setAltitude(count % (qm::MAX_ALTITUDE + 1));
+            object->setPosition(qm::Vector(static_cast<float>(x), static_cast<float>(y)));
+            ++count;
+        }
+    }
+    for (qm::ViewObjectLocation place : {qm::TOP_LEFT, qm::TOP_CENTER, qm::TOP_RIGHT})
+    {
+        qm::ViewObject* display = new qm::ViewObject;
+        display->setViewString("Points");
+        display->setLocation(place);
+        ++count;
+    }
+    for (auto _ : state)
+    {
+        world.draw();
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+    state.counters["objects"] = count;
+}
+BENCHMARK(BM_WorldDrawScreenFull)->Unit(benchmark::kMicrosecond);
 
 } // namespace
