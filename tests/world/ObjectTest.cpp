@@ -118,19 +118,6 @@ TEST_F(ObjectTest, DeletedObjectHearsNoMoreEvents)
     EXPECT_EQ(world.onEvent(&custom), 0);
 }
 
-TEST_F(ObjectTest, VelocitySplitsIntoSpeedAndDirection)
-{
-    qm::Object* object = new qm::Object;
-    object->setVelocity(Vector(3, 4));
-    EXPECT_FLOAT_EQ(object->getSpeed(), 5);
-    EXPECT_FLOAT_EQ(object->getDirection().getX(), 0.6f);
-    EXPECT_FLOAT_EQ(object->getDirection().getY(), 0.8f);
-    EXPECT_EQ(object->predictPosition(), Vector(4, 5));
-    object->setVelocity(Vector(0, 0));
-    EXPECT_EQ(object->getSpeed(), 0);
-    EXPECT_EQ(object->getDirection(), Vector(0, 0));
-}
-
 TEST_F(ObjectTest, AccelerationIsAddedOncePerStepAfterTheMove)
 {
     qm::Object* object = new qm::Object;

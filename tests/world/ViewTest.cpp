@@ -74,14 +74,6 @@ TEST_F(View, DeletingTheFollowedObjectStopsFollowing)
     EXPECT_EQ(world.getViewFollowing(), nullptr);
 }
 
-TEST_F(View, SlackOutsideZeroToOneIsReportedAndKept)
-{
-    world.setViewSlack(Vector(1.5f, 0.5f));
-    EXPECT_EQ(world.getViewSlack(), Vector(1.5f, 0.5f));
-    world.setViewSlack(Vector(0.5f, -0.1f));
-    EXPECT_EQ(countOf(log(), "WorldManager::setViewSlack(): Warning! view slack units out of range [0-1]"), 2);
-}
-
 TEST_F(View, WorldAndViewCoordinatesDifferByTheViewCorner)
 {
     world.setView(Box(Vector(6.5f, 2), 80, 24));
