@@ -21,6 +21,7 @@ constexpr int WAIT_MICROSECONDS = 30;
 Pause::Pause(int key) : pauseKey(key)
 {
     LogManager::getInstance().writeLog("Pause::Pause(): Pause enabled.  Press any other key to resume.");
+    setSolidness(SPECTRAL);
     setType("Pause");
     registerInterest(EVENT_KEYBOARD);
 }

@@ -44,10 +44,15 @@ void requestStop();
 /// Clears the stop flag (for tests that simulate more than one program run).
 void clearStopRequest();
 
-/// True when a window can be opened: on X11, when the display named by DISPLAY accepts a
-/// connection. The window library ends the whole process when it cannot open the display,
-/// so the display manager asks here first.
-bool canOpenDisplay();
+/// Opens and holds a connection to the display named by DISPLAY (X11). Returns false when
+/// none can be opened. The window library ends the whole process when it cannot open the
+/// display, so the display manager asks here first; holding the connection until
+/// releaseDisplay() also keeps a bare X server from resetting (it resets when its last
+/// client leaves) while the window library connects.
+bool holdDisplay();
+
+/// Closes the connection opened by holdDisplay (nothing when none is held).
+void releaseDisplay();
 
 } // namespace qm::platform
 

@@ -106,15 +106,27 @@ void clearStopRequest()
     stopFlag = 0;
 }
 
-bool canOpenDisplay()
+namespace
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
+Display* heldDisplay = nullptr;
+}
+
+bool holdDisplay()
+{
+    if (heldDisplay == nullptr)
     {
-        return false;
+        heldDisplay = XOpenDisplay(nullptr);
     }
-    XCloseDisplay(display);
-    return true;
+    return heldDisplay != nullptr;
+}
+
+void releaseDisplay()
+{
+    if (heldDisplay != nullptr)
+    {
+        XCloseDisplay(heldDisplay);
+        heldDisplay = nullptr;
+    }
 }
 
 } // namespace qm::platform

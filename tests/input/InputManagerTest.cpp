@@ -127,7 +127,7 @@ TEST_F(InputStartUp, HeadlessStartsWithItsMessageAndDeliversNothing)
     EXPECT_EQ(countOf(log(), "InputManager::startUp(): not doing input since in headless mode."), 1);
     EXPECT_EQ(countOf(log(), "Input manager started."), 1);
 
-    InputRecorder recorder;
+    InputRecorder& recorder = *new InputRecorder;
     recorder.onStep = [](int step)
     {
         if (step == 3)
@@ -188,7 +188,7 @@ using Steps = std::vector<std::pair<int, int>>;
 TEST_F(InputWindow, PressAndReleaseWithinOneIterationGiveNoHeldReport)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     // xdotool has finished (press and release sent) before the next iteration reads input.
     runSteps(*recorder, {{2, [] { ASSERT_TRUE(xdotool("key space")); }}}, 6);
     EXPECT_EQ(history(*recorder, qm::SPACE), (Steps{{3, qm::KEY_PRESS}, {3, qm::KEY_RELEASE}}));
@@ -198,7 +198,7 @@ TEST_F(InputWindow, PressAndReleaseWithinOneIterationGiveNoHeldReport)
 TEST_F(InputWindow, HeldKeyGivesOnePressOneHeldReportPerIterationAndOneRelease)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     // Held for 120 iterations of 10 ms: longer than the server's key repeat delay, so
     // repeated presses would show if key repeat were on.
     const int down = 2, up = 122;
@@ -220,7 +220,7 @@ TEST_F(InputWindow, ServerRepeatsHeldKeysOnceWindowKeyRepeatIsBackOn)
     // repeat back on (as shutDown does) must produce repeated presses.
     ASSERT_EQ(startWindowed(), 0);
     qm::DisplayManager::getInstance().getWindow()->setKeyRepeatEnabled(true);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     runSteps(*recorder,
              {{2, [] { ASSERT_TRUE(xdotool("keydown q")); }}, {122, [] { ASSERT_TRUE(xdotool("keyup q")); }}}, 125);
     EXPECT_GT(recorder->keyboard(qm::KEY_PRESS).size(), 1u);
@@ -229,7 +229,7 @@ TEST_F(InputWindow, ServerRepeatsHeldKeysOnceWindowKeyRepeatIsBackOn)
 TEST_F(InputWindow, HeldKeysAreReportedInTheEngineOrder)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     runSteps(*recorder,
              {{2, [] { ASSERT_TRUE(xdotool("keydown BackSpace 0 q a F9 Tab space Up semicolon F12 KP_0")); }},
               {6, [] { ASSERT_TRUE(xdotool("keyup BackSpace 0 q a F9 Tab space Up semicolon F12 KP_0")); }}},
@@ -272,7 +272,7 @@ Steps mouseHistory(const InputRecorder& recorder, int action)
 TEST_F(InputWindow, ClickAtAPixelReportsItsCell)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     const std::string window = std::to_string(windowId());
     // 1024 x 768 pixels over 80 x 24 cells: a cell is 12.8 x 32 pixels, so (128, 64) is (10, 2).
     runSteps(*recorder,
@@ -310,7 +310,7 @@ TEST_F(InputWindow, ClickAtAPixelReportsItsCell)
 TEST_F(InputWindow, ClickReportsTheButtonOfTheEventNotTheButtonsDownNow)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     const std::string window = std::to_string(windowId());
     runSteps(*recorder,
              {{1, [&] { ASSERT_TRUE(xdotool("mousemove --window " + window + " 300 300")); }},
@@ -330,7 +330,7 @@ TEST_F(InputWindow, ClickReportsTheButtonOfTheEventNotTheButtonsDownNow)
 TEST_F(InputWindow, CloseRequestEndsTheLoopAndDropsTheRestOfThatIterationsInput)
 {
     ASSERT_EQ(startWindowed(), 0);
-    auto* recorder = create<InputRecorder>();
+    auto* recorder = new InputRecorder;
     const unsigned long window = windowId();
     // The close request is queued before a key press, and the key stays down: neither the
     // press nor a held report may reach the game.

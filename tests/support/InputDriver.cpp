@@ -1,7 +1,5 @@
 #include "support/InputDriver.h"
 
-#include "support/VirtualDisplay.h"
-
 #include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
 #include <qm/EventMouse.h>
@@ -13,10 +11,6 @@
 
 #include <X11/Xlib.h>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -29,87 +23,7 @@ namespace
 // Everything a test may leave pressed when it fails half-way.
 const char* const RELEASE_ALL = "keyup space q a b F10 F12 KP_0 BackSpace 0 F9 Tab Up semicolon "
                                 "mouseup 1 mouseup 3";
-
-// Display numbers tried for the private server: spread by process id so that test
-// processes running side by side rarely try the same ones.
-constexpr int FIRST_DISPLAY = 1000;
-constexpr int DISPLAY_SPREAD = 4000;
-constexpr int DISPLAY_ATTEMPTS = 200;
-
-// Starts Xvfb on display `number`; returns true once it accepts clients, false when it
-// could not start (the number is taken, for instance).
-bool startServerOn(int number)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-    {
-        return false;
-    }
-    const pid_t pid = fork();
-    if (pid == 0)
-    {
-        // The server must not outlive the test process, nor hold its output pipes open.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(fds[0]);
-        const std::string display = ":" + std::to_string(number);
-        const std::string fd = std::to_string(fds[1]);
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        // With an explicit display the descriptor only reports readiness: the server
-        // writes the number once it accepts clients, and closes it when it gives up.
-        // -noreset: by default the server resets whenever its last client disconnects and
-        // drops connections made meanwhile; the display check before the window is opened
-        // is such a last client.
-        execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-               "tcp", "-noreset", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    if (pid < 0)
-    {
-        close(fds[0]);
-        return false;
-    }
-    std::string written;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-    {
-        written += c;
-    }
-    close(fds[0]);
-    if (written != std::to_string(number))
-    {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return false;
-    }
-    return true;
-}
-
-std::string startPrivateServer()
-{
-    const int first = FIRST_DISPLAY + static_cast<int>(getpid()) % DISPLAY_SPREAD;
-    for (int attempt = 0; attempt < DISPLAY_ATTEMPTS; ++attempt)
-    {
-        const int number = first + attempt;
-        if (startServerOn(number))
-        {
-            return ":" + std::to_string(number);
-        }
-    }
-    return "";
-}
 } // namespace
-
-const std::string& privateXServer()
-{
-    static const std::string display = startPrivateServer();
-    if (!display.empty())
-    {
-        setenv("DISPLAY", display.c_str(), 1);
-    }
-    return display;
-}
 
 bool waitFor(const std::function<bool()>& condition, double seconds)
 {
@@ -266,17 +180,12 @@ std::vector<SeenEvent> InputRecorder::mouse() const
 void InputWindowTest::SetUp()
 {
     EngineTest::SetUp();
-    ASSERT_FALSE(privateXServer().empty()) << "Xvfb could not be started";
+    ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
 }
 
 void InputWindowTest::TearDown()
 {
     xdotool(RELEASE_ALL);
-    for (auto it = owned.rbegin(); it != owned.rend(); ++it)
-    {
-        delete *it;
-    }
-    owned.clear();
     EngineTest::TearDown();
 }
 

@@ -6,26 +6,17 @@
 #define QM_TEST_INPUTDRIVER_H
 
 #include "support/EngineTest.h"
+#include "support/VirtualDisplay.h"
 
 #include <qm/Object.h>
 #include <qm/Vector.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace qmtest
 {
-
-/// Starts a virtual X server (Xvfb, 1280 x 1024) private to this test process, once, and
-/// points DISPLAY at it. Returns its display name, or an empty text when none could start.
-/// The display number is chosen explicitly from a high range, trying the next one while a
-/// number is taken: servers that pick the lowest free number themselves probe numbers in
-/// use, and a probe removes the listening socket of the server that owns that number, so
-/// that the owner's clients cannot connect any more. The server does not reset when its
-/// last client disconnects.
-const std::string& privateXServer();
 
 /// Polls `condition` every few milliseconds until it holds or `seconds` have passed.
 /// Returns whether it held.
@@ -88,10 +79,10 @@ public:
     std::function<void(int step)> onStep;
 };
 
-/// Starts the engine with a real, focused window on the private X server (log level
-/// `logLevel`, 10 ms frames) and shuts it down after the test. Objects made with create() are deleted
-/// at the end of the test, before the engine stops; keys and buttons that tests press are
-/// released.
+/// Starts the engine with a real, focused window on the test's private X server (log level
+/// `logLevel`, 10 ms frames) and shuts it down after the test, releasing the keys and
+/// buttons that tests press. Objects are made with `new` once the engine runs and belong
+/// to the world, which deletes them at shut-down.
 class InputWindowTest : public EngineTest
 {
 protected:
@@ -105,14 +96,7 @@ protected:
     /// The X window id of the engine's window.
     unsigned long windowId() const;
 
-    template <class T, class... Args> T* create(Args&&... args)
-    {
-        T* object = new T(std::forward<Args>(args)...);
-        owned.push_back(object);
-        return object;
-    }
-
-    std::vector<qm::Object*> owned;
+    VirtualDisplay xserver;
     int logLevel = 1; ///< the log level startWindowed sets
 };
 
