@@ -336,6 +336,12 @@ void InputManager::getInput()
         }
     }
 
+    // Held keys and buttons are read from the whole keyboard and mouse, not from this
+    // window's events: without the focus they belong to another program.
+    if (!window->hasFocus())
+    {
+        return;
+    }
     const sf::Vector2i pointer = sf::Mouse::getPosition(*window);
     const Vector position = cellsAt(pointer.x, pointer.y);
     for (const PolledButton& polled : POLLED_BUTTONS)

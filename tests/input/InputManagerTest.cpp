@@ -214,6 +214,18 @@ TEST_F(InputWindow, HeldKeyGivesOnePressOneHeldReportPerIterationAndOneRelease)
     EXPECT_EQ(history(*recorder, qm::Q), expected);
 }
 
+TEST_F(InputWindow, KeysHeldForAnotherProgramAreNotReported)
+{
+    ASSERT_EQ(startWindowed(), 0);
+    auto* recorder = new InputRecorder;
+    runSteps(*recorder,
+             {{2, [] { ASSERT_TRUE(qmtest::dropFocus()); }},
+              {4, [] { ASSERT_TRUE(xdotool("keydown q")); }},
+              {20, [] { xdotool("keyup q"); }}},
+             24);
+    EXPECT_TRUE(history(*recorder, qm::Q).empty());
+}
+
 TEST_F(InputWindow, ServerRepeatsHeldKeysOnceWindowKeyRepeatIsBackOn)
 {
     // The check above only means something if the server repeats held keys: switching

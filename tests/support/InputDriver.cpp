@@ -73,6 +73,19 @@ bool focusWindow(unsigned long window)
     return focused;
 }
 
+bool dropFocus()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr)
+    {
+        return false;
+    }
+    XSetInputFocus(display, None, RevertToNone, CurrentTime);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return true;
+}
+
 bool sendCloseRequest(unsigned long window)
 {
     Display* display = XOpenDisplay(nullptr);

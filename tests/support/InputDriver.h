@@ -29,6 +29,9 @@ bool xdotool(const std::string& arguments);
 /// the server reports it. True on success.
 bool focusWindow(unsigned long window);
 
+/// Takes the keyboard focus away from every window (as switching to another program does).
+bool dropFocus();
+
 /// Asks `window` to close as a window manager's close button does (a WM_DELETE_WINDOW
 /// message). True when the request was sent.
 bool sendCloseRequest(unsigned long window);
