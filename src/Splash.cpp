@@ -1,3 +1,5 @@
+#include "SpriteArt.h"
+
 #include <qm/Animation.h>
 #include <qm/Config.h>
 #include <qm/Event.h>
@@ -35,16 +37,6 @@ const char* const HEAVY_LETTERS[BANNER_HEIGHT] = {
     "-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~-~     ", "                                               ",
 };
 
-std::string joined(const char* const* rows, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-    {
-        text += rows[i];
-    }
-    return text;
-}
-
 // Steps of one splash half-way across the screen: half the frame time, at least one so
 // that a zero or one-millisecond frame time still gives a finite speed.
 float slideSteps()
@@ -68,15 +60,9 @@ int splash()
     return 0;
 }
 
-Splash::Splash() : sprite(std::make_unique<Sprite>(2))
+Splash::Splash()
+    : sprite(spriteFromArt("splash", BANNER_WIDTH, BANNER_HEIGHT, GREEN, 1, {BLOCK_LETTERS, HEAVY_LETTERS}))
 {
-    sprite->setLabel("splash");
-    sprite->setWidth(BANNER_WIDTH);
-    sprite->setHeight(BANNER_HEIGHT);
-    sprite->setColor(GREEN);
-    sprite->setSlowdown(1);
-    sprite->addFrame(Frame(BANNER_WIDTH, BANNER_HEIGHT, joined(BLOCK_LETTERS, BANNER_HEIGHT)));
-    sprite->addFrame(Frame(BANNER_WIDTH, BANNER_HEIGHT, joined(HEAVY_LETTERS, BANNER_HEIGHT)));
     Animation banner;
     banner.setSprite(sprite.get());
     banner.setSlowdownCount(-1); // frozen on the first lettering

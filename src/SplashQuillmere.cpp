@@ -1,3 +1,5 @@
+#include "SpriteArt.h"
+
 #include <qm/Animation.h>
 #include <qm/Event.h>
 #include <qm/GameManager.h>
@@ -29,26 +31,12 @@ const char* const RESTING[RESTING_HEIGHT] = {
     "      _/ ", "    _/ / ", "  _/ /   ", " / /     ", "/        ", "~~~~~~~~~",
 };
 
-std::string joined(const char* const* rows, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-    {
-        text += rows[i];
-    }
-    return text;
-}
 } // namespace
 
-SplashQuillmere::SplashQuillmere(Vector targetPosition) : target(targetPosition), sprite(std::make_unique<Sprite>(2))
+SplashQuillmere::SplashQuillmere(Vector targetPosition)
+    : target(targetPosition),
+      sprite(spriteFromArt("splash-quillmere", FLYING_WIDTH, FLYING_HEIGHT, BLUE, 2, {FLYING_UP, FLYING_DOWN}))
 {
-    sprite->setLabel("splash-quillmere");
-    sprite->setWidth(FLYING_WIDTH);
-    sprite->setHeight(FLYING_HEIGHT);
-    sprite->setColor(BLUE);
-    sprite->setSlowdown(2);
-    sprite->addFrame(Frame(FLYING_WIDTH, FLYING_HEIGHT, joined(FLYING_UP, FLYING_HEIGHT)));
-    sprite->addFrame(Frame(FLYING_WIDTH, FLYING_HEIGHT, joined(FLYING_DOWN, FLYING_HEIGHT)));
     Animation flight;
     flight.setSprite(sprite.get());
     setAnimation(flight, true);
@@ -93,12 +81,9 @@ int SplashQuillmere::eventHandler(const Event* event)
     }
     if (countdown == -15)
     {
-        auto resting = std::make_unique<Sprite>(1);
-        resting->setWidth(RESTING_WIDTH);
-        resting->setHeight(RESTING_HEIGHT);
-        resting->setColor(GREEN);
-        resting->setSlowdown(1);
-        resting->addFrame(Frame(RESTING_WIDTH, RESTING_HEIGHT, joined(RESTING, RESTING_HEIGHT)));
+        // The resting figure has no label of its own.
+        std::unique_ptr<Sprite> resting =
+            spriteFromArt("[Undefined]", RESTING_WIDTH, RESTING_HEIGHT, GREEN, 1, {RESTING});
         Animation rest;
         rest.setSprite(resting.get());
         // Past the only frame: the next draw shows nothing, then the animation wraps.

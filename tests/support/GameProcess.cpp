@@ -1,6 +1,7 @@
 #include "support/GameProcess.h"
 
 #include "support/EngineTest.h"
+#include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
 
 #include <X11/Xatom.h>
@@ -118,26 +119,7 @@ bool GameProcess::screenshot(const std::string& path) const
 
 bool GameProcess::closeWindow() const
 {
-    if (window == 0)
-    {
-        return false;
-    }
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-    {
-        return false;
-    }
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
-    XFlush(display);
-    XCloseDisplay(display);
-    return sent != 0;
+    return window != 0 && sendCloseRequest(window);
 }
 
 int GameProcess::waitForExit(std::chrono::milliseconds limit)
