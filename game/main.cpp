@@ -1,6 +1,7 @@
-// The program entry: start the engine, run the game loop, shut down.
+// The program entry: start the engine, show the splash screens, run the game loop, shut down.
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/Splash.h>
 
 int main()
 {
@@ -12,6 +13,7 @@ int main()
     else
     {
         qm::LogManager::getInstance().setFlush(true);
+        qm::splash();
         game.run();
     }
     game.shutDown();

@@ -92,7 +92,7 @@ int DisplayManager::startUp()
     {
         // The window library aborts the process when it cannot reach the display, so the
         // refusal has to happen before the window is created.
-        if (!platform::canOpenDisplay())
+        if (!platform::holdDisplay())
         {
             log.writeLog("DisplayManager::startUp(): Unable to allocate window!");
             log.writeLog("DisplayManager::startUp(): No display could be opened (is DISPLAY set?); "
@@ -147,6 +147,7 @@ void DisplayManager::shutDown()
     }
     text.reset();
     rectangle.reset();
+    platform::releaseDisplay();
     Manager::shutDown();
     LogManager::getInstance().writeLog(1, "DisplayManager::shutDown(): successfully stopped.");
 }
@@ -161,8 +162,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     {
         return -1;
     }
-    // World and view coincide until the world manager's view lands here.
-    const Vector pixel = spacesToPixels(position);
+    const Vector pixel = spacesToPixels(worldToView(position));
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
 

@@ -6,8 +6,10 @@
 #include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
+#include <qm/InputManager.h>
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
+#include <qm/WorldManager.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -76,12 +78,35 @@ int GameManager::startUp()
     }
     log.writeLog(1, "Display manager started.");
 
+    if (InputManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting input manager!");
+        return -1;
+    }
+    log.writeLog(1, "Input manager started.");
+
     if (ResourceManager::getInstance().startUp() != 0)
     {
         log.writeLog("Error starting resource manager!");
         return -1;
     }
     log.writeLog(1, "Resource manager started.");
+
+    WorldManager& world = WorldManager::getInstance();
+    if (world.startUp() != 0)
+    {
+        log.writeLog("Error starting world manager!");
+        return -1;
+    }
+    log.writeLog(1, "World manager started.");
+
+    // The world and the view start as the window's grid of cells.
+    const DisplayManager& display = DisplayManager::getInstance();
+    const Box screen(Vector(0, 0), static_cast<float>(display.getHorizontal()),
+                     static_cast<float>(display.getVertical()));
+    world.setBoundary(screen);
+    world.setView(screen);
+    world.setViewSlack(Vector(0.33333334f, 0.33333334f));
 
     int seed = config.getRandomSeed();
     if (seed == 0)
@@ -125,9 +150,14 @@ void GameManager::run()
         }
 
         DisplayManager::getInstance().swapBuffers();
+        InputManager::getInstance().getInput();
 
         const EventStep step(stepCount);
         onEvent(&step);
+
+        WorldManager& world = WorldManager::getInstance();
+        world.update();
+        world.draw();
 
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
         const long long split = clock.split();
@@ -166,8 +196,12 @@ void GameManager::shutDown()
         log.writeLog(1, "GameManager()::shutDown(): Warning! timeEndPeriod() cannot accept 1 msec.");
     }
 
+    WorldManager::getInstance().shutDown();
+    log.writeLog(1, "World manager stopped");
     ResourceManager::getInstance().shutDown();
     log.writeLog(1, "Resource manager stopped");
+    InputManager::getInstance().shutDown();
+    log.writeLog(1, "Input manager stopped");
     DisplayManager::getInstance().shutDown();
     log.writeLog(1, "Display manager stopped");
 

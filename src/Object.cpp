@@ -1,7 +1,15 @@
 #include <qm/Event.h>
 #include <qm/GameManager.h>
+#include <qm/InputManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
+#include <qm/ResourceManager.h>
+#include <qm/SceneGraph.h>
+#include <qm/Sprite.h>
+#include <qm/WorldManager.h>
+#include <qm/utility.h>
+
+#include <algorithm>
 
 namespace qm
 {
@@ -10,47 +18,117 @@ namespace
 {
 int nextId = 1;
 
-// The manager that delivers events of type `name`, or null when none does yet.
+// The manager that delivers events of type `name`, or null when none does.
 Manager* managerFor(const std::string& name)
 {
     if (name == EVENT_STEP)
     {
         return &GameManager::getInstance();
     }
-    return nullptr;
+    if (name == EVENT_KEYBOARD || name == EVENT_MOUSE)
+    {
+        return &InputManager::getInstance();
+    }
+    // The four network types belong to the network manager; until it exists nobody
+    // delivers them.
+    if (name == EVENT_NETWORK || name == EVENT_NETWORK_KEYBOARD || name == EVENT_NETWORK_MOUSE ||
+        name == EVENT_NETWORK_CUSTOM)
+    {
+        return nullptr;
+    }
+    return &WorldManager::getInstance();
 }
 } // namespace
 
-Object::Object() : id(nextId++) {}
+Object::Object() : id(nextId++)
+{
+    for (bool& flag : modified)
+    {
+        flag = true;
+    }
+    WorldManager& world = WorldManager::getInstance();
+    world.insertObject(this);
+    // A started world has filed the object (or at worst part of it, after a failed
+    // allocation, which removal cleans up); a stopped one refused it entirely.
+    inWorld = world.isStarted();
+}
 
 Object::~Object()
 {
-    for (int i = eventCount - 1; i >= 0; --i)
+    while (!eventName.empty())
     {
-        unregisterInterest(eventName[i]);
+        // Last registered first. A manager that refuses leaves the name in place, so take it
+        // off here in any case rather than loop on it.
+        const std::string name = eventName.back();
+        if (unregisterInterest(name) == -1)
+        {
+            eventName.pop_back();
+        }
+    }
+    if (inWorld)
+    {
+        WorldManager& world = WorldManager::getInstance();
+        world.removeObject(this);
+        // The view must not go on following an address that a new object may take.
+        if (world.getViewFollowing() == this)
+        {
+            world.setViewFollowing(nullptr);
+        }
     }
 }
 
 int Object::setPosition(Vector newPosition)
 {
+    if (newPosition == position)
+    {
+        return 0;
+    }
+    if (inWorld)
+    {
+        WorldManager::getInstance().getSceneGraph().updatePosition(this, newPosition);
+    }
     position = newPosition;
+    markModified(POSITION);
     return 0;
 }
 
 int Object::eventHandler(const Event*)
 {
+    // Path events are handled here once path searches exist; nothing else is.
     return 0;
 }
 
-void Object::setType(std::string newType)
+int Object::draw()
 {
-    type = std::move(newType);
+    return animation.draw(position);
 }
 
-int Object::setActive(bool isActive)
+bool Object::isModified() const
 {
-    active = isActive;
-    return 0;
+    LogManager& log = LogManager::getInstance();
+    for (int i = 0; i < OBJECT_ATTRIBUTE_COUNT; ++i)
+    {
+        log.writeLog(20, "Object::isModified(): %d is %s", i, modified[i] ? "true" : "false");
+        if (modified[i])
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Object::isModified(ObjectAttribute attribute) const
+{
+    if (attribute < 0 || attribute >= OBJECT_ATTRIBUTE_COUNT)
+    {
+        return false;
+    }
+    return modified[attribute];
+}
+
+void Object::markModified(ObjectAttribute attribute)
+{
+    modified[attribute] = true;
 }
 
 Vector Object::getVelocity() const
@@ -60,44 +138,255 @@ Vector Object::getVelocity() const
     return velocity;
 }
 
-void Object::setVelocity(Vector velocity)
-{
-    speed = velocity.getMagnitude();
-    velocity.normalize();
-    direction = velocity;
-}
-
 Vector Object::predictPosition() const
 {
     return position + getVelocity();
 }
 
+void Object::setType(std::string newType)
+{
+    if (inWorld)
+    {
+        // The type is set even when re-filing fails: an inactive object is in no type list,
+        // and activation files it under the new type.
+        WorldManager::getInstance().getSceneGraph().updateType(this, newType);
+    }
+    type = std::move(newType);
+    markModified(TYPE);
+}
+
+int Object::setActive(bool nowActive)
+{
+    if (nowActive == active)
+    {
+        return 0;
+    }
+    if (inWorld && WorldManager::getInstance().getSceneGraph().updateActive(this, nowActive) == -1)
+    {
+        return -1;
+    }
+    active = nowActive;
+    markModified(ACTIVE);
+    return 0;
+}
+
+int Object::setVisible(bool nowVisible)
+{
+    if (nowVisible == visible)
+    {
+        return 0;
+    }
+    if (inWorld && WorldManager::getInstance().getSceneGraph().updateVisible(this, nowVisible) == -1)
+    {
+        return -1;
+    }
+    visible = nowVisible;
+    markModified(VISIBLE);
+    return 0;
+}
+
+int Object::setAltitude(int newAltitude)
+{
+    if (newAltitude == altitude)
+    {
+        return 0;
+    }
+    if (!valueInRange(static_cast<float>(newAltitude), 0, MAX_ALTITUDE))
+    {
+        LogManager::getInstance().writeLog("Object::setAltitude(): Altitude %d not in range [%d,%d].  Ignored.",
+                                           newAltitude, 0, MAX_ALTITUDE);
+        return -1;
+    }
+    if (inWorld && WorldManager::getInstance().getSceneGraph().updateAltitude(this, newAltitude) == -1)
+    {
+        return -1;
+    }
+    altitude = newAltitude;
+    markModified(ALTITUDE);
+    return 0;
+}
+
+int Object::setSolidness(Solidness newSolidness)
+{
+    if (newSolidness == solidness)
+    {
+        return 0;
+    }
+    if (static_cast<unsigned>(newSolidness) > SPECTRAL)
+    {
+        LogManager::getInstance().writeLog("Object::setSolidness(): Solidness %d not one of HARD, SOFT or SPECTRAL.",
+                                           static_cast<int>(newSolidness));
+        return -1;
+    }
+    if (inWorld && WorldManager::getInstance().getSceneGraph().updateSolidness(this, newSolidness) == -1)
+    {
+        return -1;
+    }
+    solidness = newSolidness;
+    markModified(SOLIDNESS);
+    return 0;
+}
+
+void Object::setNoSoft(bool refuseSoft)
+{
+    noSoft = refuseSoft;
+    markModified(NO_SOFT);
+}
+
+void Object::setAvoidCollisions(bool avoid)
+{
+    avoidCollisions = avoid;
+    markModified(AVOID_COLLISIONS);
+}
+
+void Object::setBox(Box newBox)
+{
+    box = newBox;
+    markModified(BOX);
+}
+
+void Object::setVelocity(Vector velocity)
+{
+    speed = velocity.getMagnitude();
+    velocity.normalize();
+    direction = velocity;
+    markModified(SPEED);
+    markModified(DIRECTION);
+}
+
+int Object::setSprite(std::string name)
+{
+    Sprite* sprite = ResourceManager::getInstance().getSprite(name);
+    if (sprite == nullptr)
+    {
+        LogManager::getInstance().writeLog("Object::setSprite(): Warning! Sprite '%s' not found", name.c_str());
+        return -1;
+    }
+    animation.setSprite(sprite);
+    const Box spriteBox = animation.getBox();
+    if (spriteBox != box)
+    {
+        // Re-filed around the change of box, where a spatial index would move the object.
+        SceneGraph& graph = WorldManager::getInstance().getSceneGraph();
+        if (inWorld)
+        {
+            graph.removeObject(this);
+        }
+        box = spriteBox;
+        if (inWorld)
+        {
+            graph.insertObject(this);
+        }
+        markModified(BOX);
+    }
+    return 0;
+}
+
+void Object::setAnimation(const Animation& newAnimation, bool takeBox)
+{
+    animation = newAnimation;
+    markModified(ANIMATION);
+    if (takeBox)
+    {
+        box = animation.getBox();
+        markModified(BOX);
+    }
+}
+
+void Object::setAcceleration(Vector newAcceleration)
+{
+    acceleration = newAcceleration;
+    markModified(ACCELERATION);
+}
+
+void Object::setPath(const Path& newPath)
+{
+    path = newPath;
+    markModified(PATH);
+}
+
+void Object::setFollowPath(bool follow)
+{
+    followingPath = follow;
+    if (!path.isDone())
+    {
+        headFor(path.getCurrentNode());
+    }
+    markModified(FOLLOW_PATH);
+}
+
+void Object::headFor(const Vector& target)
+{
+    Vector toTarget = target - position;
+    toTarget.normalize();
+    direction = toTarget;
+}
+
+void Object::followPath()
+{
+    if (!followingPath)
+    {
+        return;
+    }
+    while (!path.isDone())
+    {
+        const Vector waypoint = path.getCurrentNode();
+        const double reach = static_cast<double>(speed) * 3 * 0.25;
+        if (distance(position, waypoint) > reach)
+        {
+            headFor(waypoint);
+            return;
+        }
+        setPosition(waypoint);
+        path.advance();
+        markModified(PATH);
+    }
+    direction = Vector(0, 0);
+    setFollowPath(false);
+}
+
+void Object::applyAcceleration()
+{
+    if (acceleration == Vector(0, 0))
+    {
+        return;
+    }
+    Vector velocity = getVelocity() + acceleration;
+    speed = velocity.getMagnitude();
+    velocity.normalize();
+    direction = velocity;
+    markModified(SPEED);
+    markModified(DIRECTION);
+}
+
 int Object::registerInterest(std::string name)
 {
-    if (eventCount == MAX_OBJ_EVENTS)
+    LogManager& log = LogManager::getInstance();
+    if (static_cast<int>(eventName.size()) == MAX_OBJ_EVENTS)
     {
-        LogManager::getInstance().writeLog(
-            "Object::registerInterest(): maximum (%d) reached, cannot register for event '%s'", MAX_OBJ_EVENTS,
-            name.c_str());
+        log.writeLog("Object::registerInterest(): maximum (%d) reached, cannot register for event '%s'", MAX_OBJ_EVENTS,
+                     name.c_str());
         return -1;
     }
     Manager* manager = managerFor(name);
-    if (manager == nullptr || manager->registerInterest(this, name) == -1)
+    if (manager == nullptr)
+    {
+        log.writeLog("Object::registerInterest(): Error! no manager delivers event '%s'", name.c_str());
+        return -1;
+    }
+    if (manager->registerInterest(this, name) == -1)
     {
         return -1;
     }
-    eventName[eventCount++] = name;
+    eventName.push_back(name);
+    markModified(EVENTS);
     return 0;
 }
 
 int Object::unregisterInterest(std::string name)
 {
-    int i = 0;
-    while (i < eventCount && eventName[i] != name)
-    {
-        ++i;
-    }
-    if (i == eventCount)
+    const auto found = std::find(eventName.begin(), eventName.end(), name);
+    if (found == eventName.end())
     {
         LogManager::getInstance().writeLog("Object::unregisterInterest(): event '%s' not previously registered",
                                            name.c_str());
@@ -108,11 +397,8 @@ int Object::unregisterInterest(std::string name)
     {
         return -1;
     }
-    for (int j = i; j < eventCount - 1; ++j)
-    {
-        eventName[j] = eventName[j + 1];
-    }
-    --eventCount;
+    eventName.erase(found);
+    markModified(EVENTS);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include <qm/LogManager.h>
 #include <qm/Object.h>
+#include <qm/WorldManager.h>
 #include <qm/utility.h>
 
 #include <cmath>
@@ -148,6 +149,16 @@ Box getWorldBox(const Object* object, const Vector& where)
     const Vector corner = box.getCorner();
     box.setCorner(Vector(corner.getX() + where.getX(), corner.getY() + where.getY()));
     return box;
+}
+
+Vector worldToView(const Vector& p)
+{
+    return p - WorldManager::getInstance().getView().getCorner();
+}
+
+Vector viewToWorld(const Vector& p)
+{
+    return p + WorldManager::getInstance().getView().getCorner();
 }
 
 Vector getNormal(const Object* object, const Object* other)

@@ -72,6 +72,13 @@ Box getWorldBox(const Object* object);
 /// The object's box moved to `where`, in world coordinates.
 Box getWorldBox(const Object* object, const Vector& where);
 
+/// `p` (world spaces) relative to the corner of the world manager's view: where in the window
+/// a world position is, in spaces.
+Vector worldToView(const Vector& p);
+
+/// The inverse of worldToView: the world position of a place in the window, in spaces.
+Vector viewToWorld(const Vector& p);
+
 /// The side or corner of `other` from which `object`, moving with its velocity, came into
 /// contact: one of the eight unit directions, or (0, 0) with a log line when none touches.
 Vector getNormal(const Object* object, const Object* other);

@@ -14,6 +14,10 @@ namespace qm::platform
 /// Sleeps the calling thread for about `milliseconds` (nothing for zero or less).
 void sleepMilliseconds(int milliseconds);
 
+/// Waits about `microseconds` (nothing for zero or less): a short slice for loops that poll.
+/// The actual wait may be longer, bounded below by the scheduler's resolution.
+void waitMicroseconds(int microseconds);
+
 /// Asks the scheduler for a timer resolution of `milliseconds`. Returns false when the
 /// system refuses; systems that always schedule finely enough accept without doing anything.
 bool beginTimerResolution(int milliseconds);
@@ -41,10 +45,15 @@ void requestStop();
 /// Clears the stop flag (for tests that simulate more than one program run).
 void clearStopRequest();
 
-/// True when a window can be opened: on X11, when the display named by DISPLAY accepts a
-/// connection. The window library ends the whole process when it cannot open the display,
-/// so the display manager asks here first.
-bool canOpenDisplay();
+/// Opens and holds a connection to the display named by DISPLAY (X11). Returns false when
+/// none can be opened. The window library ends the whole process when it cannot open the
+/// display, so the display manager asks here first; holding the connection until
+/// releaseDisplay() also keeps a bare X server from resetting (it resets when its last
+/// client leaves) while the window library connects.
+bool holdDisplay();
+
+/// Closes the connection opened by holdDisplay (nothing when none is held).
+void releaseDisplay();
 
 /// Runs `action` with the process's standard error sent to a temporary file, and returns
 /// what was written there (at most 64 KiB). Libraries that print straight to the terminal

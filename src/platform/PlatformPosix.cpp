@@ -38,6 +38,20 @@ void sleepMilliseconds(int milliseconds)
     }
 }
 
+void waitMicroseconds(int microseconds)
+{
+    if (microseconds <= 0)
+    {
+        return;
+    }
+    timespec request{microseconds / 1000000, static_cast<long>(microseconds % 1000000) * 1000L};
+    timespec remaining{};
+    while (nanosleep(&request, &remaining) == -1 && errno == EINTR)
+    {
+        request = remaining;
+    }
+}
+
 bool beginTimerResolution(int milliseconds)
 {
     // The POSIX scheduler already sleeps with sub-millisecond precision.
@@ -94,15 +108,27 @@ void clearStopRequest()
     stopFlag = 0;
 }
 
-bool canOpenDisplay()
+namespace
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
+Display* heldDisplay = nullptr;
+}
+
+bool holdDisplay()
+{
+    if (heldDisplay == nullptr)
     {
-        return false;
+        heldDisplay = XOpenDisplay(nullptr);
     }
-    XCloseDisplay(display);
-    return true;
+    return heldDisplay != nullptr;
+}
+
+void releaseDisplay()
+{
+    if (heldDisplay != nullptr)
+    {
+        XCloseDisplay(heldDisplay);
+        heldDisplay = nullptr;
+    }
 }
 
 std::string captureStandardError(const std::function<void()>& action)

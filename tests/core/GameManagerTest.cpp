@@ -28,7 +28,8 @@ protected:
     qm::GameManager& game = qm::GameManager::getInstance();
 };
 
-// Records the step counts it sees and ends the loop after `lastStep`.
+// Records the step counts it sees and ends the loop after `lastStep`. Created with `new`
+// once the engine runs: the world owns it and deletes it at shut-down.
 class Stepper : public qm::Object
 {
 public:
@@ -96,7 +97,7 @@ TEST_F(GameLoop, UnopenableLogFailsStartUp)
 TEST_F(GameLoop, StepEventsCountFromZeroAndPrefixLogLines)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper stepper(4);
+    Stepper& stepper = *new Stepper(4);
     game.run();
     EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(game.getStepCount(), 5);
@@ -114,8 +115,8 @@ TEST_F(GameLoop, StepEventsCountFromZeroAndPrefixLogLines)
 TEST_F(GameLoop, GameOverFromAHandlerEndsAfterTheIteration)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper stopper(0);
-    RecordingObject later; // registered after the stopper: still hears step 0
+    Stepper& stopper = *new Stepper(0);
+    RecordingObject& later = *new RecordingObject; // registered after the stopper: still hears step 0
     later.registerInterest(qm::EVENT_STEP);
     game.run();
     EXPECT_EQ(stopper.steps.size(), 1u);
@@ -125,7 +126,7 @@ TEST_F(GameLoop, GameOverFromAHandlerEndsAfterTheIteration)
 TEST_F(GameLoop, IterationsLastAtLeastTheFrameTime)
 {
     ASSERT_EQ(startEngine("frame_time:20,\n"), 0);
-    Stepper stepper(9);
+    new Stepper(9); // ends the loop after step 9
     const auto start = std::chrono::steady_clock::now();
     game.run();
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -137,7 +138,7 @@ TEST_F(GameLoop, IterationsLastAtLeastTheFrameTime)
 TEST_F(GameLoop, FrameTimeZeroNeverSleepsNorComplains)
 {
     ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
-    Stepper stepper(50);
+    Stepper& stepper = *new Stepper(50);
     game.run();
     EXPECT_EQ(stepper.steps.size(), 51u);
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
@@ -146,7 +147,7 @@ TEST_F(GameLoop, FrameTimeZeroNeverSleepsNorComplains)
 TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 {
     ASSERT_EQ(startEngine("frame_time:2,\n"), 0);
-    Stepper stepper(3);
+    Stepper& stepper = *new Stepper(3);
     stepper.work = std::chrono::milliseconds(5);
     game.run();
     // Steps 1, 2 and 3 overran; step 0 is never reported.
@@ -157,9 +158,9 @@ TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper stepper(1000000);
+    Stepper& stepper = *new Stepper(1000000);
     stepper.work = std::chrono::milliseconds(0);
-    RecordingObject signaller;
+    RecordingObject& signaller = *new RecordingObject;
     signaller.registerInterest(qm::EVENT_STEP);
     signaller.onEvent = [](const qm::Event* event)
     {

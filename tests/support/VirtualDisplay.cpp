@@ -34,7 +34,7 @@ std::string startServer()
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
         // Xvfb writes the display number it chose to the descriptor once it accepts clients.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -1,0 +1,371 @@
+#include <qm/Config.h>
+#include <qm/DisplayManager.h>
+#include <qm/EventMouse.h>
+#include <qm/GameManager.h>
+#include <qm/InputManager.h>
+#include <qm/LogManager.h>
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
+#include <SFML/Window/Keyboard.hpp>
+#include <SFML/Window/Mouse.hpp>
+
+namespace qm
+{
+
+namespace
+{
+// Keys without an engine name keep the window library's code, shifted past the named ones.
+constexpr int UNNAMED_KEY_OFFSET = 97;
+
+int engineKey(sf::Keyboard::Key key)
+{
+    if (key >= sf::Keyboard::A && key <= sf::Keyboard::Z)
+    {
+        return A + (key - sf::Keyboard::A);
+    }
+    if (key >= sf::Keyboard::F1 && key <= sf::Keyboard::F12)
+    {
+        return F1 + (key - sf::Keyboard::F1);
+    }
+    if (key >= sf::Keyboard::Num1 && key <= sf::Keyboard::Num9)
+    {
+        return NUM1 + (key - sf::Keyboard::Num1);
+    }
+    switch (key)
+    {
+    case sf::Keyboard::Space:
+        return SPACE;
+    case sf::Keyboard::Enter:
+        return ENTER;
+    case sf::Keyboard::Escape:
+        return ESCAPE;
+    case sf::Keyboard::Tab:
+        return TAB;
+    case sf::Keyboard::Left:
+        return LEFT_ARROW;
+    case sf::Keyboard::Right:
+        return RIGHT_ARROW;
+    case sf::Keyboard::Up:
+        return UP_ARROW;
+    case sf::Keyboard::Down:
+        return DOWN_ARROW;
+    case sf::Keyboard::Pause:
+        return PAUSE;
+    case sf::Keyboard::Subtract:
+        return MINUS;
+    case sf::Keyboard::Add:
+        return PLUS;
+    case sf::Keyboard::Tilde:
+        return TILDE;
+    case sf::Keyboard::Period:
+        return PERIOD;
+    case sf::Keyboard::Comma:
+        return COMMA;
+    case sf::Keyboard::Slash:
+        return SLASH;
+    case sf::Keyboard::Equal:
+        return EQUAL;
+    case sf::Keyboard::Backslash:
+        return BACKSLASH;
+    case sf::Keyboard::Multiply:
+        return MULTIPLY;
+    case sf::Keyboard::Quote:
+        return QUOTE;
+    case sf::Keyboard::Semicolon:
+        return SEMICOLON;
+    case sf::Keyboard::LControl:
+        return LEFT_CONTROL;
+    case sf::Keyboard::RControl:
+        return RIGHT_CONTROL;
+    case sf::Keyboard::LShift:
+        return LEFT_SHIFT;
+    case sf::Keyboard::RShift:
+        return RIGHT_SHIFT;
+    case sf::Keyboard::Num0:
+        return NUM0;
+    case sf::Keyboard::BackSpace:
+        return BACKSPACE;
+    default:
+        return static_cast<int>(key) + UNNAMED_KEY_OFFSET;
+    }
+}
+
+struct PolledKey
+{
+    sf::Keyboard::Key windowKey;
+    Key key;
+};
+
+// The keys whose held state is polled every iteration, in delivery order. F11 and F12 are
+// left out: they only give press and release events.
+const PolledKey POLLED_KEYS[] = {
+    {sf::Keyboard::Up, UP_ARROW},
+    {sf::Keyboard::Down, DOWN_ARROW},
+    {sf::Keyboard::Left, LEFT_ARROW},
+    {sf::Keyboard::Right, RIGHT_ARROW},
+    {sf::Keyboard::Space, SPACE},
+    {sf::Keyboard::Enter, ENTER},
+    {sf::Keyboard::Tab, TAB},
+    {sf::Keyboard::Escape, ESCAPE},
+    {sf::Keyboard::Pause, PAUSE},
+    {sf::Keyboard::Subtract, MINUS},
+    {sf::Keyboard::Add, PLUS},
+    {sf::Keyboard::Tilde, TILDE},
+    {sf::Keyboard::Period, PERIOD},
+    {sf::Keyboard::Comma, COMMA},
+    {sf::Keyboard::Slash, SLASH},
+    {sf::Keyboard::Equal, EQUAL},
+    {sf::Keyboard::Backslash, BACKSLASH},
+    {sf::Keyboard::Multiply, MULTIPLY},
+    {sf::Keyboard::Quote, QUOTE},
+    {sf::Keyboard::Semicolon, SEMICOLON},
+    {sf::Keyboard::LControl, LEFT_CONTROL},
+    {sf::Keyboard::RControl, RIGHT_CONTROL},
+    {sf::Keyboard::LShift, LEFT_SHIFT},
+    {sf::Keyboard::RShift, RIGHT_SHIFT},
+    {sf::Keyboard::F1, F1},
+    {sf::Keyboard::F2, F2},
+    {sf::Keyboard::F3, F3},
+    {sf::Keyboard::F4, F4},
+    {sf::Keyboard::F5, F5},
+    {sf::Keyboard::F6, F6},
+    {sf::Keyboard::F7, F7},
+    {sf::Keyboard::F8, F8},
+    {sf::Keyboard::F9, F9},
+    {sf::Keyboard::F10, F10},
+    {sf::Keyboard::A, A},
+    {sf::Keyboard::B, B},
+    {sf::Keyboard::C, C},
+    {sf::Keyboard::D, D},
+    {sf::Keyboard::E, E},
+    {sf::Keyboard::F, F},
+    {sf::Keyboard::G, G},
+    {sf::Keyboard::H, H},
+    {sf::Keyboard::I, I},
+    {sf::Keyboard::J, J},
+    {sf::Keyboard::K, K},
+    {sf::Keyboard::L, L},
+    {sf::Keyboard::M, M},
+    {sf::Keyboard::N, N},
+    {sf::Keyboard::O, O},
+    {sf::Keyboard::P, P},
+    {sf::Keyboard::Q, Q},
+    {sf::Keyboard::R, R},
+    {sf::Keyboard::S, S},
+    {sf::Keyboard::T, T},
+    {sf::Keyboard::U, U},
+    {sf::Keyboard::V, V},
+    {sf::Keyboard::W, W},
+    {sf::Keyboard::X, X},
+    {sf::Keyboard::Y, Y},
+    {sf::Keyboard::Z, Z},
+    {sf::Keyboard::Num1, NUM1},
+    {sf::Keyboard::Num2, NUM2},
+    {sf::Keyboard::Num3, NUM3},
+    {sf::Keyboard::Num4, NUM4},
+    {sf::Keyboard::Num5, NUM5},
+    {sf::Keyboard::Num6, NUM6},
+    {sf::Keyboard::Num7, NUM7},
+    {sf::Keyboard::Num8, NUM8},
+    {sf::Keyboard::Num9, NUM9},
+    {sf::Keyboard::Num0, NUM0},
+    {sf::Keyboard::BackSpace, BACKSPACE},
+};
+
+struct PolledButton
+{
+    sf::Mouse::Button windowButton;
+    MouseButton button;
+};
+
+const PolledButton POLLED_BUTTONS[] = {
+    {sf::Mouse::Left, BUTTON_LEFT},
+    {sf::Mouse::Right, BUTTON_RIGHT},
+    {sf::Mouse::Middle, BUTTON_MIDDLE},
+};
+
+int engineButton(sf::Mouse::Button button)
+{
+    for (const PolledButton& polled : POLLED_BUTTONS)
+    {
+        if (polled.windowButton == button)
+        {
+            return polled.button;
+        }
+    }
+    return UNDEFINED_MOUSE_BUTTON;
+}
+
+Vector cellsAt(int x, int y)
+{
+    return pixelsToSpaces(Vector(static_cast<float>(x), static_cast<float>(y)));
+}
+} // namespace
+
+InputManager::InputManager()
+{
+    setType("InputManager");
+}
+
+InputManager::~InputManager() = default;
+
+InputManager& InputManager::getInstance()
+{
+    static InputManager instance;
+    return instance;
+}
+
+bool InputManager::isValid(std::string eventType) const
+{
+    return eventType == EVENT_KEYBOARD || eventType == EVENT_MOUSE;
+}
+
+int InputManager::startUp()
+{
+    LogManager& log = LogManager::getInstance();
+    if (Config::getInstance().getHeadless())
+    {
+        log.writeLog(1, "InputManager::startUp(): not doing input since in headless mode.");
+    }
+    else
+    {
+        if (isStarted())
+        {
+            log.writeLog("InputManager::startUp(): Already started.");
+            return 0;
+        }
+        const DisplayManager& display = DisplayManager::getInstance();
+        if (!display.isStarted())
+        {
+            log.writeLog("InputManager::startUp(): Error starting InputManager. DisplayManager must be started first.");
+            return -1;
+        }
+        if (sf::RenderWindow* window = display.getWindow())
+        {
+            window->setKeyRepeatEnabled(false);
+            log.writeLog(2, "InputManager::startUp(): Keyboard repeated disabled.");
+        }
+        else
+        {
+            log.writeLog("InputManager::startUp(): Warning - DisplayManager unexpectedly returned null window! "
+                         "Cannot disable keyboard repeat.");
+        }
+    }
+    Manager::startUp();
+    log.writeLog(5, "InputManager::startUp(): successfully started.");
+    return 0;
+}
+
+void InputManager::shutDown()
+{
+    LogManager& log = LogManager::getInstance();
+    if (sf::RenderWindow* window = DisplayManager::getInstance().getWindow())
+    {
+        window->setKeyRepeatEnabled(true);
+        log.writeLog(2, "InputManager::shutDown(): Keyboard repeat enabled.");
+    }
+    Manager::shutDown();
+    log.writeLog(5, "InputManager::shutDown(): successfully stopped.");
+}
+
+EventKeyboard InputManager::toEventKeyboard(const sf::Event& event) const
+{
+    EventKeyboard keyboard;
+    keyboard.setKey(engineKey(event.key.code));
+    LogManager::getInstance().writeLog(15, "InputManager::toEventKeyboard(): Keyboard event '%c' (%d)",
+                                       keyboard.getKey(), static_cast<int>(event.key.code));
+    return keyboard;
+}
+
+void InputManager::getInput()
+{
+    if (Config::getInstance().getHeadless())
+    {
+        return;
+    }
+    LogManager& log = LogManager::getInstance();
+    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
+    if (window == nullptr)
+    {
+        log.writeLog("InputManager::getInput(): DisplayManager unexpectedly returned null window!");
+        return;
+    }
+
+    sf::Event event;
+    while (window->pollEvent(event))
+    {
+        switch (event.type)
+        {
+        case sf::Event::Closed:
+            // The rest of the queue and the polling are skipped: the loop ends after this
+            // iteration, and nothing should react to input of a closing game.
+            log.writeLog(1, "InputManager::getInput(): Window close event. Setting game over.");
+            GameManager::getInstance().setGameOver(true);
+            return;
+        case sf::Event::KeyPressed:
+        case sf::Event::KeyReleased:
+        {
+            EventKeyboard keyboard = toEventKeyboard(event);
+            keyboard.setKeyboardAction(event.type == sf::Event::KeyPressed ? KEY_PRESS : KEY_RELEASE);
+            onEvent(&keyboard);
+            break;
+        }
+        case sf::Event::MouseMoved:
+        {
+            EventMouse mouse;
+            mouse.setMouseAction(MOUSE_MOVE);
+            mouse.setMousePosition(cellsAt(event.mouseMove.x, event.mouseMove.y));
+            onEvent(&mouse);
+            break;
+        }
+        case sf::Event::MouseButtonPressed:
+        {
+            // The button is the one the event names. Asking which buttons are down now
+            // would miss a click released within the same iteration and would report the
+            // left button for a right click made while the left one is held.
+            EventMouse mouse;
+            mouse.setMouseAction(MOUSE_CLICK);
+            mouse.setMouseButton(engineButton(event.mouseButton.button));
+            mouse.setMousePosition(cellsAt(event.mouseButton.x, event.mouseButton.y));
+            onEvent(&mouse);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    // Held keys and buttons are read from the whole keyboard and mouse, not from this
+    // window's events: without the focus they belong to another program.
+    if (!window->hasFocus())
+    {
+        return;
+    }
+    const sf::Vector2i pointer = sf::Mouse::getPosition(*window);
+    const Vector position = cellsAt(pointer.x, pointer.y);
+    for (const PolledButton& polled : POLLED_BUTTONS)
+    {
+        if (sf::Mouse::isButtonPressed(polled.windowButton))
+        {
+            EventMouse mouse;
+            mouse.setMouseAction(MOUSE_HELD);
+            mouse.setMouseButton(polled.button);
+            mouse.setMousePosition(position);
+            onEvent(&mouse);
+        }
+    }
+
+    for (const PolledKey& polled : POLLED_KEYS)
+    {
+        if (sf::Keyboard::isKeyPressed(polled.windowKey))
+        {
+            EventKeyboard keyboard;
+            keyboard.setKey(polled.key);
+            keyboard.setKeyboardAction(KEY_HELD);
+            onEvent(&keyboard);
+        }
+    }
+}
+
+} // namespace qm

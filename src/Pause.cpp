@@ -1,0 +1,89 @@
+#include "platform/Platform.h"
+
+#include <qm/DisplayManager.h>
+#include <qm/EventKeyboard.h>
+#include <qm/GameManager.h>
+#include <qm/LogManager.h>
+#include <qm/Pause.h>
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
+
+namespace qm
+{
+
+namespace
+{
+// Between two looks at the window's queue. Short, so that the game resumes at once.
+constexpr int WAIT_MICROSECONDS = 30;
+} // namespace
+
+Pause::Pause(int key) : pauseKey(key)
+{
+    LogManager::getInstance().writeLog("Pause::Pause(): Pause enabled.  Press any other key to resume.");
+    setSolidness(SPECTRAL);
+    setType("Pause");
+    registerInterest(EVENT_KEYBOARD);
+}
+
+Pause::~Pause() = default;
+
+int Pause::eventHandler(const Event* event)
+{
+    LogManager& log = LogManager::getInstance();
+    log.writeLog(10, "Pause::eventHandler(): Got event");
+    if (event->getType() != EVENT_KEYBOARD)
+    {
+        return 0;
+    }
+    const auto* keyboard = static_cast<const EventKeyboard*>(event);
+    // Only a press pauses: the held report that follows the press which resumed the game
+    // must not pause it again, and neither must the release.
+    if (keyboard->getKey() != pauseKey || keyboard->getKeyboardAction() != KEY_PRESS)
+    {
+        return 1;
+    }
+
+    log.writeLog(1, "Pause::eventHandler(): Game paused.");
+    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
+    if (window == nullptr)
+    {
+        log.writeLog("Pause::eventHandler(): DisplayManager unexpectedly returned null window!  Cannot pause.");
+        return 0;
+    }
+
+    bool paused = true;
+    bool closing = false;
+    while (paused)
+    {
+        // The whole queue is consumed: nothing typed or clicked while paused reaches the game.
+        sf::Event windowEvent;
+        while (window->pollEvent(windowEvent))
+        {
+            if (windowEvent.type == sf::Event::KeyPressed)
+            {
+                log.writeLog(10, "Pause::eventHandler(): Keypress (%d)", static_cast<int>(windowEvent.key.code));
+                paused = false;
+            }
+            else if (windowEvent.type == sf::Event::Closed && !closing)
+            {
+                // The close button must work while paused too.
+                log.writeLog("Pause::eventHandler(): Window close event while paused. Setting game over.");
+                GameManager::getInstance().setGameOver(true);
+                closing = true;
+                paused = false;
+            }
+        }
+        if (paused)
+        {
+            platform::waitMicroseconds(WAIT_MICROSECONDS);
+        }
+    }
+    if (!closing)
+    {
+        log.writeLog(1, "Pause::eventHandler(): Game resumed.");
+    }
+    return 1;
+}
+
+} // namespace qm
