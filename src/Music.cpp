@@ -34,8 +34,11 @@ void Music::play(bool loop)
     LogManager::getInstance().writeLog(5, "Music::play(): Playing music.");
     if (music)
     {
-        music->play();
+        // The loop flag goes in before playing: the stream's thread reads the first chunk at
+        // once, and a piece shorter than a chunk that reached its end before the flag was
+        // set would play only once.
         music->setLoop(loop);
+        music->play();
     }
 }
 
