@@ -1,6 +1,12 @@
-// The program entry: start the engine, show the splash screens, run the game loop, shut down.
+// The program entry: start the engine, show the splash screens, load the game's resources,
+// put up the start screen and a pause key (F10), run the game loop, shut down.
+#include "GameStart.h"
+#include "loadResources.h"
+
+#include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/Pause.h>
 #include <qm/Splash.h>
 
 int main()
@@ -14,6 +20,9 @@ int main()
     {
         qm::LogManager::getInstance().setFlush(true);
         qm::splash();
+        loadResources();
+        new GameStart; // owned by the world, like every object
+        new qm::Pause(qm::F10);
         game.run();
     }
     game.shutDown();

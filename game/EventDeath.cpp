@@ -1,0 +1,8 @@
+#include "EventDeath.h"
+
+EventDeath::EventDeath()
+{
+    setType(EVENT_DEATH);
+}
+
+EventDeath::~EventDeath() = default;
