@@ -1,6 +1,7 @@
 // The start screen: the game's resources, its keys and the objects of a new game.
 #include "GameStart.h"
 
+#include "Enemy.h"
 #include "GameFixture.h"
 #include "HighScore.h"
 #include "Lives.h"
@@ -149,3 +150,36 @@ TEST_F(GameStartTest, BubblesAreTheOnlyRandomDrawsOfANewGame)
 }
 
 } // namespace
+
+// Nothing loaded (a run directory without data): no music, no sounds, no sprites. The game
+// must still run through a whole game, skipping every play request.
+class GameWithoutResources : public qmtest::WorldTest
+{
+};
+
+TEST_F(GameWithoutResources, WholeGamePlaysSilentlyWithoutAnyResource)
+{
+    auto* start = new GameStart;
+    qm::EventKeyboard space;
+    space.setKey(qm::SPACE);
+    space.setKeyboardAction(KEY_PRESS);
+    start->eventHandler(&space);
+    ASSERT_FALSE(start->isActive());
+    qm::Object* fish = qmtest::contents(world.objectsOfType("Player")).front();
+    for (int hit = 0; hit < 3; ++hit)
+    {
+        auto* enemy = new Enemy("enemy-fish");
+        world.moveObject(enemy, fish->getPosition());
+    }
+    world.update();
+    EXPECT_TRUE(world.objectsOfType("Player").isEmpty());
+    for (int n = 1; n < 400 && !start->isActive(); ++n)
+    {
+        const qm::EventStep step(n);
+        qm::GameManager::getInstance().onEvent(&step);
+        world.update();
+    }
+    EXPECT_TRUE(start->isActive()) << "the game over did not complete";
+    EXPECT_GE(countOf(log(), "Sound 'impact' not found"), 3);
+    EXPECT_EQ(countOf(log(), "Music 'music' not found"), 1);
+}
