@@ -22,6 +22,10 @@ namespace
 constexpr float MIN_CHARACTER_SIZE = 1.0f;
 constexpr float MAX_CHARACTER_SIZE = 1024.0f;
 
+// A glyph can reach beyond its own cell (its size is font_scale times the cell), so cells
+// are culled only when they lie this many cells outside the window.
+constexpr float CULL_MARGIN = 2.0f;
+
 int notStarted()
 {
     LogManager::getInstance().writeLog("%s not started!", "DisplayManager");
@@ -162,7 +166,14 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     {
         return -1;
     }
-    const Vector pixel = spacesToPixels(worldToView(position));
+    const Vector cell = worldToView(position);
+    if (cell.getX() < -CULL_MARGIN || cell.getY() < -CULL_MARGIN ||
+        cell.getX() > static_cast<float>(horizontalChars) + CULL_MARGIN ||
+        cell.getY() > static_cast<float>(verticalChars) + CULL_MARGIN)
+    {
+        return 0; // nothing of it would show
+    }
+    const Vector pixel = spacesToPixels(cell);
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
 
@@ -175,6 +186,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
     window->draw(*text);
+    drawCalls += 2;
     return 0;
 }
 
@@ -228,6 +240,8 @@ int DisplayManager::swapBuffers()
     }
     window->display();
     window->clear(backgroundColor);
+    frameDrawCalls = drawCalls;
+    drawCalls = 0;
     return 0;
 }
 

@@ -52,7 +52,8 @@ public:
     void shutDown() override;
 
     /// Draws `ch` in (r, g, b) on a background-coloured cell at `position` (world spaces).
-    /// Returns -1 when not started (logged) or without a window (silent), else 0.
+    /// Returns -1 when not started (logged) or without a window (silent), else 0. A cell
+    /// wholly outside the window is skipped (and counts as drawn).
     int drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const;
 
     /// Draws `ch` in an engine colour. Same results as the RGB form.
@@ -65,6 +66,10 @@ public:
     /// Shows what was drawn this iteration and clears the window to the background colour.
     /// Returns -1 when not started (logged) or without a window.
     int swapBuffers();
+
+    /// Draw calls made into the window for the frame shown by the last swapBuffers (two per
+    /// character drawn: its background cell and its glyph).
+    int getFrameDrawCalls() const { return frameDrawCalls; }
 
     /// Character columns and rows of the window.
     int getHorizontal() const { return horizontalChars; }
@@ -89,6 +94,8 @@ private:
     std::unique_ptr<sf::RectangleShape> rectangle;
     sf::Color backgroundColor;
     std::unique_ptr<sf::Text> text;
+    mutable int drawCalls = 0;
+    int frameDrawCalls = 0;
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

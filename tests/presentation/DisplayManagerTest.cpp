@@ -135,6 +135,21 @@ TEST_F(WindowTest, SwapShowsTheFrameAndClears)
     EXPECT_EQ(pixelsOf(image, 0, 0, 40, 80, sf::Color::Green), 0);
 }
 
+TEST_F(WindowTest, CellsOutsideTheWindowCostNoDrawCalls)
+{
+    ASSERT_EQ(startWindowed(), 0);
+    display().swapBuffers();
+    EXPECT_EQ(display().drawCh(Vector(40, 12), 'A', qm::WHITE), 0);
+    EXPECT_EQ(display().drawCh(Vector(-1, 0), 'B', qm::WHITE), 0);   // its glyph reaches in
+    EXPECT_EQ(display().drawCh(Vector(-50, 12), 'C', qm::WHITE), 0); // far left
+    EXPECT_EQ(display().drawCh(Vector(40, 90), 'D', qm::WHITE), 0);  // far below
+    EXPECT_EQ(display().drawCh(Vector(83, 12), 'E', qm::WHITE), 0);  // beyond the margin
+    display().swapBuffers();
+    EXPECT_EQ(display().getFrameDrawCalls(), 4);
+    display().swapBuffers();
+    EXPECT_EQ(display().getFrameDrawCalls(), 0);
+}
+
 TEST_F(WindowTest, MissingFontFailsStartUp)
 {
     dir.write("qm-config.txt", "font_file:/no/such/font.ttf,\n");
