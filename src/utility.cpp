@@ -108,27 +108,11 @@ std::string toString(bool value)
     return value ? "true" : "false";
 }
 
-bool valueInRange(float value, float min, float max)
-{
-    return value >= min && value <= max;
-}
-
 bool boxContainsPosition(const Box& box, const Vector& p)
 {
     const Vector c = box.getCorner();
     return valueInRange(p.getX(), c.getX(), c.getX() + box.getHorizontal()) &&
            valueInRange(p.getY(), c.getY(), c.getY() + box.getVertical());
-}
-
-bool boxIntersectsBox(const Box& a, const Box& b)
-{
-    const float ax = a.getCorner().getX();
-    const float ay = a.getCorner().getY();
-    const float bx = b.getCorner().getX();
-    const float by = b.getCorner().getY();
-    const bool overlapX = valueInRange(ax, bx, bx + b.getHorizontal()) || valueInRange(bx, ax, ax + a.getHorizontal());
-    const bool overlapY = valueInRange(ay, by, by + b.getVertical()) || valueInRange(by, ay, ay + a.getVertical());
-    return overlapX && overlapY;
 }
 
 float distance(const Vector& p, const Vector& q)

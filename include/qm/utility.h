@@ -55,13 +55,26 @@ std::string toString(float value);
 std::string toString(bool value);
 
 /// value >= min and value <= max.
-bool valueInRange(float value, float min, float max);
+inline bool valueInRange(float value, float min, float max)
+{
+    return value >= min && value <= max;
+}
 
 /// True when `p` lies in the closed box.
 bool boxContainsPosition(const Box& box, const Vector& p);
 
-/// True when the closed boxes overlap; boxes that only share an edge overlap.
-bool boxIntersectsBox(const Box& a, const Box& b);
+/// True when the closed boxes overlap; boxes that only share an edge overlap. Inline: the
+/// world's collision search calls it for every pair of moving and solid objects.
+inline bool boxIntersectsBox(const Box& a, const Box& b)
+{
+    const float ax = a.getCorner().getX();
+    const float ay = a.getCorner().getY();
+    const float bx = b.getCorner().getX();
+    const float by = b.getCorner().getY();
+    const bool overlapX = valueInRange(ax, bx, bx + b.getHorizontal()) || valueInRange(bx, ax, ax + a.getHorizontal());
+    const bool overlapY = valueInRange(ay, by, by + b.getVertical()) || valueInRange(by, ay, ay + a.getVertical());
+    return overlapX && overlapY;
+}
 
 /// Euclidean distance between two positions.
 float distance(const Vector& p, const Vector& q);
