@@ -1,16 +1,21 @@
-// The character-cell window: drawing real pixels under a private X server, headless mode,
-// and refusing cleanly when no display exists.
+// The character-cell window, its pixels read back under a private X server: cells, frames
+// and a loaded sprite; headless mode; refusing cleanly when no display or font exists.
 #include "support/EngineTest.h"
 #include "support/VirtualDisplay.h"
 
-#include <qm/Config.h>
+#include <qm/Animation.h>
 #include <qm/DisplayManager.h>
+#include <qm/Frame.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
+#include <qm/ResourceManager.h>
 #include <qm/utility.h>
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -18,8 +23,28 @@ namespace
 using qm::Vector;
 using qmtest::countOf;
 
-// Starts the engine with a real window on a private X server.
-class WindowTest : public qmtest::EngineTest
+qm::DisplayManager& display()
+{
+    return qm::DisplayManager::getInstance();
+}
+
+// Pixels of `color` in the rectangle of `w` x `h` pixels whose upper-left pixel is (x, y).
+int pixelsOf(const sf::Image& image, sf::Color color, int x = 0, int y = 0, int w = 4096, int h = 4096)
+{
+    int count = 0;
+    for (int py = y; py < std::min(y + h, static_cast<int>(image.getSize().y)); ++py)
+    {
+        for (int px = x; px < std::min(x + w, static_cast<int>(image.getSize().x)); ++px)
+        {
+            count += image.getPixel(static_cast<unsigned>(px), static_cast<unsigned>(py)) == color ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// The engine with a real 1024 x 768 window of 80 x 24 cells: a cell is 12.8 x 32 pixels,
+// and each cell's background stands 1.28 pixels left of and 6.4 pixels below its glyph.
+class Window : public qmtest::EngineTest
 {
 protected:
     void SetUp() override
@@ -28,129 +53,103 @@ protected:
         ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
     }
 
-    int startWindowed(const std::string& extra = "")
+    void startWindowed(const std::string& extra = "")
     {
         dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
-        const int result = qm::GameManager::getInstance().startUp();
+        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::LogManager::getInstance().setFlush(true);
-        return result;
+        // Red everywhere, so that every cell drawn afterwards shows as its background.
+        display().getWindow()->clear(sf::Color::Red);
     }
 
     sf::Image capture() { return qmtest::captureWindow(*display().getWindow()); }
-    qm::DisplayManager& display() { return qm::DisplayManager::getInstance(); }
 
-    // Number of pixels of `color` inside the cell whose upper-left pixel is (x, y).
-    static int pixelsOf(const sf::Image& image, int x, int y, int w, int h, sf::Color color)
+    // Expects the pixels no longer red to be the cell columns [firstColumn, lastColumn] and
+    // rows [firstRow, lastRow] (fractions allowed), to within a pixel on each side.
+    void expectCells(float firstColumn, float lastColumn, float firstRow, float lastRow)
     {
-        int count = 0;
-        for (int py = y; py < y + h; ++py)
-        {
-            for (int px = x; px < x + w; ++px)
-            {
-                if (px >= 0 && py >= 0 && px < static_cast<int>(image.getSize().x) &&
-                    py < static_cast<int>(image.getSize().y) && image.getPixel(px, py) == color)
-                {
-                    ++count;
-                }
-            }
-        }
-        return count;
+        const sf::Image image = capture();
+        const int left = std::lround(firstColumn * 12.8f - 1.28f),
+                  right = std::lround((lastColumn + 1) * 12.8f - 1.28f);
+        const int top = std::lround(firstRow * 32 + 6.4f), bottom = std::lround((lastRow + 1) * 32 + 6.4f);
+        EXPECT_EQ(pixelsOf(image, sf::Color::Red, left + 1, top + 1, right - left - 2, bottom - top - 2), 0);
+        EXPECT_NEAR(pixelsOf(image, sf::Color::Red), 1024 * 768 - (right - left) * (bottom - top),
+                    2 * (right - left + bottom - top));
     }
 
     qmtest::VirtualDisplay xserver;
 };
 
-TEST_F(WindowTest, OpensTheConfiguredWindowAndCellGrid)
+TEST_F(Window, CharacterPaintsItsCellBackgroundAndGlyph)
 {
-    ASSERT_EQ(startWindowed("window_horizontal_pixels:640,\nwindow_vertical_pixels:480,\n"
-                            "window_horizontal_chars:64,\nwindow_vertical_chars:24,\nwindow_title:Test,\n"),
-              0);
-    ASSERT_NE(display().getWindow(), nullptr);
-    EXPECT_EQ(display().getWindow()->getSize(), sf::Vector2u(640, 480));
-    EXPECT_EQ(display().getHorizontal(), 64);
-    EXPECT_FLOAT_EQ(qm::charWidth(), 10.0f);
-    EXPECT_FLOAT_EQ(qm::charHeight(), 20.0f);
-}
-
-TEST_F(WindowTest, CharacterPaintsItsCellAndGlyph)
-{
-    ASSERT_EQ(startWindowed("window_background_color:blue,\n"), 0);
-    // 1024 x 768 over 80 x 24: a cell is 12.8 x 32 pixels.
-    display().swapBuffers(); // clears to the background colour
+    startWindowed("window_background_color:blue,\n");
     ASSERT_EQ(display().drawCh(Vector(10, 5), 'W', qm::YELLOW), 0);
     const sf::Image image = capture();
-
-    // The background rectangle stands a tenth of a cell left and a fifth of a cell below
-    // the glyph's origin; its middle is background blue, and the yellow glyph sits in it.
-    const int cellX = 128, cellY = 160;
-    EXPECT_EQ(pixelsOf(image, cellX + 20, cellY + 40, 10, 10, sf::Color::Yellow), 0);
-    EXPECT_GT(pixelsOf(image, cellX - 1, cellY + 6, 13, 32, sf::Color::Yellow), 20);
-    EXPECT_EQ(image.getPixel(cellX + 400, cellY), sf::Color::Blue);
-    // A cell nobody drew into keeps the cleared background.
-    EXPECT_EQ(pixelsOf(image, 0, 0, 12, 32, sf::Color::Yellow), 0);
+    // Cell (10, 5) is 127 to 139 across and 166 to 198 down: a yellow glyph on blue, low in
+    // the cell only blue, and the red of the next cell untouched.
+    EXPECT_GT(pixelsOf(image, sf::Color::Yellow, 127, 166, 13, 32), 20);
+    EXPECT_EQ(image.getPixel(133, 195), sf::Color::Blue);
+    EXPECT_EQ(image.getPixel(146, 195), sf::Color::Red);
 }
 
-TEST_F(WindowTest, LaterCellsCoverEarlierOnes)
+TEST_F(Window, FramesCentreOnCellsOrHalfCellsWhenEvenSizedAndSkipTransparentCharacters)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    startWindowed();
+    ASSERT_EQ(qm::Frame(5, 3, std::string(15, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
+    expectCells(8, 12, 4, 6);
+    display().getWindow()->clear(sf::Color::Red);
+    ASSERT_EQ(qm::Frame(4, 2, std::string(8, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
+    expectCells(8.5f, 11.5f, 4.5f, 5.5f);
+    display().getWindow()->clear(sf::Color::Red);
+    ASSERT_EQ(qm::Frame(3, 1, "# #").draw(Vector(10, 5), qm::YELLOW, '#'), 0);
+    expectCells(10, 10, 5, 5);
+    EXPECT_EQ(pixelsOf(capture(), sf::Color::Yellow), 0);
+}
+
+TEST_F(Window, SpriteFileLoadsDrawsAndAnimatesFrameAfterFrame)
+{
+    startWindowed();
     display().swapBuffers();
-    display().drawCh(Vector(3, 3), '#', qm::RED);
-    display().drawCh(Vector(3, 3), ' ', qm::GREEN); // a blank paints the background over it
-    const sf::Image image = capture();
-    // Inside the background rectangle of cell (3, 3): x 37.1 to 49.9, y 102.4 to 134.4.
-    EXPECT_EQ(pixelsOf(image, 38, 103, 11, 31, sf::Color::Red), 0);
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    ASSERT_EQ(resources.loadSprite(std::string(QM_TEST_DATA_DIR) + "/sprites/example-spr.txt", "example"), 0);
+    qm::Sprite* sprite = resources.getSprite("example");
+    sprite->setSlowdown(1); // a new frame on every step
+    qm::Animation animation;
+    animation.setSprite(sprite);
+    std::vector<sf::Image> shown, frames;
+    for (int step = 0; step < 5; ++step)
+    {
+        // Three steps of the animation, then its two frames drawn on their own.
+        ASSERT_EQ(step < 3 ? animation.draw(Vector(20, 10))
+                           : sprite->getFrame(step - 3).draw(Vector(20, 10), qm::YELLOW, '#'),
+                  0);
+        (step < 3 ? shown : frames).push_back(capture());
+        display().swapBuffers();
+    }
+    const auto same = [](const sf::Image& a, const sf::Image& b)
+    { return std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 1024 * 768 * 4) == 0; };
+    EXPECT_TRUE(same(shown[0], frames[0]));
+    EXPECT_TRUE(same(shown[1], frames[1]));
+    EXPECT_TRUE(same(shown[2], frames[0]));
+    EXPECT_FALSE(same(frames[0], frames[1]));
+    EXPECT_GT(pixelsOf(shown[1], sf::Color::Yellow), 20);
 }
 
-TEST_F(WindowTest, StringsAreJustified)
+TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    display().swapBuffers();
-    // "IIIII" centred at 40 starts at 38; right-justified at 40 it starts at 35.
-    display().drawString(Vector(40, 2), "IIIII", qm::CENTER, qm::WHITE);
-    display().drawString(Vector(40, 6), "IIIII", qm::RIGHT, qm::WHITE);
-    display().drawString(Vector(40, 10), "IIIII", qm::LEFT, qm::WHITE);
-    const sf::Image image = capture();
-    // White pixels in the middle of a cell (a narrow glyph stays inside its own cell).
-    auto whiteInColumn = [&](float column, float row) {
-        return pixelsOf(image, static_cast<int>(column * 12.8f) + 2, static_cast<int>(row * 32), 9, 40,
-                        sf::Color::White);
-    };
-    EXPECT_GT(whiteInColumn(38, 2), 5);
-    EXPECT_EQ(whiteInColumn(37, 2), 0);
-    EXPECT_GT(whiteInColumn(42, 2), 5);
-    EXPECT_EQ(whiteInColumn(43, 2), 0);
-    EXPECT_GT(whiteInColumn(35, 6), 5);
-    EXPECT_EQ(whiteInColumn(40, 6), 0);
-    EXPECT_GT(whiteInColumn(40, 10), 5);
-    EXPECT_EQ(whiteInColumn(39, 10), 0);
-    EXPECT_EQ(display().drawString(Vector(1, 1), "", qm::CENTER, qm::WHITE), 0);
-}
-
-TEST_F(WindowTest, SwapShowsTheFrameAndClears)
-{
-    ASSERT_EQ(startWindowed(), 0);
-    display().drawCh(Vector(1, 1), 'X', qm::GREEN);
-    EXPECT_EQ(display().swapBuffers(), 0);
-    const sf::Image image = capture();
-    EXPECT_EQ(pixelsOf(image, 0, 0, 40, 80, sf::Color::Green), 0);
-}
-
-TEST_F(WindowTest, CellsOutsideTheWindowCostNoDrawCalls)
-{
-    ASSERT_EQ(startWindowed(), 0);
-    display().swapBuffers();
-    EXPECT_EQ(display().drawCh(Vector(40, 12), 'A', qm::WHITE), 0);
-    EXPECT_EQ(display().drawCh(Vector(-1, 0), 'B', qm::WHITE), 0);   // its glyph reaches in
-    EXPECT_EQ(display().drawCh(Vector(-50, 12), 'C', qm::WHITE), 0); // far left
-    EXPECT_EQ(display().drawCh(Vector(40, 90), 'D', qm::WHITE), 0);  // far below
-    EXPECT_EQ(display().drawCh(Vector(83, 12), 'E', qm::WHITE), 0);  // beyond the margin
+    startWindowed();
+    // Inside; just left, with its glyph reaching in; far left; far below; beyond the margin.
+    for (const Vector& where : {Vector(40, 12), Vector(-1, 0), Vector(-50, 12), Vector(40, 90), Vector(83, 12)})
+    {
+        EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
+    }
     display().swapBuffers();
     EXPECT_EQ(display().getFrameDrawCalls(), 4);
     display().swapBuffers();
     EXPECT_EQ(display().getFrameDrawCalls(), 0);
 }
 
-TEST_F(WindowTest, MissingFontFailsStartUp)
+TEST_F(Window, MissingFontFailsStartUp)
 {
     dir.write("qm-config.txt", "font_file:/no/such/font.ttf,\n");
     EXPECT_EQ(qm::GameManager::getInstance().startUp(), -1);
@@ -163,61 +162,43 @@ class NoDisplay : public qmtest::EngineTest
 {
 };
 
-TEST_F(NoDisplay, RefusesWithoutAbortingWhenDisplayIsUnset)
+TEST_F(NoDisplay, RefusesWithoutAbortingWhenDisplayIsUnsetOrPointsNowhere)
 {
-    qmtest::setEnv("DISPLAY", nullptr);
     dir.write("qm-config.txt", "frame_time:1,\n");
-    EXPECT_EQ(qm::GameManager::getInstance().startUp(), -1);
-    qm::LogManager::getInstance().setFlush(true);
-    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Unable to allocate window!"), 1);
-    EXPECT_EQ(countOf(log(), "\"headless:true\""), 1);
-    qm::GameManager::getInstance().shutDown();
-    EXPECT_EQ(countOf(log(), "** Game engine stopped **"), 1);
+    for (const char* name : {static_cast<const char*>(nullptr), ":9876"})
+    {
+        qmtest::setEnv("DISPLAY", name);
+        EXPECT_EQ(qm::GameManager::getInstance().startUp(), -1);
+        qm::LogManager::getInstance().setFlush(true);
+        EXPECT_EQ(display().drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
+        qm::GameManager::getInstance().shutDown();
+        for (const char* line : {"DisplayManager::startUp(): Unable to allocate window!", "\"headless:true\"",
+                                 "DisplayManager not started!", "** Game engine stopped **"})
+        {
+            EXPECT_EQ(countOf(log(), line), 1) << line;
+        }
+    }
 }
 
-TEST_F(NoDisplay, RefusesWhenDisplayPointsNowhere)
-{
-    qmtest::setEnv("DISPLAY", ":9876");
-    dir.write("qm-config.txt", "frame_time:1,\n");
-    EXPECT_EQ(qm::GameManager::getInstance().startUp(), -1);
-    qm::LogManager::getInstance().setFlush(true);
-    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Unable to allocate window!"), 1);
-    EXPECT_EQ(qm::DisplayManager::getInstance().drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
-    EXPECT_EQ(countOf(log(), "DisplayManager not started!"), 1);
-}
-
-class Headless : public qmtest::EngineTest
-{
-};
-
-TEST_F(Headless, DrawingFailsSilentlyButGeometryStays)
+TEST_F(NoDisplay, HeadlessDrawingFailsSilentlyButGeometryStays)
 {
     qm::LogManager::getInstance().setLogLevel(1);
     ASSERT_EQ(startEngine(), 0);
-    qm::DisplayManager& display = qm::DisplayManager::getInstance();
-    EXPECT_EQ(display.getWindow(), nullptr);
-    EXPECT_EQ(display.drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
-    EXPECT_EQ(display.drawCh(Vector(1, 1), 'x', 1, 2, 3), -1);
-    EXPECT_EQ(display.drawString(Vector(1, 1), "text", qm::LEFT, qm::WHITE), -1);
-    EXPECT_EQ(display.swapBuffers(), -1);
-    EXPECT_FLOAT_EQ(qm::charWidth(), 12.8f);
-    EXPECT_FLOAT_EQ(qm::charHeight(), 32.0f);
-    const Vector pixels = qm::spacesToPixels(Vector(10, 2));
-    EXPECT_FLOAT_EQ(pixels.getX(), 128.0f);
-    EXPECT_FLOAT_EQ(pixels.getY(), 64.0f);
-    const Vector spaces = qm::pixelsToSpaces(Vector(128, 64));
-    EXPECT_FLOAT_EQ(spaces.getX(), 10.0f);
-    EXPECT_FLOAT_EQ(spaces.getY(), 2.0f);
-    const std::string text = log();
-    EXPECT_EQ(countOf(text, "DisplayManager::startUp(): not doing graphics since in headless mode."), 1);
-    EXPECT_EQ(countOf(text, "not started"), 0);
+    EXPECT_EQ(display().drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
+    EXPECT_EQ(display().drawString(Vector(1, 1), "text", qm::LEFT, qm::WHITE), -1);
+    EXPECT_EQ(qm::Frame(2, 1, "ab").draw(Vector(5, 5), qm::WHITE, 0), -1);
+    EXPECT_EQ(display().swapBuffers(), -1);
+    EXPECT_FLOAT_EQ(qm::spacesToPixels(Vector(10, 2)).getX(), 128.0f); // cells of 12.8 x 32 pixels
+    EXPECT_FLOAT_EQ(qm::pixelsToSpaces(Vector(128, 64)).getY(), 2.0f);
+    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): not doing graphics since in headless mode."), 1);
+    EXPECT_EQ(countOf(log(), "not started"), 0);
 }
 
 TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
 {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(qm::DisplayManager::getInstance().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE), -1);
-    EXPECT_EQ(qm::DisplayManager::getInstance().swapBuffers(), -1);
+    EXPECT_EQ(display().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE), -1);
+    EXPECT_EQ(display().swapBuffers(), -1);
     EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
 }
 
