@@ -1,44 +1,41 @@
-// A whole session of the game as a person plays it: the real program in its run directory,
-// in a window on the private X server, driven with keys; what it shows is read back from
-// captures of its window.
-#include "support/EngineTest.h"
+// The real program as a person runs it, in a window on the private X server: ended by
+// signals, and whole sessions played with keys, what it shows read back from captures.
 #include "support/GameProcess.h"
+#include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <string>
 #include <thread>
 
 namespace
 {
 
-using namespace std::chrono_literals;
-using qmtest::countOf;
-using qmtest::readFile;
 using Clock = std::chrono::steady_clock;
+using qmtest::countOf;
+using qmtest::xdotool;
 
-// Each game writes this line when its fish registers for collisions (which arrive without
-// registering): the one log trace of a game starting.
+// Each game writes this line when its fish registers for collisions: the one log trace of a
+// game starting.
 const char* const GAME_STARTED = "WorldManager::isValid(): Event qm-collision handled automatically.";
-// The last line the program writes before its game loop: the pause object is made after
-// the start screen.
-const char* const START_SCREEN_UP = "Pause::Pause(): Pause enabled.";
 
-// What one capture of the window shows, counted in pixels of the engine's colours. A cell is
-// 12.8 x 32 pixels in the default 1024 x 768 window of 80 x 24 cells.
+// One capture of the 1024 x 768 window (80 x 24 cells of 12.8 x 32 pixels) in the engine's
+// colours: the start screen's title is thousands of cyan pixels, the fish a few hundred, and
+// only a game draws the ground.
 struct Picture
 {
     bool ok = false;
-    int cyan = 0;   // the fish, or the start screen's title
-    int yellow = 0; // the ground and the score displays
-    int groundYellow = 0;
-    float cyanX = 0; // centre of the cyan pixels, in pixels
+    int cyan = 0;
+    int ground = 0;  // yellow pixels in the ground's rows (19.2 .. 23.2 cells) left of the health
+    float cyanX = 0; // centre of the cyan pixels
     float cyanY = 0;
+    bool startScreen() const { return ok && cyan > 5000 && ground < 100; }
+    bool inGame() const { return ok && ground > 2000 && cyan > 50 && cyan < 3000; }
 };
 
 class Game : public ::testing::Test
@@ -47,189 +44,148 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(xserver.ok());
-        // A fixed seed: the spawner's choices are the same on every run.
-        dir.write("qm-config.txt", "random_seed:4242,\n");
+        ASSERT_TRUE(game.waitForLog("** Game engine started **")) << game.output();
+        ASSERT_TRUE(game.focusWindow());
     }
 
-    qmtest::GameProcess start()
+    // Return skips the splash (on the start screen it does nothing); the pause object, made
+    // after the start screen, logs the last line before the game loop.
+    void toStartScreen()
     {
-        return qmtest::GameProcess(std::string(QM_RUN_DIR) + "/quillmere", QM_RUN_DIR,
-                                   {"QUILLMERE_LOG=" + logPath, "QUILLMERE_CONFIG=" + dir.file("qm-config.txt")},
-                                   dir.file("output.txt"));
+        ASSERT_TRUE(xdotool("key --delay 60 Return"));
+        ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
+        const Picture title = captureUntil("start-screen.png", &Picture::startScreen);
+        ASSERT_TRUE(title.startScreen()) << "cyan " << title.cyan << ", ground " << title.ground;
+        EXPECT_NEAR(title.cyanX, 512, 60) << "the title is centred";
     }
 
-    // Captures the game's window to `name` in the scratch folder (and to the folder named by
-    // QM_E2E_SCREENSHOTS, when set, for the documentation) and counts its colours.
-    Picture capture(const std::string& name)
+    // Captures the window to `name` in the captures' folder and counts its colours.
+    Picture capture(const std::string& name) const
     {
-        Picture picture;
-        const std::string id = qmtest::commandOutput("xdotool search --name '^Quillmere$' 2>/dev/null | head -n 1");
-        const std::string path = dir.file(name);
-        if (id.empty() || qmtest::runCommand("import -window " + id.substr(0, id.find('\n')) + " png:'" + path +
-                                             "' >/dev/null 2>&1") != 0)
-        {
-            return picture;
-        }
-        if (const char* keep = std::getenv("QM_E2E_SCREENSHOTS"))
-        {
-            qmtest::runCommand("cp '" + path + "' '" + std::string(keep) + "/" + name + "'");
-        }
+        Picture p;
+        const std::string id = std::to_string(game.windowId());
         sf::Image image;
-        if (!image.loadFromFile(path))
-        {
-            return picture;
-        }
-        const sf::Vector2u size = image.getSize();
+        p.ok = qmtest::runCommand("import -window " + id + " png:'" + folder + name + "' >/dev/null 2>&1") == 0 &&
+               image.loadFromFile(folder + name) && image.getSize() == sf::Vector2u(1024, 768);
         double sumX = 0;
         double sumY = 0;
-        for (unsigned y = 0; y < size.y; ++y)
+        for (unsigned y = 0; p.ok && y < 768; ++y)
         {
-            for (unsigned x = 0; x < size.x; ++x)
+            for (unsigned x = 0; x < 1024; ++x)
             {
                 const sf::Color c = image.getPixel(x, y);
-                if (c.r < 100 && c.g > 150 && c.b > 150)
-                {
-                    ++picture.cyan;
-                    sumX += x;
-                    sumY += y;
-                }
-                else if (c.r > 150 && c.g > 150 && c.b < 100)
-                {
-                    ++picture.yellow;
-                    // The ground's rows: 19.2 .. 23.2 cells, minus the health display's corner.
-                    if (y > 620 && x < 700)
-                    {
-                        ++picture.groundYellow;
-                    }
-                }
+                const bool cyan = c.r < 100 && c.g > 150 && c.b > 150;
+                p.cyan += cyan ? 1 : 0;
+                sumX += cyan ? x : 0;
+                sumY += cyan ? y : 0;
+                p.ground += c.r > 150 && c.g > 150 && c.b < 100 && y > 620 && x < 700 ? 1 : 0;
             }
         }
-        picture.ok = size.x == 1024 && size.y == 768;
-        if (picture.cyan > 0)
-        {
-            picture.cyanX = static_cast<float>(sumX / picture.cyan);
-            picture.cyanY = static_cast<float>(sumY / picture.cyan);
-        }
-        return picture;
+        p.cyanX = static_cast<float>(sumX / std::max(p.cyan, 1));
+        p.cyanY = static_cast<float>(sumY / std::max(p.cyan, 1));
+        return p;
     }
 
-    // Captures until `wanted` holds for a capture, at most `limit`. Returns the last capture.
-    Picture captureUntil(const std::string& name, const std::function<bool(const Picture&)>& wanted,
-                         std::chrono::milliseconds limit = 30s)
+    // Captures until `wanted` holds, for `seconds` at most; returns the last capture.
+    template <typename Wanted> Picture captureUntil(const std::string& name, Wanted wanted, double seconds = 30)
     {
-        const auto deadline = Clock::now() + limit;
-        Picture picture = capture(name);
-        while (!(picture.ok && wanted(picture)) && Clock::now() < deadline)
-        {
-            std::this_thread::sleep_for(100ms);
-            picture = capture(name);
-        }
-        return picture;
+        Picture p;
+        qmtest::waitFor([&] { return (p = capture(name)).ok && std::invoke(wanted, p); }, seconds);
+        return p;
     }
 
-    static bool sameFile(const std::string& a, const std::string& b)
+    // Two captures 600 ms apart: the rising bubbles change the picture unless the loop is paused.
+    bool moving(const std::string& name) const
     {
-        const std::string first = readFile(a);
-        return !first.empty() && first == readFile(b);
+        capture(name + "-1.png");
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        capture(name + "-2.png");
+        const std::string first = qmtest::readFile(folder + name + "-1.png");
+        EXPECT_FALSE(first.empty()) << "no capture";
+        return first != qmtest::readFile(folder + name + "-2.png");
     }
 
     qmtest::VirtualDisplay xserver;
-    qmtest::ScratchDir dir;
-    std::string logPath = dir.file("game.log");
+    qmtest::GameProcess game{"random_seed:4242,\n"}; // the spawner's choices are the same on every run
+    // The scratch folder, or the one named by QM_E2E_SCREENSHOTS (for the documentation).
+    const std::string folder = std::getenv("QM_E2E_SCREENSHOTS") ? std::getenv("QM_E2E_SCREENSHOTS") + std::string("/")
+                                                                 : game.dir.path() + "/";
 };
 
-// The start screen's title is thousands of cyan pixels, the fish a few hundred; only a game
-// draws the ground.
-bool showsStartScreen(const Picture& p)
+// The signal arrives during the splash screens' run of the loop (they last about three
+// seconds): it must end the whole program, not just the splash.
+TEST_F(Game, TerminationSignalDuringTheSplashEndsTheProgram)
 {
-    return p.cyan > 5000 && p.groundYellow < 100;
+    ASSERT_TRUE(game.signal(SIGTERM));
+    EXPECT_EQ(game.waitForExit(), 0);
+    // Once for the splash's loop, once for the game's loop that follows it.
+    EXPECT_EQ(countOf(game.log(), "GameManager::run(): Stop requested. Setting game over."), 2);
+    EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
 }
 
-bool showsGame(const Picture& p)
+TEST_F(Game, InterruptFromTheTerminalShutsDownCleanly)
 {
-    return p.groundYellow > 2000 && p.cyan > 50 && p.cyan < 3000;
+    ASSERT_TRUE(game.signal(SIGINT));
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
+}
+
+TEST_F(Game, QOnTheStartScreenEndsTheProgram)
+{
+    toStartScreen();
+    ASSERT_TRUE(xdotool("key --delay 60 q"));
+    EXPECT_EQ(game.waitForExit(), 0);
+    EXPECT_EQ(countOf(game.log(), GAME_STARTED), 0);
+    EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
 }
 
 TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
 {
-    qmtest::GameProcess game = start();
-    ASSERT_TRUE(game.started());
-    ASSERT_TRUE(game.waitForText(logPath, "** Game engine started **")) << readFile(dir.file("output.txt"));
-    ASSERT_TRUE(game.focusWindow("Quillmere"));
-    game.tap("Return"); // skips the splash; on the start screen it would do nothing
-    ASSERT_TRUE(game.waitForText(logPath, START_SCREEN_UP, 1, 60s)) << readFile(logPath);
-
-    const Picture title = captureUntil("start-screen.png", showsStartScreen);
-    ASSERT_TRUE(showsStartScreen(title)) << "cyan " << title.cyan << ", ground " << title.groundYellow;
-    EXPECT_NEAR(title.cyanX, 512, 60) << "the title is centred";
-
-    // Space: a game with the fish on the ground at the left.
-    game.tap("space");
-    ASSERT_TRUE(game.waitForText(logPath, GAME_STARTED, 1, 30s));
-    const Picture standing = captureUntil("in-play.png",
-                                          [](const Picture& p)
-                                          {
-                                              // Landed: its 3 rows end just above the ground's top (19.2 cells).
-                                              return showsGame(p) && p.cyanY > 530;
-                                          });
-    ASSERT_TRUE(showsGame(standing)) << "cyan " << standing.cyan << ", ground " << standing.groundYellow;
+    toStartScreen();
+    // Space: a game, the fish landed at the left (its 3 rows end just above the ground's top).
+    ASSERT_TRUE(xdotool("key --delay 60 space"));
+    ASSERT_TRUE(game.waitForLog(GAME_STARTED));
+    const Picture standing = captureUntil("in-play.png", [](const Picture& p) { return p.inGame() && p.cyanY > 530; });
+    ASSERT_TRUE(standing.inGame()) << "cyan " << standing.cyan << ", ground " << standing.ground;
     EXPECT_LT(standing.cyanX, 200) << "the fish starts at x 6.5 cells";
 
-    // D held: the fish walks right.
-    ASSERT_TRUE(game.press("d"));
-    std::this_thread::sleep_for(600ms);
-    ASSERT_TRUE(game.release("d"));
-    const Picture walked = captureUntil("walked.png", showsGame, 10s);
+    ASSERT_TRUE(xdotool("keydown d sleep 0.6 keyup d"));
+    const Picture walked = captureUntil("walked.png", &Picture::inGame, 10);
     EXPECT_GT(walked.cyanX, standing.cyanX + 60) << "the fish did not walk";
 
     // Space held: the fish rises well above its standing height, then comes back down.
-    ASSERT_TRUE(game.press("space"));
+    ASSERT_TRUE(xdotool("keydown space"));
     float highest = walked.cyanY;
-    const auto until = Clock::now() + 1500ms;
-    while (Clock::now() < until)
+    for (const auto until = Clock::now() + std::chrono::milliseconds(1500); Clock::now() < until;)
     {
         const Picture p = capture("jump.png");
-        if (p.ok && p.cyan > 50 && p.cyan < 3000)
-        {
-            highest = std::min(highest, p.cyanY);
-        }
+        highest = p.inGame() ? std::min(highest, p.cyanY) : highest;
     }
-    ASSERT_TRUE(game.release("space"));
+    ASSERT_TRUE(xdotool("keyup space"));
     EXPECT_LT(highest, walked.cyanY - 40) << "the fish did not jump";
     const Picture landed = captureUntil("landed.png", [&](const Picture& p) { return p.cyanY > walked.cyanY - 5; });
     EXPECT_NEAR(landed.cyanY, walked.cyanY, 5) << "the fish did not come back to the ground";
 
     // Q: the fish gives up; its dead self (white) floats away and the start screen returns.
-    game.tap("q");
+    ASSERT_TRUE(xdotool("key --delay 60 q"));
     const Picture dying = captureUntil(
-        "dying.png", [](const Picture& p) { return p.cyan == 0; }, 10s);
+        "dying.png", [](const Picture& p) { return p.cyan == 0; }, 10);
     EXPECT_EQ(dying.cyan, 0) << "the fish is still there";
-    EXPECT_GT(dying.groundYellow, 2000) << "the world stays while the dead fish rises";
-    const Picture back = captureUntil("start-again.png", showsStartScreen, 30s);
-    ASSERT_TRUE(showsStartScreen(back)) << "the start screen did not return";
+    EXPECT_GT(dying.ground, 2000) << "the world stays while the dead fish rises";
+    EXPECT_TRUE(captureUntil("start-again.png", &Picture::startScreen).startScreen()) << "no start screen";
 
-    // P: a second game, where F10 still pauses.
-    game.tap("p");
-    ASSERT_TRUE(game.waitForText(logPath, GAME_STARTED, 2, 30s));
-    ASSERT_TRUE(showsGame(captureUntil("second-game.png", showsGame)));
-    game.tap("F10");
-    std::this_thread::sleep_for(500ms);
-    capture("paused-1.png");
-    std::this_thread::sleep_for(700ms);
-    capture("paused-2.png");
-    // Rising bubbles change every frame unless the loop is paused.
-    EXPECT_TRUE(sameFile(dir.file("paused-1.png"), dir.file("paused-2.png"))) << "F10 did not pause the second game";
-    game.tap("Return"); // resumes
-    std::this_thread::sleep_for(500ms);
-    capture("resumed-1.png");
-    std::this_thread::sleep_for(500ms);
-    capture("resumed-2.png");
-    EXPECT_FALSE(sameFile(dir.file("resumed-1.png"), dir.file("resumed-2.png"))) << "the game did not resume";
+    // P: a second game, where F10 still pauses and Return resumes.
+    ASSERT_TRUE(xdotool("key --delay 60 p"));
+    ASSERT_TRUE(game.waitForLog(GAME_STARTED, 2));
+    ASSERT_TRUE(captureUntil("second-game.png", &Picture::inGame).inGame());
+    ASSERT_TRUE(xdotool("key --delay 60 F10 sleep 0.5"));
+    EXPECT_FALSE(moving("paused")) << "F10 did not pause the second game";
+    ASSERT_TRUE(xdotool("key --delay 60 Return sleep 0.5"));
+    EXPECT_TRUE(moving("resumed")) << "the game did not resume";
 
     ASSERT_TRUE(game.closeWindow());
-    EXPECT_EQ(game.waitForExit(60s), 0);
-
-    const std::string log = readFile(logPath);
+    EXPECT_EQ(game.waitForExit(), 0);
+    const std::string log = game.log();
     EXPECT_EQ(countOf(log, "** Game engine started **"), 1);
     EXPECT_EQ(countOf(log, GAME_STARTED), 2);
     EXPECT_EQ(countOf(log, "** Game engine stopped **"), 1);
@@ -239,21 +195,6 @@ TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
     EXPECT_LE(silentAudio, 1);
     EXPECT_EQ(countOf(log, "Error"), 0) << log;
     EXPECT_EQ(countOf(log, "Warning"), silentAudio) << log;
-}
-
-TEST_F(Game, QOnTheStartScreenEndsTheProgram)
-{
-    qmtest::GameProcess game = start();
-    ASSERT_TRUE(game.waitForText(logPath, "** Game engine started **"));
-    ASSERT_TRUE(game.focusWindow("Quillmere"));
-    game.tap("Return");
-    ASSERT_TRUE(game.waitForText(logPath, START_SCREEN_UP, 1, 60s));
-    ASSERT_TRUE(showsStartScreen(captureUntil("start-screen.png", showsStartScreen)));
-    game.tap("q");
-    EXPECT_EQ(game.waitForExit(60s), 0);
-    const std::string log = readFile(logPath);
-    EXPECT_EQ(countOf(log, GAME_STARTED), 0);
-    EXPECT_EQ(countOf(log, "** Game engine stopped **"), 1);
 }
 
 } // namespace

@@ -1,13 +1,12 @@
-// Drives a real program the way a person would: starts it in its run directory on the
-// private X server, sends it keys through xdotool, reads its log, takes screenshots and
-// closes its window.
+// Runs the real game program as a person would: in its run directory, in a window on the
+// private X server (see VirtualDisplay), its configuration, log and output in a scratch folder.
 #ifndef QM_TEST_GAMEPROCESS_H
 #define QM_TEST_GAMEPROCESS_H
 
-#include <chrono>
+#include "support/EngineTest.h"
+
+#include <signal.h>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace qmtest
 {
@@ -15,49 +14,32 @@ namespace qmtest
 class GameProcess
 {
 public:
-    /// Starts `program` with `workingDirectory` as its current directory and the given
-    /// extra environment variables ("NAME=value"). DISPLAY must already be set (see
-    /// VirtualDisplay). Standard output and error go to `outputFile`.
-    GameProcess(const std::string& program, const std::string& workingDirectory,
-                const std::vector<std::string>& environment, const std::string& outputFile);
-
-    /// Kills the program if it still runs.
+    /// Starts the game with `config` as the text of its configuration file. DISPLAY must be
+    /// set. The program is killed when this object goes, should it still run.
+    explicit GameProcess(const std::string& config);
     ~GameProcess();
-
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
 
-    bool started() const { return pid > 0; }
-
-    /// Waits until the file `logFile` contains `text` at least `times` times.
-    bool waitForText(const std::string& logFile, const std::string& text, int times = 1,
-                     std::chrono::milliseconds limit = std::chrono::seconds(30)) const;
-
-    /// Waits until a window titled `title` exists and gives it the keyboard focus.
-    bool focusWindow(const std::string& title, std::chrono::milliseconds limit = std::chrono::seconds(30));
-
-    /// Presses and releases a key (an xdotool key name such as "space", "F10", "d").
-    bool tap(const std::string& key) const;
-
-    /// Presses a key and keeps it down until release().
-    bool press(const std::string& key) const;
-    bool release(const std::string& key) const;
-
-    /// Saves a PNG of the whole screen to `path`.
-    bool screenshot(const std::string& path) const;
-
+    std::string log() const { return readFile(dir.file("game.log")); }
+    std::string output() const { return readFile(dir.file("output.txt")); }
+    /// Waits (up to a minute) until the log holds `text` at least `times` times.
+    bool waitForLog(const std::string& text, int times = 1) const;
+    /// Waits for the window titled "Quillmere" and gives it the keyboard focus.
+    bool focusWindow();
+    unsigned long windowId() const { return window; }
     /// Asks the window to close, as its close button does (a WM_DELETE_WINDOW message).
     bool closeWindow() const;
+    /// Waits (up to a minute) for the program to end: its exit status, or -1.
+    int waitForExit();
+    bool signal(int number) const { return pid > 0 && kill(pid, number) == 0; }
 
-    /// Waits for the program to end; returns its exit status, or -1 on time-out or signal.
-    int waitForExit(std::chrono::milliseconds limit = std::chrono::seconds(30));
-
-    /// Sends a signal (e.g. SIGTERM) to the program.
-    void signal(int number) const;
+    const ScratchDir dir;
 
 private:
     int pid = -1;
     unsigned long window = 0;
+    bool ended = false;
     int exitStatus = -1;
 };
 
