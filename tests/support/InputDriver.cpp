@@ -20,6 +20,26 @@ bool xdotool(const std::string& arguments)
     return runCommand("xdotool " + arguments + " >/dev/null 2>&1") == 0;
 }
 
+bool waitFor(const std::function<bool()>& condition, double seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+        {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool focusWindow(unsigned long window)
+{
+    const std::string focus = "windowfocus --sync " + std::to_string(window);
+    return waitFor([&] { return xdotool(focus); }, 30);
+}
+
 bool dropFocus()
 {
     Display* display = XOpenDisplay(nullptr);
@@ -68,13 +88,7 @@ int InputWindowTest::startWindowed()
     }
     qm::LogManager::getInstance().setFlush(true);
     window = static_cast<unsigned long>(qm::DisplayManager::getInstance().getWindow()->getSystemHandle());
-    // No window manager focuses the new window, and focusing fails until it is viewable: try for 30 s.
-    const std::string focus = "windowfocus --sync " + std::to_string(window);
-    for (int attempt = 0; attempt < 3000 && !xdotool(focus); ++attempt)
-    {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return xdotool(focus) ? 0 : -1;
+    return focusWindow(window) ? 0 : -1;
 }
 
 void InputWindowTest::runLoop(const std::function<bool(int step)>& stop)

@@ -20,6 +20,13 @@ namespace qmtest
 /// Runs xdotool with `arguments` on the test's X server; true when it succeeded.
 bool xdotool(const std::string& arguments);
 
+/// Polls `condition` every 10 ms until it holds (true) or `seconds` have passed (false).
+bool waitFor(const std::function<bool()>& condition, double seconds);
+
+/// Gives `window` the keyboard focus (no window manager does it), retrying until the window
+/// is viewable, for up to 30 s. True on success.
+bool focusWindow(unsigned long window);
+
 /// Takes the keyboard focus away from every window (as switching to another program does).
 bool dropFocus();
 
