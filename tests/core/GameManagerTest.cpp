@@ -1,9 +1,8 @@
-// Start-up, the headless game loop and shut-down.
+// The headless game loop: step counts, game over, frame timing, stop requests, the clock.
 #include "platform/Platform.h"
 #include "support/EngineTest.h"
 
 #include <qm/Clock.h>
-#include <qm/Config.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
@@ -12,7 +11,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <regex>
 #include <thread>
 
@@ -20,137 +18,80 @@ namespace
 {
 
 using qmtest::countOf;
-using qmtest::RecordingObject;
+using std::chrono::milliseconds;
 
-class GameLoop : public qmtest::EngineTest
-{
-protected:
-    qm::GameManager& game = qm::GameManager::getInstance();
-};
-
-// Records the step counts it sees and ends the loop after `lastStep`. Created with `new`
-// once the engine runs: the world owns it and deletes it at shut-down.
-class Stepper : public qm::Object
+// Logs each step count it sees, takes `work` over it and ends the loop after `lastStep`.
+// Made with `new` once the engine runs: the world deletes it at shut-down.
+class Stepper : public qmtest::RecordingObject
 {
 public:
-    explicit Stepper(int last) : lastStep(last) { registerInterest(qm::EVENT_STEP); }
+    Stepper(int last, milliseconds busy) : lastStep(last), work(busy) { registerInterest(qm::EVENT_STEP); }
     int eventHandler(const qm::Event* event) override
     {
         const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
         steps.push_back(step);
         qm::LogManager::getInstance().writeLog("stepper saw %d", step);
-        if (work.count() > 0)
-        {
-            std::this_thread::sleep_for(work);
-        }
+        std::this_thread::sleep_for(work);
         if (step == lastStep)
         {
             qm::GameManager::getInstance().setGameOver();
         }
-        return 1;
+        return RecordingObject::eventHandler(event);
     }
     int lastStep;
+    milliseconds work;
     std::vector<int> steps;
-    std::chrono::milliseconds work{0};
 };
 
-TEST_F(GameLoop, StartUpWritesBannerAndConfiguration)
+class GameLoop : public qmtest::EngineTest
 {
-    qm::LogManager::getInstance().setLogLevel(1);
-    ASSERT_EQ(startEngine("frame_time:20,\n"), 0);
-    EXPECT_TRUE(game.isStarted());
-    EXPECT_EQ(game.getFrameTime(), 20);
-    const std::string text = log();
-    EXPECT_EQ(countOf(text, "****************************************************\n"), 2);
-    EXPECT_EQ(countOf(text, "** Quillmere version 4.15 **"), 1);
-    EXPECT_EQ(countOf(text, "** Game engine started **"), 1);
-    EXPECT_EQ(countOf(text, "  Frame time: 20"), 1);
-    EXPECT_EQ(countOf(text, "  Headless: true"), 1);
-    game.shutDown();
-    EXPECT_FALSE(game.isStarted());
-    EXPECT_TRUE(game.getGameOver());
-    EXPECT_EQ(countOf(log(), "** Game engine stopped **"), 1);
-}
+protected:
+    // Starts the engine with `frameTime` and runs the loop until step `lastStep`.
+    Stepper& run(int frameTime, int lastStep, milliseconds work = milliseconds(0))
+    {
+        EXPECT_EQ(startEngine("frame_time:" + std::to_string(frameTime) + ",\n"), 0);
+        Stepper* stepper = new Stepper(lastStep, work);
+        game.run();
+        return *stepper;
+    }
+    qm::GameManager& game = qm::GameManager::getInstance();
+};
 
-TEST_F(GameLoop, SecondStartUpDoesNotReadTheConfigurationAgain)
-{
-    ASSERT_EQ(startEngine("frame_time:20,\n"), 0);
-    dir.write("qm-config.txt", "frame_time:50,\n");
-    EXPECT_EQ(game.startUp(), 0);
-    EXPECT_EQ(game.getFrameTime(), 20);
-    EXPECT_EQ(countOf(log(), "GameManager::startup(): Already started."), 1);
-}
-
-TEST_F(GameLoop, UnopenableLogFailsStartUp)
-{
-    qmtest::setEnv("QUILLMERE_LOG", dir.file("missing/dir/x.log").c_str());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(startEngine(), -1);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(countOf(err, "Error starting log manager!"), 1);
-    EXPECT_FALSE(game.isStarted());
-    testing::internal::CaptureStderr();
-    game.shutDown(); // still ends cleanly
-    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "** Game engine stopped **"), 1);
-}
-
-TEST_F(GameLoop, StepEventsCountFromZeroAndPrefixLogLines)
+TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogAndGameOverEndsAfterTheIteration)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stepper = *new Stepper(4);
-    game.run();
-    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(game.getStepCount(), 5);
-    const std::string text = log();
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
-
-    // A second run starts counting again.
-    stepper.lastStep = 1;
-    stepper.steps.clear();
-    game.run();
-    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1}));
-}
-
-TEST_F(GameLoop, GameOverFromAHandlerEndsAfterTheIteration)
-{
-    ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stopper = *new Stepper(0);
-    RecordingObject& later = *new RecordingObject; // registered after the stopper: still hears step 0
+    Stepper& stepper = *new Stepper(4, milliseconds(0));
+    auto& later = *new qmtest::RecordingObject; // registered after the stopper: still hears step 4
     later.registerInterest(qm::EVENT_STEP);
     game.run();
-    EXPECT_EQ(stopper.steps.size(), 1u);
-    EXPECT_EQ(later.received.size(), 1u);
+    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(later.received.size(), 5u);
+    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
+    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
+    stepper.lastStep = 1;
+    stepper.steps.clear();
+    game.run(); // a second run counts again from zero
+    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1}));
 }
 
 TEST_F(GameLoop, IterationsLastAtLeastTheFrameTime)
 {
-    ASSERT_EQ(startEngine("frame_time:20,\n"), 0);
-    new Stepper(9); // ends the loop after step 9
     const auto start = std::chrono::steady_clock::now();
-    game.run();
-    const auto elapsed = std::chrono::steady_clock::now() - start;
+    run(20, 9);
     // Ten iterations of 20 ms, less whatever oversleep the loop carried over (< 1 frame).
-    EXPECT_GE(elapsed, std::chrono::milliseconds(180));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(180));
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
 TEST_F(GameLoop, FrameTimeZeroNeverSleepsNorComplains)
 {
-    ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
-    Stepper& stepper = *new Stepper(50);
-    game.run();
-    EXPECT_EQ(stepper.steps.size(), 51u);
+    EXPECT_EQ(run(0, 50).steps.size(), 51u);
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
 TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 {
-    ASSERT_EQ(startEngine("frame_time:2,\n"), 0);
-    Stepper& stepper = *new Stepper(3);
-    stepper.work = std::chrono::milliseconds(5);
-    game.run();
-    // Steps 1, 2 and 3 overran; step 0 is never reported.
+    run(2, 3, milliseconds(5));
     EXPECT_EQ(countOf(log(), "GameManager::run(): Can't keep up! frame_time 2 ms, split "), 3);
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(    1 GameManager::run\(\): Can't keep up!)")));
 }
@@ -158,55 +99,24 @@ TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stepper = *new Stepper(1000000);
-    stepper.work = std::chrono::milliseconds(0);
-    RecordingObject& signaller = *new RecordingObject;
-    signaller.registerInterest(qm::EVENT_STEP);
-    signaller.onEvent = [](const qm::Event* event)
+    Stepper& stepper = *new Stepper(1000000, milliseconds(0));
+    stepper.onEvent = [&](const qm::Event*)
     {
-        if (static_cast<const qm::EventStep*>(event)->getStepCount() == 3)
+        if (stepper.steps.back() == 3)
         {
             std::raise(SIGTERM);
         }
     };
     game.run();
     EXPECT_EQ(stepper.steps.size(), 5u); // steps 0 to 3, then the iteration that sees the request
-    signaller.onEvent = nullptr;
+    stepper.onEvent = nullptr;
     stepper.steps.clear();
     game.run();
     EXPECT_EQ(stepper.steps.size(), 1u);
     EXPECT_EQ(countOf(log(), "GameManager::run(): Stop requested. Setting game over."), 2);
 }
 
-TEST_F(GameLoop, FixedSeedRepeatsAndMinusOneLeavesTheGeneratorAlone)
-{
-    ASSERT_EQ(startEngine("random_seed:1234,\n"), 0);
-    const int first = std::rand();
-    game.shutDown();
-    ASSERT_EQ(startEngine("random_seed:1234,\n"), 0);
-    EXPECT_EQ(std::rand(), first);
-    game.shutDown();
-
-    std::srand(99);
-    const int expected = std::rand();
-    std::srand(99);
-    ASSERT_EQ(startEngine("random_seed:-1,\n"), 0);
-    EXPECT_EQ(std::rand(), expected);
-}
-
-TEST(Clock, DeltaRestartsAndSplitDoesNot)
-{
-    qm::Clock clock;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const long long split = clock.split();
-    EXPECT_GE(split, 20000);
-    const long long delta = clock.delta();
-    EXPECT_GE(delta, split);
-    EXPECT_LT(clock.split(), delta);
-    EXPECT_GE(clock.delta(), 0);
-}
-
-TEST(Clock, ReadingsAreMonotonicMicroseconds)
+TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)
 {
     long long previous = qm::platform::monotonicMicroseconds();
     for (int i = 0; i < 1000; ++i)
@@ -216,8 +126,12 @@ TEST(Clock, ReadingsAreMonotonicMicroseconds)
         previous = now;
     }
     qm::Clock clock;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_GE(clock.delta(), 5000);
+    std::this_thread::sleep_for(milliseconds(20));
+    const long long split = clock.split();
+    EXPECT_GE(split, 20000);
+    const long long delta = clock.delta();
+    EXPECT_GE(delta, split);
+    EXPECT_LT(clock.split(), delta);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <signal.h>
@@ -16,7 +15,7 @@ namespace qmtest
 
 namespace
 {
-// Starts Xvfb once per process; returns its display name, or an empty text on failure.
+// Starts Xvfb; returns its display name, or an empty text on failure.
 std::string startServer()
 {
     int fds[2];
@@ -39,25 +38,19 @@ std::string startServer()
         _exit(127);
     }
     close(fds[1]);
-    if (pid < 0)
-    {
-        close(fds[0]);
-        return "";
-    }
     std::string number;
     char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
+    while (pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
     {
         number += c;
     }
     close(fds[0]);
-    if (number.empty())
+    if (number.empty() && pid > 0)
     {
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
-        return "";
     }
-    return ":" + number;
+    return number.empty() ? "" : ":" + number;
 }
 } // namespace
 
@@ -65,7 +58,7 @@ VirtualDisplay::VirtualDisplay()
 {
     static const std::string server = startServer();
     displayName = server;
-    if (!displayName.empty())
+    if (ok())
     {
         setenv("DISPLAY", displayName.c_str(), 1);
     }
@@ -88,15 +81,14 @@ int runCommand(const std::string& command)
 std::string commandOutput(const std::string& command)
 {
     std::string output;
-    if (FILE* pipeStream = popen(command.c_str(), "r"))
+    if (FILE* stream = popen(command.c_str(), "r"))
     {
-        std::array<char, 4096> buffer{};
-        std::size_t n;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipeStream)) > 0)
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
         {
-            output.append(buffer.data(), n);
+            output.append(buffer, n);
         }
-        pclose(pipeStream);
+        pclose(stream);
     }
     return output;
 }

@@ -16,14 +16,12 @@ namespace qmtest
 {
 
 /// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process.
-/// The first instance starts the server on a free display number; later ones reuse it. The
-/// server lives until the process ends (the window library keeps its connection open to
-/// the end, so the server must outlive every test) and then stops with it.
+/// The first instance starts it; later ones reuse it. It lives until the process ends (the
+/// window library keeps its connection open to the end) and then stops with it.
 class VirtualDisplay
 {
 public:
     VirtualDisplay();
-
     /// True when the server runs.
     bool ok() const { return !displayName.empty(); }
     /// The display name, e.g. ":7".
@@ -35,10 +33,8 @@ private:
 
 /// What the window holds now (drawn since the last display(), before display() is called).
 sf::Image captureWindow(const sf::RenderWindow& window);
-
 /// Runs a shell command with DISPLAY set; returns its exit status.
 int runCommand(const std::string& command);
-
 /// Runs a shell command and returns what it printed on standard output.
 std::string commandOutput(const std::string& command);
 

@@ -4,252 +4,183 @@
 
 #include <qm/EventCollision.h>
 #include <qm/LogManager.h>
-#include <qm/Object.h>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace
 {
 
 using qm::Box;
 using qm::Vector;
-using qmtest::countOf;
 
+// One collision event as one object heard it.
 struct Hit
 {
+    qm::Object* receiver;
     qm::Object* mover;
     qm::Object* other;
     Vector where;
-    bool operator==(const Hit& h) const { return mover == h.mover && other == h.other && where == h.where; }
+    bool operator==(const Hit& h) const
+    {
+        return receiver == h.receiver && mover == h.mover && other == h.other && where == h.where;
+    }
 };
 
-std::ostream& operator<<(std::ostream& out, const Hit& hit)
-{
-    return out << "{" << hit.mover << " -> " << hit.other << " at (" << hit.where.getX() << "," << hit.where.getY()
-               << ")}";
-}
-
-// A body that records the collisions and out events it hears.
+// A body with a whole-cell box whose corner is its position, that writes the collisions it
+// hears to a shared journal and counts its out events.
 class Body : public qm::Object
 {
 public:
-    Body(Vector where, qm::Solidness kind, Vector velocity = Vector())
+    Body(std::vector<Hit>& journal, Vector where, qm::Solidness kind, Vector velocity) : hits(journal)
     {
+        setBox(Box(Vector(0, 0), 1, 1));
         setSolidness(kind);
         setPosition(where);
         setVelocity(velocity);
     }
-
     int eventHandler(const qm::Event* event) override
     {
         if (const auto* collision = dynamic_cast<const qm::EventCollision*>(event))
         {
-            hits.push_back({collision->getObject1(), collision->getObject2(), collision->getPosition()});
+            hits.push_back({this, collision->getObject1(), collision->getObject2(), collision->getPosition()});
             if (onHit)
             {
-                onHit(*collision);
+                onHit();
             }
-            return 1;
         }
-        if (event->getType() == qm::EVENT_OUT)
-        {
-            ++outs;
-            return 1;
-        }
-        return 0;
+        outs += event->getType() == qm::EVENT_OUT ? 1 : 0;
+        return 1;
     }
-
-    std::vector<Hit> hits;
+    std::vector<Hit>& hits;
+    std::function<void()> onHit;
     int outs = 0;
-    std::function<void(const qm::EventCollision&)> onHit;
 };
 
 class Collision : public qmtest::WorldTest
 {
+protected:
+    Body* body(Vector where, qm::Solidness kind = qm::HARD, Vector velocity = Vector())
+    {
+        return new Body(journal, where, kind, velocity);
+    }
+    int heardBy(qm::Object* object) const
+    {
+        return static_cast<int>(
+            std::count_if(journal.begin(), journal.end(), [&](const Hit& h) { return h.receiver == object; }));
+    }
+    std::vector<Hit> journal;
 };
 
-TEST_F(Collision, StillObjectsNeverCollideByThemselves)
+TEST_F(Collision, HardMoverIsStoppedByHardAndBothHearEachStepMoverFirst)
 {
-    Body* a = new Body(Vector(10, 5), qm::HARD);
-    Body* b = new Body(Vector(10, 5), qm::HARD);
+    Body* a = body(Vector(10, 5), qm::HARD, Vector(1, 0));
+    Body* b = body(Vector(11.5f, 5));
+    body(Vector(10, 15)); // two still objects on one place never collide by themselves
+    body(Vector(10, 15));
     world.update();
     world.update();
-    EXPECT_TRUE(a->hits.empty());
-    EXPECT_TRUE(b->hits.empty());
-}
-
-TEST_F(Collision, HardAgainstHardStopsTheMoverAndBothHearEachStep)
-{
-    Body* a = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* b = new Body(Vector(11.5f, 5), qm::HARD);
-    std::vector<std::string> order;
-    a->onHit = [&](const qm::EventCollision&) { order.push_back("mover"); };
-    b->onHit = [&](const qm::EventCollision&) { order.push_back("other"); };
-    world.update();
-    world.update();
-    const Hit hit{a, b, Vector(11, 5)};
-    EXPECT_EQ(a->hits, (std::vector<Hit>{hit, hit}));
-    EXPECT_EQ(b->hits, (std::vector<Hit>{hit, hit}));
-    EXPECT_EQ(order, (std::vector<std::string>{"mover", "other", "mover", "other"}));
+    const Hit forA{a, a, b, Vector(11, 5)}, forB{b, a, b, Vector(11, 5)};
+    EXPECT_EQ(journal, (std::vector<Hit>{forA, forB, forA, forB}));
     EXPECT_EQ(a->getPosition(), Vector(10, 5));
-    EXPECT_EQ(world.moveObject(a, Vector(11, 5)), -1);
 }
 
-TEST_F(Collision, SoftMoverPassesThroughHardAndBothHear)
+struct Encounter
 {
-    Body* a = new Body(Vector(10, 5), qm::SOFT, Vector(1, 0));
-    Body* b = new Body(Vector(11.5f, 5), qm::HARD);
-    world.update();
-    EXPECT_EQ(a->getPosition(), Vector(11, 5));
-    EXPECT_EQ(a->hits.size(), 1u);
-    EXPECT_EQ(b->hits.size(), 1u);
-}
+    qm::Solidness mover;
+    bool noSoft;
+    qm::Solidness other;
+    bool moves;
+    bool heard;
+};
 
-TEST_F(Collision, HardMoverPassesSoftUnlessItRefusesSoft)
+TEST_F(Collision, SolidnessDecidesWhoMovesAndWhoHears)
 {
-    Body* passer = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* soft = new Body(Vector(11.5f, 5), qm::SOFT);
-    Body* refuser = new Body(Vector(10, 15), qm::HARD, Vector(1, 0));
-    refuser->setNoSoft(true);
-    Body* soft2 = new Body(Vector(11.5f, 15), qm::SOFT);
-    world.update();
-    EXPECT_EQ(passer->getPosition(), Vector(11, 5));
-    EXPECT_EQ(refuser->getPosition(), Vector(10, 15));
-    EXPECT_EQ(soft->hits.size(), 1u);
-    EXPECT_EQ(soft2->hits.size(), 1u); // refused moves are still reported
-    EXPECT_EQ(refuser->hits.size(), 1u);
-}
-
-TEST_F(Collision, SpectralObjectsNeitherHitNorAreHit)
-{
-    Body* ghost = new Body(Vector(10, 5), qm::SPECTRAL, Vector(1, 0));
-    Body* wall = new Body(Vector(11.5f, 5), qm::HARD);
-    Body* mover = new Body(Vector(10, 15), qm::HARD, Vector(1, 0));
-    Body* mist = new Body(Vector(11.5f, 15), qm::SPECTRAL);
-    world.update();
-    EXPECT_EQ(ghost->getPosition(), Vector(11, 5));
-    EXPECT_EQ(mover->getPosition(), Vector(11, 15));
-    for (Body* body : {ghost, wall, mover, mist})
+    const Encounter table[] = {
+        {qm::SOFT, false, qm::HARD, true, true},      {qm::HARD, false, qm::SOFT, true, true},
+        {qm::HARD, true, qm::SOFT, false, true},      {qm::SOFT, true, qm::SOFT, false, true},
+        {qm::SOFT, false, qm::SOFT, true, true},      {qm::SPECTRAL, false, qm::HARD, true, false},
+        {qm::HARD, false, qm::SPECTRAL, true, false},
+    };
+    std::vector<std::pair<Body*, Body*>> pairs;
+    float row = 1;
+    for (const Encounter& e : table)
     {
-        EXPECT_TRUE(body->hits.empty());
+        pairs.emplace_back(body(Vector(10, row), e.mover, Vector(1, 0)), body(Vector(11.5f, row), e.other));
+        pairs.back().first->setNoSoft(e.noSoft);
+        row += 3;
+    }
+    world.update();
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pairs[i].first->getPosition().getX(), table[i].moves ? 11 : 10);
+        EXPECT_EQ(heardBy(pairs[i].first), table[i].heard ? 1 : 0);
+        EXPECT_EQ(heardBy(pairs[i].second), table[i].heard ? 1 : 0);
     }
 }
 
-TEST_F(Collision, SolidnessIsJudgedAfterBothHandlersRan)
+TEST_F(Collision, SolidnessIsJudgedAfterBothHandlersRanForEveryContactInOrder)
 {
-    Body* a = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* yielding = new Body(Vector(11.5f, 5), qm::HARD);
-    yielding->onHit = [yielding](const qm::EventCollision&) { yielding->setSolidness(qm::SPECTRAL); };
-    Body* b = new Body(Vector(10, 15), qm::SOFT, Vector(1, 0));
-    b->onHit = [b](const qm::EventCollision&) { b->setSolidness(qm::HARD); };
-    new Body(Vector(11.5f, 15), qm::HARD);
+    Body* a = body(Vector(10, 5), qm::HARD, Vector(1, 0));
+    Body* yielding = body(Vector(11.5f, 5.9f));
+    yielding->onHit = [yielding] { yielding->setSolidness(qm::SPECTRAL); };
+    Body* above = body(Vector(11.5f, 4.1f), qm::SOFT);
+    Body* b = body(Vector(10, 15), qm::SOFT, Vector(1, 0));
+    b->onHit = [b] { b->setSolidness(qm::HARD); };
+    body(Vector(11.5f, 15));
     world.update();
     EXPECT_EQ(a->getPosition(), Vector(11, 5));
     EXPECT_EQ(b->getPosition(), Vector(10, 15));
+    EXPECT_EQ(journal[0].other, yielding);
+    EXPECT_EQ(journal[2].other, above);
 }
 
-TEST_F(Collision, MoverHearsEveryContactInTheOrderObjectsWereCreated)
+TEST_F(Collision, AvoidingMoverStaysHeadOnIsRefusedWhenHemmedInAndSlidesAlongATop)
 {
-    Body* a = new Body(Vector(10, 5), qm::SOFT, Vector(1, 0));
-    Body* below = new Body(Vector(11.5f, 5.9f), qm::HARD);
-    Body* above = new Body(Vector(11.5f, 4.1f), qm::SOFT);
-    world.update();
-    EXPECT_EQ(a->hits, (std::vector<Hit>{{a, below, Vector(11, 5)}, {a, above, Vector(11, 5)}}));
-    EXPECT_EQ(below->hits.size(), 1u);
-    EXPECT_EQ(above->hits.size(), 1u);
-}
-
-class Avoidance : public qmtest::WorldTest
-{
-protected:
-    // A body with a whole-cell box whose corner is its position, so that world boxes are
-    // easy to read.
-    Body* block(Vector where, Vector velocity = Vector(), float width = 1)
-    {
-        Body* body = new Body(where, qm::HARD, velocity);
-        body->setBox(Box(Vector(0, 0), width, 1));
-        return body;
-    }
-};
-
-TEST_F(Avoidance, HeadOnMoverStaysPutOrIsRefusedWhenHemmedIn)
-{
-    block(Vector(10, 10));
-    Body* mover = block(Vector(8.5f, 10.2f), Vector(1, 0));
-    mover->setAvoidCollisions(true);
-    // The normal is (-1, 0): no motion is left, and nothing hard touches it where it is.
-    EXPECT_EQ(world.moveObject(mover, mover->predictPosition()), 0);
-    EXPECT_EQ(mover->getPosition(), Vector(8.5f, 10.2f));
-    EXPECT_TRUE(mover->hits.empty());
-
-    Body* below = block(Vector(8.5f, 11.2f)); // touches its lower edge
+    body(Vector(10, 10));
+    Body* headOn = body(Vector(8.5f, 10.2f), qm::HARD, Vector(1, 0));
+    headOn->setAvoidCollisions(true);
+    EXPECT_EQ(world.moveObject(headOn, headOn->predictPosition()), 0); // normal (-1, 0): no motion left
+    EXPECT_EQ(headOn->getPosition(), Vector(8.5f, 10.2f));
+    body(Vector(8.5f, 11.2f)); // touches its lower edge
     qm::LogManager::getInstance().setLogLevel(5);
-    EXPECT_EQ(world.moveObject(mover, mover->predictPosition()), -1);
-    EXPECT_EQ(countOf(log(), "WorldManager::moveObject(): Double collision. Object (avoid obstacles) cannot move."), 1);
-    EXPECT_TRUE(mover->hits.empty());
-    EXPECT_TRUE(below->hits.empty());
-}
+    EXPECT_EQ(world.moveObject(headOn, headOn->predictPosition()), -1);
+    EXPECT_EQ(
+        qmtest::countOf(log(), "WorldManager::moveObject(): Double collision. Object (avoid obstacles) cannot move."),
+        1);
+    EXPECT_TRUE(journal.empty());
 
-TEST_F(Avoidance, DiagonalMoverSlidesAlongTheTopAtFullSpeed)
-{
-    block(Vector(10, 10), Vector(), 10);
-    Body* mover = block(Vector(12, 8.9f), Vector(0.6f, 0.8f));
-    mover->setAvoidCollisions(true);
+    body(Vector(30, 10))->setBox(Box(Vector(0, 0), 10, 1));
+    Body* diagonal = body(Vector(32, 8.9f), qm::HARD, Vector(0.6f, 0.8f));
+    diagonal->setAvoidCollisions(true);
+    Body* corner = body(Vector(48.5f, 8.5f), qm::HARD, Vector(1, 1));
+    corner->setAvoidCollisions(true);
+    body(Vector(50, 10));
     world.update();
-    EXPECT_FLOAT_EQ(mover->getPosition().getX(), 13);
-    EXPECT_FLOAT_EQ(mover->getPosition().getY(), 8.9f);
-    EXPECT_FLOAT_EQ(mover->getDirection().getX(), 0.6f); // its own velocity is unchanged
-    EXPECT_FLOAT_EQ(mover->getSpeed(), 1);
-    EXPECT_TRUE(mover->hits.empty());
+    EXPECT_FLOAT_EQ(diagonal->getPosition().getX(), 33); // at full speed, its velocity unchanged
+    EXPECT_FLOAT_EQ(diagonal->getPosition().getY(), 8.9f);
+    EXPECT_FLOAT_EQ(diagonal->getDirection().getX(), 0.6f);
+    EXPECT_NEAR(corner->getPosition().getX(), 47.5f, 1e-5); // a corner reverses the horizontal motion
+    EXPECT_NEAR(corner->getPosition().getY(), 9.5f, 1e-5);
+    EXPECT_TRUE(journal.empty());
 }
 
-TEST_F(Avoidance, CornerContactReversesTheHorizontalMotion)
-{
-    block(Vector(10, 10));
-    Body* mover = block(Vector(8.5f, 8.5f), Vector(1, 1));
-    mover->setAvoidCollisions(true);
-    world.update();
-    EXPECT_NEAR(mover->getPosition().getX(), 7.5f, 1e-5);
-    EXPECT_NEAR(mover->getPosition().getY(), 9.5f, 1e-5);
-}
-
-TEST_F(Avoidance, WithoutTheFlagAHardMoverSimplyStops)
-{
-    Body* wall = block(Vector(10, 10), Vector(), 10);
-    Body* mover = block(Vector(12, 8.9f), Vector(0.6f, 0.8f));
-    world.update();
-    EXPECT_EQ(mover->getPosition(), Vector(12, 8.9f));
-    EXPECT_EQ(wall->hits.size(), 1u);
-}
-
-class LeavingTheWorld : public qmtest::WorldTest
-{
-};
-
-TEST_F(LeavingTheWorld, ObjectHearsExactlyOnceWhenItsBoxLeaves)
+TEST_F(Collision, ObjectHearsExactlyOnceWhenItsBoxLeavesTheWorld)
 {
     ASSERT_EQ(world.getBoundary(), Box(Vector(0, 0), 80, 24));
-    Body* body = new Body(Vector(78, 10), qm::SPECTRAL, Vector(1, 0));
-    world.update(); // 79: inside
-    world.update(); // 80: its box still reaches the edge
-    EXPECT_EQ(body->outs, 0);
-    world.update(); // 81: wholly outside
-    EXPECT_EQ(body->outs, 1);
+    Body* leaving = body(Vector(78, 10), qm::SPECTRAL, Vector(1, 0));
+    Body* outside = body(Vector(-5, 10), qm::SPECTRAL, Vector(-1, 0));
     world.update();
-    world.update();
-    EXPECT_EQ(body->outs, 1);
-}
-
-TEST_F(LeavingTheWorld, ObjectAlreadyOutsideHearsNothing)
-{
-    Body* body = new Body(Vector(-5, 10), qm::HARD, Vector(-1, 0));
-    world.update();
-    world.update();
-    EXPECT_EQ(body->outs, 0);
+    world.update(); // at 80 its box still touches the edge
+    EXPECT_EQ(leaving->outs, 0);
+    for (int i = 0; i < 3; ++i)
+    {
+        world.update();
+    }
+    EXPECT_EQ(leaving->outs, 1);
+    EXPECT_EQ(outside->outs, 0);
 }
 
 } // namespace

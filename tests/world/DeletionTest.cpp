@@ -3,22 +3,22 @@
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
+#include <qm/EventStep.h>
 #include <qm/GameManager.h>
-#include <qm/Object.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 
 namespace
 {
 
 using qm::Vector;
-using qmtest::occurrences;
+using qmtest::contents;
+using Objects = std::vector<qm::Object*>;
 
 // Counts its destructions by id in a shared tally and runs an optional last wish.
-class Mortal : public qm::Object
+class Mortal : public qmtest::RecordingObject
 {
 public:
     explicit Mortal(std::map<int, int>& tally) : deaths(tally) {}
@@ -30,58 +30,56 @@ public:
             lastWish();
         }
     }
-    int eventHandler(const qm::Event* event) override
-    {
-        if (onEvent)
-        {
-            onEvent(event);
-        }
-        return 1;
-    }
-
     std::map<int, int>& deaths;
     std::function<void()> lastWish;
-    std::function<void(const qm::Event*)> onEvent;
 };
 
 class Deletion : public qmtest::WorldTest
 {
 protected:
-    Mortal* mortal() { return new Mortal(deaths); }
-    bool inWorld(qm::Object* object) { return occurrences(world.getAllObjects(true), object) == 1; }
-
+    Mortal* mortal(Vector where = Vector(), qm::Solidness kind = qm::HARD, Vector velocity = Vector())
+    {
+        Mortal* object = new Mortal(deaths);
+        object->setSolidness(kind);
+        object->setPosition(where);
+        object->setVelocity(velocity);
+        return object;
+    }
     std::map<int, int> deaths;
 };
 
-TEST_F(Deletion, MarkedTwiceIsDeletedOnceAtTheEndOfTheUpdate)
+TEST_F(Deletion, MarkedTwiceIsDeletedOnceAtTheEndOfTheUpdateAndHearsNoMore)
 {
     Mortal* object = mortal();
+    ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
     const int id = object->getId();
     EXPECT_EQ(world.markForDelete(object), 0);
     EXPECT_EQ(world.markForDelete(object), 0);
-    EXPECT_TRUE(inWorld(object));
-    EXPECT_EQ(deaths[id], 0);
+    EXPECT_EQ(contents(world.getAllObjects(true)), Objects{object});
     world.update();
     EXPECT_EQ(deaths[id], 1);
-    EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
+    EXPECT_TRUE(world.getAllObjects(true).isEmpty());
     world.update();
     EXPECT_EQ(deaths[id], 1);
+    const qm::EventStep step(0);
+    EXPECT_EQ(qm::GameManager::getInstance().onEvent(&step), 0);
 }
 
-TEST_F(Deletion, ObjectMarkedByItsOwnHandlerStillMovesAndCollidesThatUpdate)
+TEST_F(Deletion, MarkedOrDeactivatedByAHandlerStillMovesThatUpdateAndNewcomersWait)
 {
-    Mortal* doomed = mortal();
-    doomed->setSolidness(qm::SOFT);
-    doomed->setPosition(Vector(10, 5));
-    doomed->setVelocity(Vector(1, 0));
-    doomed->onEvent = [&](const qm::Event*) { world.markForDelete(doomed); };
-    Mortal* wall = mortal();
-    wall->setPosition(Vector(11.5f, 5));
-    Mortal* chaser = mortal(); // moves after the doomed one, into where it went
-    chaser->setSolidness(qm::SOFT);
-    chaser->setPosition(Vector(11, 6.9f));
-    chaser->setVelocity(Vector(0, -1));
-    std::vector<qm::Object*> hitByChaser;
+    // The doomed object's collision handler marks it, deactivates the sleeper and makes a newcomer.
+    Mortal* doomed = mortal(Vector(10, 5), qm::SOFT, Vector(1, 0));
+    Mortal* wall = mortal(Vector(11.5f, 5));
+    Mortal* chaser = mortal(Vector(11, 6.9f), qm::SOFT, Vector(0, -1)); // moves into where the doomed went
+    Mortal* sleeper = mortal(Vector(5, 15), qm::SPECTRAL, Vector(1, 0));
+    Mortal* newcomer = nullptr;
+    doomed->onEvent = [&](const qm::Event*)
+    {
+        world.markForDelete(doomed);
+        sleeper->setActive(false);
+        newcomer = newcomer ? newcomer : mortal(Vector(5, 20), qm::SPECTRAL, Vector(1, 0));
+    };
+    Objects hitByChaser;
     chaser->onEvent = [&](const qm::Event* event)
     {
         if (const auto* collision = dynamic_cast<const qm::EventCollision*>(event))
@@ -90,11 +88,15 @@ TEST_F(Deletion, ObjectMarkedByItsOwnHandlerStillMovesAndCollidesThatUpdate)
         }
     };
     const int id = doomed->getId();
-
     world.update();
-    EXPECT_EQ(hitByChaser, (std::vector<qm::Object*>{doomed, wall}));
+    EXPECT_EQ(hitByChaser, (Objects{doomed, wall}));
     EXPECT_EQ(deaths[id], 1);
-    EXPECT_EQ(qmtest::contents(world.getAllObjects(true)), (std::vector<qm::Object*>{wall, chaser}));
+    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
+    ASSERT_NE(newcomer, nullptr);
+    EXPECT_EQ(newcomer->getPosition(), Vector(5, 20));
+    world.update();
+    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
+    EXPECT_EQ(newcomer->getPosition(), Vector(6, 20));
 }
 
 TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
@@ -108,49 +110,13 @@ TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
         world.markForDelete(third);
     };
     third->lastWish = [&] { world.markForDelete(first); }; // already deleted: not again
-    const int firstId = first->getId();
-    const int thirdId = third->getId();
+    const int firstId = first->getId(), thirdId = third->getId();
     world.markForDelete(first);
+    world.update();
     world.update();
     EXPECT_EQ(deaths[firstId], 1);
     EXPECT_EQ(deaths[thirdId], 1);
-    EXPECT_EQ(qmtest::contents(world.getAllObjects(true)), std::vector<qm::Object*>{second});
-    world.update();
-    EXPECT_EQ(deaths[firstId], 1);
-}
-
-TEST_F(Deletion, DeactivatedDuringTheUpdateStillMovesAndNewcomersWaitForTheNext)
-{
-    // The first object's collision handler deactivates a later object and creates another.
-    Mortal* trigger = mortal();
-    trigger->setSolidness(qm::SOFT);
-    trigger->setPosition(Vector(10, 5));
-    trigger->setVelocity(Vector(1, 0));
-    qm::Object* wall = new qm::Object; // something to run into
-    wall->setPosition(Vector(11.5f, 5));
-    Mortal* sleeper = mortal();
-    sleeper->setSolidness(qm::SPECTRAL);
-    sleeper->setPosition(Vector(5, 15));
-    sleeper->setVelocity(Vector(1, 0));
-    qm::Object* newcomer = nullptr;
-    trigger->onEvent = [&](const qm::Event*)
-    {
-        sleeper->setActive(false);
-        newcomer = new qm::Object;
-        newcomer->setSolidness(qm::SPECTRAL);
-        newcomer->setPosition(Vector(5, 20));
-        newcomer->setVelocity(Vector(1, 0));
-    };
-
-    world.update();
-    ASSERT_NE(newcomer, nullptr);
-    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
-    EXPECT_EQ(newcomer->getPosition(), Vector(5, 20));
-
-    trigger->onEvent = nullptr;
-    world.update();
-    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
-    EXPECT_EQ(newcomer->getPosition(), Vector(6, 20));
+    EXPECT_EQ(contents(world.getAllObjects(true)), Objects{second});
 }
 
 TEST_F(Deletion, MarkedObjectsLeftAtShutDownAreDeletedOnce)
@@ -159,16 +125,13 @@ TEST_F(Deletion, MarkedObjectsLeftAtShutDownAreDeletedOnce)
     Mortal* inactive = mortal();
     inactive->setActive(false);
     world.markForDelete(marked);
-    const int markedId = marked->getId();
-    const int inactiveId = inactive->getId();
+    const std::map<int, int> once{{marked->getId(), 1}, {inactive->getId(), 1}};
     qm::GameManager::getInstance().shutDown();
-    EXPECT_EQ(deaths[markedId], 1);
-    EXPECT_EQ(deaths[inactiveId], 1);
-    // Nothing is left marked, stopped or in a new run.
-    world.update();
+    EXPECT_EQ(deaths, once);
+    world.update(); // nothing is left marked, stopped or in a new run
     ASSERT_EQ(startEngine(), 0);
     world.update();
-    EXPECT_EQ(deaths[markedId], 1);
+    EXPECT_EQ(deaths, once);
 }
 
 } // namespace
