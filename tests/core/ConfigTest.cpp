@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace
@@ -13,55 +14,25 @@ namespace
 
 using qmtest::countOf;
 
-class ConfigTest : public ::testing::Test
+class ConfigTest : public qmtest::EngineTest
 {
 protected:
-    void SetUp() override { qmtest::setEnv("QUILLMERE_CONFIG", dir.file("config.txt").c_str()); }
-    void TearDown() override
-    {
-        qmtest::setEnv("QUILLMERE_CONFIG", nullptr);
-        config.loadConfig("");
-    }
-
     // Loads `contents` as the configuration file and returns what the loader wrote.
     std::string load(const std::string& contents)
     {
-        dir.write("config.txt", contents);
+        dir.write("qm-config.txt", contents);
         testing::internal::CaptureStderr();
         config.loadConfig("");
         return testing::internal::GetCapturedStderr();
     }
-
     qm::Config& config = qm::Config::getInstance();
-    qmtest::ScratchDir dir;
 };
-
-TEST_F(ConfigTest, ReadsEveryKey)
-{
-    load("# a comment\nwindow_horizontal_pixels:640,\nwindow_vertical_pixels:480,\nwindow_horizontal_chars:40,\n"
-         "window_vertical_chars:12,\nwindow_style:fullscreen,\nwindow_background_color:yellow,\nframe_time:16,\n"
-         "font_scale:1.5,\nwindow_title:Deep Sea,\nshow_mouse:true,\nheadless:true,\nfont_file:my.ttf,\n"
-         "logfile:game.log,\nrandom_seed:-1,\nnetworking:true,\ngrid_width:7,\ngrid_height:9,\nquadtree_depth:3,\n"
-         "quadtree_threshold:4\n");
-    EXPECT_EQ((std::vector<int>{config.getWindowHorizontalPixels(), config.getWindowVerticalPixels(),
-                                config.getWindowHorizontalChars(), config.getWindowVerticalChars(),
-                                config.getWindowBackgroundColor(), config.getFrameTime(), config.getRandomSeed(),
-                                config.getGridWidth(), config.getGridHeight(), config.getQuadtreeDepth(),
-                                config.getQuadtreeThreshold()}),
-              (std::vector<int>{640, 480, 40, 12, 3, 16, -1, 7, 9, 3, 4}));
-    EXPECT_EQ(config.getWindowStyle(), qm::WINDOW_STYLE_FULLSCREEN);
-    EXPECT_FLOAT_EQ(config.getFontScale(), 1.5f);
-    EXPECT_EQ(config.getWindowTitle() + " " + config.getFontFile() + " " + config.getLogFile(),
-              "DeepSea my.ttf game.log");
-    EXPECT_TRUE(config.getShowMouse() && config.getHeadless() && config.getNetworking());
-}
 
 TEST_F(ConfigTest, FormatExamplesAndEachLoadStartingFromTheDefaults)
 {
     load("frame_time:25\nfont_scale:3.0,\n"); // no comma: the next line joins this value
     EXPECT_EQ(config.getFrameTime(), 25);
     EXPECT_FLOAT_EQ(config.getFontScale(), 2.0f);
-
     const std::string err = load("window_background_color:Red,\nheadless:TRUE,\nfont_file:C:/fonts/x.ttf,\n"
                                  "random_seed:99999999999999999999,\ngrid_width:-12abc,\n");
     EXPECT_EQ(config.getFrameTime(), 33);
@@ -71,7 +42,6 @@ TEST_F(ConfigTest, FormatExamplesAndEachLoadStartingFromTheDefaults)
     EXPECT_EQ(config.getFontFile(), "C");
     EXPECT_EQ(config.getRandomSeed(), 2147483647);
     EXPECT_EQ(config.getGridWidth(), -12);
-
     load("#frame_time:10,\n #frame_time:11,\nframe_time:12,\r\n"); // only column one makes a comment
     EXPECT_EQ(config.getFrameTime(), 12);
     EXPECT_EQ(qm::match("", "#frame_time"), "11");
@@ -81,10 +51,9 @@ TEST_F(ConfigTest, NonPositiveWindowSizesKeepTheDefaultAndSaySo)
 {
     const std::string err = load("window_horizontal_chars:0,\nwindow_vertical_chars:-3,\n"
                                  "window_horizontal_pixels:abc,\nwindow_vertical_pixels:-1,\n");
-    EXPECT_EQ(config.getWindowHorizontalChars(), 80);
-    EXPECT_EQ(config.getWindowVerticalChars(), 24);
-    EXPECT_EQ(config.getWindowHorizontalPixels(), 1024);
-    EXPECT_EQ(config.getWindowVerticalPixels(), 768);
+    EXPECT_EQ((std::vector<int>{config.getWindowHorizontalChars(), config.getWindowVerticalChars(),
+                                config.getWindowHorizontalPixels(), config.getWindowVerticalPixels()}),
+              (std::vector<int>{80, 24, 1024, 768}));
     for (const char* line :
          {"horizontal_chars '0'", "vertical_chars '-3'", "horizontal_pixels 'abc'", "vertical_pixels '-1'"})
     {
@@ -115,10 +84,7 @@ std::string binaryNoise()
 {
     std::mt19937 random(7);
     std::string bytes(64 * 1024, '\0');
-    for (char& c : bytes)
-    {
-        c = static_cast<char>(random() & 0xff);
-    }
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random()); });
     return bytes;
 }
 

@@ -1,15 +1,11 @@
 // The headless game loop: step counts, game over, frame timing, stop requests, the clock.
-#include "platform/Platform.h"
 #include "support/EngineTest.h"
 
 #include <qm/Clock.h>
 #include <qm/EventStep.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <regex>
 #include <thread>
@@ -20,37 +16,36 @@ namespace
 using qmtest::countOf;
 using std::chrono::milliseconds;
 
-// Logs each step count it sees, takes `work` over it and ends the loop after `lastStep`.
-// Made with `new` once the engine runs: the world deletes it at shut-down.
+// Logs each step count it sees and ends the loop after `lastStep`. Made with `new` once the
+// engine runs: the world deletes it at shut-down.
 class Stepper : public qmtest::RecordingObject
 {
 public:
-    Stepper(int last, milliseconds busy) : lastStep(last), work(busy) { registerInterest(qm::EVENT_STEP); }
+    explicit Stepper(int last) : lastStep(last) { registerInterest(qm::EVENT_STEP); }
     int eventHandler(const qm::Event* event) override
     {
-        const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
-        steps.push_back(step);
-        qm::LogManager::getInstance().writeLog("stepper saw %d", step);
-        std::this_thread::sleep_for(work);
-        if (step == lastStep)
+        steps.push_back(static_cast<const qm::EventStep*>(event)->getStepCount());
+        qm::LogManager::getInstance().writeLog("stepper saw %d", steps.back());
+        if (steps.back() == lastStep)
         {
             qm::GameManager::getInstance().setGameOver();
         }
         return RecordingObject::eventHandler(event);
     }
     int lastStep;
-    milliseconds work;
     std::vector<int> steps;
 };
 
 class GameLoop : public qmtest::EngineTest
 {
 protected:
-    // Starts the engine with `frameTime` and runs the loop until step `lastStep`.
-    Stepper& run(int frameTime, int lastStep, milliseconds work = milliseconds(0))
+    // Starts the engine with `frameTime` and runs the loop until step `lastStep`, calling
+    // `extra` from the stepper's handler.
+    Stepper& run(int frameTime, int lastStep, std::function<void(const qm::Event*)> extra = nullptr)
     {
         EXPECT_EQ(startEngine("frame_time:" + std::to_string(frameTime) + ",\n"), 0);
-        Stepper* stepper = new Stepper(lastStep, work);
+        Stepper* stepper = new Stepper(lastStep);
+        stepper->onEvent = std::move(extra);
         game.run();
         return *stepper;
     }
@@ -60,7 +55,7 @@ protected:
 TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogAndGameOverEndsAfterTheIteration)
 {
     ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stepper = *new Stepper(4, milliseconds(0));
+    Stepper& stepper = *new Stepper(4);
     auto& later = *new qmtest::RecordingObject; // registered after the stopper: still hears step 4
     later.registerInterest(qm::EVENT_STEP);
     game.run();
@@ -74,42 +69,36 @@ TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogAndGameOverEndsAfterTheIteratio
     EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1}));
 }
 
-TEST_F(GameLoop, IterationsLastAtLeastTheFrameTime)
+TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains)
 {
     const auto start = std::chrono::steady_clock::now();
     run(20, 9);
     // Ten iterations of 20 ms, less whatever oversleep the loop carried over (< 1 frame).
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(180));
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
-}
-
-TEST_F(GameLoop, FrameTimeZeroNeverSleepsNorComplains)
-{
+    game.shutDown();
     EXPECT_EQ(run(0, 50).steps.size(), 51u);
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
 TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 {
-    run(2, 3, milliseconds(5));
+    run(2, 3, [](const qm::Event*) { std::this_thread::sleep_for(milliseconds(5)); });
     EXPECT_EQ(countOf(log(), "GameManager::run(): Can't keep up! frame_time 2 ms, split "), 3);
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(    1 GameManager::run\(\): Can't keep up!)")));
 }
 
 TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 {
-    ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stepper = *new Stepper(1000000, milliseconds(0));
-    stepper.onEvent = [&](const qm::Event*)
-    {
-        if (stepper.steps.back() == 3)
-        {
-            std::raise(SIGTERM);
-        }
-    };
-    game.run();
+    Stepper& stepper = run(1, 1000000,
+                           [](const qm::Event* step)
+                           {
+                               if (static_cast<const qm::EventStep*>(step)->getStepCount() == 3)
+                               {
+                                   std::raise(SIGTERM);
+                               }
+                           });
     EXPECT_EQ(stepper.steps.size(), 5u); // steps 0 to 3, then the iteration that sees the request
-    stepper.onEvent = nullptr;
     stepper.steps.clear();
     game.run();
     EXPECT_EQ(stepper.steps.size(), 1u);
@@ -118,12 +107,9 @@ TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 
 TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)
 {
-    long long previous = qm::platform::monotonicMicroseconds();
-    for (int i = 0; i < 1000; ++i)
+    for (long long i = 0, previous = 0, now; i < 1000; ++i, previous = now)
     {
-        const long long now = qm::platform::monotonicMicroseconds();
-        ASSERT_GE(now, previous);
-        previous = now;
+        ASSERT_GE(now = qm::platform::monotonicMicroseconds(), previous);
     }
     qm::Clock clock;
     std::this_thread::sleep_for(milliseconds(20));

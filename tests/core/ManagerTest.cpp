@@ -1,26 +1,23 @@
-// The interest table and event delivery shared by every manager.
-#include "support/EngineTest.h"
+// The interest table and event delivery shared by every manager, and the object list
+// they are built on.
+#include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
-#include <qm/GameManager.h>
-#include <qm/Manager.h>
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace
 {
 
-using qmtest::RecordingObject;
+using qmtest::contents;
+using Objects = std::vector<qm::Object*>;
 using Types = std::vector<std::string>;
 
 // A manager that accepts every event type, so that the base class's table can be probed.
 class OpenManager : public qm::Manager
 {
 public:
-    OpenManager() { setType("OpenManager"); }
     bool isValid(std::string) const override { return true; }
     int send(const std::string& name) const
     {
@@ -30,72 +27,59 @@ public:
     }
 };
 
-TEST(ManagerInterest, UndefinedAndInvalidEventsReachNobody)
+class Interest : public ::testing::Test
 {
+protected:
     OpenManager manager;
-    RecordingObject object;
-    ASSERT_EQ(manager.registerInterest(&object, qm::EVENT_UNDEFINED), 0);
+    qmtest::RecordingObject a, b, c;
+};
+
+TEST_F(Interest, UndefinedAndInvalidEventsReachNobody)
+{
+    ASSERT_EQ(manager.registerInterest(&a, qm::EVENT_UNDEFINED), 0);
     EXPECT_EQ(manager.send(qm::EVENT_UNDEFINED), 0);
     qm::GameManager& game = qm::GameManager::getInstance();
-    EXPECT_EQ(game.registerInterest(&object, qm::EVENT_KEYBOARD), -1);
-    ASSERT_EQ(game.registerInterest(&object, qm::EVENT_STEP), 0);
+    EXPECT_EQ(game.registerInterest(&a, qm::EVENT_KEYBOARD), -1);
+    ASSERT_EQ(game.registerInterest(&a, qm::EVENT_STEP), 0);
     const qm::EventKeyboard keyboard;
     EXPECT_EQ(game.onEvent(&keyboard), 0);
-    EXPECT_TRUE(object.received.empty());
-    EXPECT_EQ(game.unregisterInterest(&object, qm::EVENT_STEP), 0);
+    EXPECT_TRUE(a.received.empty());
+    EXPECT_EQ(game.unregisterInterest(&a, qm::EVENT_STEP), 0);
 }
 
-TEST(ManagerInterest, DuplicateRegistrationDeliversTwiceUntilUnregisteredOnce)
+TEST_F(Interest, DuplicatesAreDeliveredTwiceAndUnregisteringClosesTheGap)
 {
-    OpenManager manager;
-    RecordingObject object;
-    ASSERT_EQ(manager.registerInterest(&object, "tick"), 0);
-    ASSERT_EQ(manager.registerInterest(&object, "tick"), 0);
-    EXPECT_EQ(manager.send("tick"), 2);
-    EXPECT_EQ(manager.unregisterInterest(&object, "tick"), 0);
-    EXPECT_EQ(manager.send("tick"), 1);
-    EXPECT_EQ(object.received.size(), 3u);
-}
-
-TEST(ManagerInterest, RemovingTheLastObjectOfATypeKeepsLaterTypesDeliverable)
-{
-    OpenManager manager;
-    RecordingObject a, b, c;
-    ASSERT_EQ(manager.registerInterest(&a, "first"), 0);
-    ASSERT_EQ(manager.registerInterest(&b, "second"), 0);
-    ASSERT_EQ(manager.registerInterest(&c, "third"), 0);
+    ASSERT_EQ(manager.registerInterest(&a, "first") + manager.registerInterest(&a, "first"), 0);
+    ASSERT_EQ(manager.registerInterest(&b, "second") + manager.registerInterest(&c, "third"), 0);
+    EXPECT_EQ(manager.send("first"), 2);
     ASSERT_EQ(manager.unregisterInterest(&a, "first"), 0);
+    EXPECT_EQ(manager.send("first"), 1);
+    ASSERT_EQ(manager.unregisterInterest(&a, "first"), 0); // the type's last object: its slot goes
     EXPECT_EQ(manager.unregisterInterest(&a, "first"), -1);
     EXPECT_EQ(manager.unregisterInterest(&a, "second"), -1);
-    EXPECT_EQ(manager.send("first"), 0);
-    EXPECT_EQ(manager.send("second"), 1);
-    EXPECT_EQ(manager.send("third"), 1);
+    EXPECT_EQ(manager.send("first") + manager.send("second") + manager.send("third"), 2);
     EXPECT_EQ(b.received, Types{"second"});
     EXPECT_EQ(c.received, Types{"third"});
 }
 
-TEST(ManagerInterest, HundredAndFirstTypeIsRefusedUntilASlotIsFreed)
+TEST_F(Interest, HundredAndFirstTypeIsRefusedUntilASlotIsFreed)
 {
-    OpenManager manager;
-    RecordingObject object;
     for (int i = 0; i < qm::MAX_EVENT_TYPES; ++i)
     {
-        ASSERT_EQ(manager.registerInterest(&object, "type-" + std::to_string(i)), 0) << i;
+        ASSERT_EQ(manager.registerInterest(&a, "type-" + std::to_string(i)), 0) << i;
     }
-    EXPECT_EQ(manager.registerInterest(&object, "one-too-many"), -1);
-    EXPECT_EQ(manager.registerInterest(&object, "type-99"), 0); // a known type still takes more
+    EXPECT_EQ(manager.registerInterest(&a, "one-too-many"), -1);
+    EXPECT_EQ(manager.registerInterest(&b, "type-99"), 0); // a known type still takes more
     EXPECT_EQ(manager.send("type-99"), 2);
-    ASSERT_EQ(manager.unregisterInterest(&object, "type-0"), 0);
-    EXPECT_EQ(manager.registerInterest(&object, "one-too-many"), 0);
+    ASSERT_EQ(manager.unregisterInterest(&a, "type-0"), 0);
+    EXPECT_EQ(manager.registerInterest(&a, "one-too-many"), 0);
     EXPECT_EQ(manager.send("one-too-many"), 1);
 }
 
-TEST(ManagerDelivery, InRegistrationOrderSkippingInactiveObjects)
+TEST_F(Interest, DeliveryFollowsRegistrationOrderAndSkipsInactiveObjects)
 {
-    OpenManager manager;
-    RecordingObject a, b, c;
-    std::vector<RecordingObject*> order;
-    for (RecordingObject* object : {&b, &c, &a})
+    Objects order;
+    for (qmtest::RecordingObject* object : {&b, &c, &a})
     {
         object->onEvent = [&order, object](const qm::Event*) { order.push_back(object); };
         ASSERT_EQ(manager.registerInterest(object, "tick"), 0);
@@ -105,26 +89,56 @@ TEST(ManagerDelivery, InRegistrationOrderSkippingInactiveObjects)
     EXPECT_EQ(manager.send("tick"), 2);
     c.setActive(true);
     EXPECT_EQ(manager.send("tick"), 3);
-    EXPECT_EQ(order, (std::vector<RecordingObject*>{&b, &a, &b, &c, &a}));
+    EXPECT_EQ(order, (Objects{&b, &a, &b, &c, &a}));
 }
 
-TEST(ManagerDelivery, ChangesMadeByAHandlerTakeEffectAtTheNextEvent)
+TEST_F(Interest, ChangesMadeByAHandlerTakeEffectAtTheNextEvent)
 {
-    OpenManager manager;
-    RecordingObject first, second, latecomer;
-    first.onEvent = [&](const qm::Event*)
+    a.onEvent = [&](const qm::Event*)
     {
-        manager.unregisterInterest(&second, "tick");
-        manager.registerInterest(&latecomer, "tick");
+        manager.unregisterInterest(&b, "tick");
+        manager.registerInterest(&c, "tick");
     };
-    ASSERT_EQ(manager.registerInterest(&first, "tick"), 0);
-    ASSERT_EQ(manager.registerInterest(&second, "tick"), 0);
+    ASSERT_EQ(manager.registerInterest(&a, "tick") + manager.registerInterest(&b, "tick"), 0);
     EXPECT_EQ(manager.send("tick"), 2);
-    EXPECT_TRUE(latecomer.received.empty());
-    first.onEvent = nullptr;
+    EXPECT_TRUE(c.received.empty());
+    a.onEvent = nullptr;
     EXPECT_EQ(manager.send("tick"), 2);
-    EXPECT_EQ(second.received.size(), 1u);
-    EXPECT_EQ(latecomer.received.size(), 1u);
+    EXPECT_EQ(b.received.size(), 1u);
+    EXPECT_EQ(c.received.size(), 1u);
+}
+
+TEST_F(Interest, ObjectListDoublesRemovesTheFirstOccurrenceCopiesAndIteratesOverChanges)
+{
+    qm::ObjectList list;
+    EXPECT_EQ(list.insert(nullptr), -1);
+    EXPECT_EQ(list.getMaxCount(), 1);
+    EXPECT_EQ(list.insert(&a) + list.insert(&b) + list.insert(&a), 0);
+    EXPECT_EQ(list.getMaxCount(), 4);
+    qm::ObjectList copy = list;
+    EXPECT_EQ(list.remove(&a), 0);
+    EXPECT_EQ(list.remove(&c), -1);
+    EXPECT_EQ(contents(list), (Objects{&b, &a}));
+    EXPECT_EQ(contents(copy), (Objects{&a, &b, &a}));
+    EXPECT_EQ(contents(list + copy), (Objects{&b, &a, &a, &b, &a}));
+    copy = list;
+    list.clear();
+    EXPECT_EQ(contents(copy), (Objects{&b, &a}));
+    // Removing the current object slides the next into its place, so the walk skips it;
+    // an object appended during the walk is reached at its end.
+    Objects seen;
+    qm::ObjectListIterator it(&copy);
+    for (it.first(); !it.isDone(); it.next())
+    {
+        seen.push_back(it.currentObject());
+        if (it.currentObject() == &b)
+        {
+            copy.remove(&b);
+            copy.insert(&c);
+        }
+    }
+    EXPECT_EQ(seen, (Objects{&b, &c}));
+    EXPECT_EQ(it.currentObject(), nullptr);
 }
 
 } // namespace

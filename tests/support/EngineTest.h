@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,14 +27,9 @@ namespace qmtest
 class ScratchDir
 {
 public:
-    ScratchDir()
+    ScratchDir() : root((std::filesystem::temp_directory_path() / "qm-test-XXXXXX").string())
     {
-        static std::atomic<int> counter{0};
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        root = (std::filesystem::temp_directory_path() /
-                ("qm-test-" + std::to_string(stamp) + "-" + std::to_string(counter++)))
-                   .string();
-        std::filesystem::create_directories(root);
+        EXPECT_NE(mkdtemp(root.data()), nullptr) << root;
     }
     ~ScratchDir()
     {

@@ -1,10 +1,9 @@
-// Deferred deletion: objects marked for deletion live until the end of the update, are
-// deleted once, and destructors that mark more objects are handled in the same walk.
+// Who owns objects, and deferred deletion: objects marked for deletion live until the end of
+// the update, are deleted once, and destructors that mark more are handled in the same walk.
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
 #include <qm/EventStep.h>
-#include <qm/GameManager.h>
 
 #include <gtest/gtest.h>
 
@@ -39,11 +38,11 @@ class Deletion : public qmtest::WorldTest
 protected:
     Mortal* mortal(Vector where = Vector(), qm::Solidness kind = qm::HARD, Vector velocity = Vector())
     {
-        Mortal* object = new Mortal(deaths);
-        object->setSolidness(kind);
-        object->setPosition(where);
-        object->setVelocity(velocity);
-        return object;
+        Mortal* made = new Mortal(deaths);
+        made->setSolidness(kind);
+        made->setPosition(where);
+        made->setVelocity(velocity);
+        return made;
     }
     std::map<int, int> deaths;
 };
@@ -53,14 +52,12 @@ TEST_F(Deletion, MarkedTwiceIsDeletedOnceAtTheEndOfTheUpdateAndHearsNoMore)
     Mortal* object = mortal();
     ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
     const int id = object->getId();
-    EXPECT_EQ(world.markForDelete(object), 0);
-    EXPECT_EQ(world.markForDelete(object), 0);
+    EXPECT_EQ(world.markForDelete(object) + world.markForDelete(object), 0);
     EXPECT_EQ(contents(world.getAllObjects(true)), Objects{object});
     world.update();
-    EXPECT_EQ(deaths[id], 1);
-    EXPECT_TRUE(world.getAllObjects(true).isEmpty());
     world.update();
-    EXPECT_EQ(deaths[id], 1);
+    EXPECT_EQ(deaths, (std::map<int, int>{{id, 1}}));
+    EXPECT_TRUE(world.getAllObjects(true).isEmpty());
     const qm::EventStep step(0);
     EXPECT_EQ(qm::GameManager::getInstance().onEvent(&step), 0);
 }
@@ -81,12 +78,7 @@ TEST_F(Deletion, MarkedOrDeactivatedByAHandlerStillMovesThatUpdateAndNewcomersWa
     };
     Objects hitByChaser;
     chaser->onEvent = [&](const qm::Event* event)
-    {
-        if (const auto* collision = dynamic_cast<const qm::EventCollision*>(event))
-        {
-            hitByChaser.push_back(collision->getObject2());
-        }
-    };
+    { hitByChaser.push_back(dynamic_cast<const qm::EventCollision&>(*event).getObject2()); };
     const int id = doomed->getId();
     world.update();
     EXPECT_EQ(hitByChaser, (Objects{doomed, wall}));
@@ -110,12 +102,11 @@ TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
         world.markForDelete(third);
     };
     third->lastWish = [&] { world.markForDelete(first); }; // already deleted: not again
-    const int firstId = first->getId(), thirdId = third->getId();
+    const std::map<int, int> once{{first->getId(), 1}, {third->getId(), 1}};
     world.markForDelete(first);
     world.update();
+    EXPECT_EQ(deaths, once);
     world.update();
-    EXPECT_EQ(deaths[firstId], 1);
-    EXPECT_EQ(deaths[thirdId], 1);
     EXPECT_EQ(contents(world.getAllObjects(true)), Objects{second});
 }
 
@@ -132,6 +123,30 @@ TEST_F(Deletion, MarkedObjectsLeftAtShutDownAreDeletedOnce)
     ASSERT_EQ(startEngine(), 0);
     world.update();
     EXPECT_EQ(deaths, once);
+}
+
+// Objects created while the world is stopped belong to whoever made them: the world must
+// neither list them nor delete them.
+class UnownedObject : public qmtest::EngineTest
+{
+};
+
+TEST_F(UnownedObject, StaysOutOfTheWorldListsAndIsNeverDeletedByIt)
+{
+    qm::WorldManager& world = qm::WorldManager::getInstance();
+    {
+        qmtest::RecordingObject early;
+        EXPECT_EQ(
+            early.setActive(false) + early.setVisible(false) + early.setAltitude(4) + early.setSolidness(qm::SOFT), 0);
+        early.setType("Early");
+        EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
+    }
+    ASSERT_EQ(startEngine(), 0);
+    EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
+    (new qmtest::RecordingObject)->setActive(false);
+    EXPECT_EQ(world.getAllObjects(true).getCount(), 1);
+    qm::GameManager::getInstance().shutDown(); // deletes only the owned object
+    EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
 }
 
 } // namespace

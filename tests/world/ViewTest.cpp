@@ -1,8 +1,10 @@
-// The view: following an object within the slack, staying inside the boundary, and the
-// order in which the world draws objects.
+// The view: following an object within the slack, staying inside the boundary; and view
+// objects: their text and frame, their places in an 80 x 24 view, and view events.
 #include "support/WorldTest.h"
 
+#include <qm/EventView.h>
 #include <qm/ViewObject.h>
+#include <qm/utility.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,13 @@ class View : public qmtest::WorldTest
 {
 protected:
     Vector corner() const { return world.getView().getCorner(); }
+    qm::ViewObject* display(const char* label, int value)
+    {
+        auto* made = new qm::ViewObject;
+        made->setViewString(label);
+        made->setValue(value);
+        return made;
+    }
 };
 
 TEST_F(View, FollowedObjectPushesTheViewOnlyPastTheSlackAndNotPastTheBoundary)
@@ -34,51 +43,85 @@ TEST_F(View, FollowedObjectPushesTheViewOnlyPastTheSlackAndNotPastTheBoundary)
     EXPECT_EQ(corner().getY(), 0);
     ASSERT_EQ(world.moveObject(player, Vector(199, 12)), 0);
     EXPECT_EQ(corner(), Vector(120, 0));
-    qm::Object* other = new qm::Object; // only the followed object moves the view
-    ASSERT_EQ(world.moveObject(other, Vector(1, 12)), 0);
+    ASSERT_EQ(world.moveObject(new qm::Object, Vector(1, 12)), 0); // only the followed object moves the view
     EXPECT_EQ(corner(), Vector(120, 0));
-
     world.markForDelete(player); // the view must not keep following a deleted object
     world.update();
     EXPECT_EQ(world.getViewFollowing(), nullptr);
 }
 
-// Notes its id when drawn.
-template <class Base> class Drawn : public Base
+// Each piece as "text@x,y", with "c" when centred.
+std::string describe(const std::vector<qm::ViewObject::Piece>& pieces)
+{
+    std::string text;
+    for (const qm::ViewObject::Piece& piece : pieces)
+    {
+        text += piece.text + "@" + qm::toString(piece.position.getX()) + "," + qm::toString(piece.position.getY()) +
+                (piece.centered ? "c " : " ");
+    }
+    return text;
+}
+
+TEST_F(View, DisplayTextAndFrameSurroundTheCentredTextInWorldCoordinates)
+{
+    qm::ViewObject* points = display("Points", 12);
+    world.setView(Box(Vector(10, 3), 80, 24)); // a scrolled view: (40, 1) in the view is (50, 4)
+    EXPECT_EQ(describe(points->layout()), " Points 12 @50,4c -----------@50,3c -----------@50,5c |@44,4 |@56,4 ");
+    points->setValue(7); // an even length: the text ends one short of n/2 right
+    EXPECT_EQ(describe(points->layout()), " Points 7 @50,4c ----------@50,3c ----------@50,5c |@44,4 |@55,4 ");
+    points->setDrawValue(false);
+    EXPECT_EQ(points->getDisplayText(), " Points ");
+    points->setBorder(false);
+    EXPECT_EQ(describe(points->layout()), "Points@50,3c "); // unframed, on the view's top row
+    points->setDrawValue(true);
+    EXPECT_EQ(points->getDisplayText(), "Points 7");
+}
+
+TEST_F(View, NamedLocationsOfAnEightyByTwentyFourView)
+{
+    const struct
+    {
+        qm::ViewObjectLocation location;
+        float x, yFramed, yUnframed;
+    } table[] = {
+        {qm::TOP_LEFT, 80.0f / 6, 1, 0},      {qm::TOP_CENTER, 40, 1, 0},      {qm::TOP_RIGHT, 400.0f / 6, 1, 0},
+        {qm::CENTER_LEFT, 80.0f / 6, 12, 11}, {qm::CENTER_CENTER, 40, 12, 11}, {qm::CENTER_RIGHT, 400.0f / 6, 12, 11},
+        {qm::BOTTOM_LEFT, 80.0f / 6, 22, 23}, {qm::BOTTOM_CENTER, 40, 22, 23}, {qm::BOTTOM_RIGHT, 400.0f / 6, 22, 23},
+    };
+    qm::ViewObject* shown = display("", 0);
+    for (const auto& place : table)
+    {
+        SCOPED_TRACE(static_cast<int>(place.location));
+        shown->setBorder(true);
+        shown->setLocation(place.location);
+        EXPECT_FLOAT_EQ(shown->getPosition().getX(), place.x);
+        EXPECT_FLOAT_EQ(shown->getPosition().getY(), place.yFramed);
+        shown->setBorder(false); // a named display moves to its unframed row
+        EXPECT_EQ(shown->getLocation(), place.location);
+        EXPECT_FLOAT_EQ(shown->getPosition().getX(), place.x);
+        EXPECT_FLOAT_EQ(shown->getPosition().getY(), place.yUnframed);
+    }
+}
+
+// An event that merely carries the view type name, without being a view event.
+class Impostor : public qm::Event
 {
 public:
-    Drawn(std::vector<int>& record, int layer, Vector where) : order(record)
-    {
-        this->setAltitude(layer);
-        this->setPosition(where);
-    }
-    int draw() override
-    {
-        order.push_back(this->getId());
-        return 0;
-    }
-    std::vector<int>& order;
+    Impostor() { setType(qm::EVENT_VIEW); }
 };
 
-TEST_F(View, DrawsByAltitudeThenCreationSkippingWhatTheViewMisses)
+TEST_F(View, ViewEventsAddOrReplaceByLabelAndImpostorsChangeNothing)
 {
-    std::vector<int> order;
-    auto drawn = [&](int layer, Vector where) { return (new Drawn<qm::Object>(order, layer, where))->getId(); };
-    const int high = drawn(3, Vector(10, 10)), low = drawn(1, Vector(10, 10)), lowToo = drawn(1, Vector(20, 10));
-    const int outside = drawn(2, Vector(150, 10));
-    auto* hidden = new Drawn<qm::Object>(order, 0, Vector(10, 10));
-    hidden->setVisible(false);
-    auto* asleep = new Drawn<qm::Object>(order, 0, Vector(10, 10));
-    asleep->setActive(false);
-    auto* display = new Drawn<qm::ViewObject>(order, qm::MAX_ALTITUDE, Vector(150, 30)); // drawn wherever it is
-    const int top = drawn(4, Vector(80.4f, 24.4f)); // its box touches the view's corner
-    world.draw();
-    EXPECT_EQ(order, (std::vector<int>{low, lowToo, high, display->getId(), top}));
-    order.clear();
-    world.setBoundary(Box(Vector(0, 0), 200, 24));
-    world.setViewPosition(Vector(150, 12));
-    world.draw();
-    EXPECT_EQ(order, (std::vector<int>{outside, display->getId()}));
+    qm::ViewObject* points = display("Points", 12);
+    qm::ViewObject* twin = display("Points", 0); // same label: reacts to the same events
+    qm::ViewObject* lives = display("Lives", 3);
+    const qm::EventView add("Points", 5, true), replace("Lives", 5, false);
+    const Impostor impostor;
+    EXPECT_EQ(world.onEvent(&add) + world.onEvent(&replace), 6); // delivered to every display
+    EXPECT_EQ(points->eventHandler(&impostor), 0);
+    EXPECT_EQ((std::vector<int>{points->getValue(), twin->getValue(), lives->getValue()}),
+              (std::vector<int>{17, 5, 5}));
+    EXPECT_EQ(qmtest::countOf(log(), "ViewObject::eventHandler(): Error! Dynamic cast to EventView failed."), 1);
 }
 
 } // namespace
