@@ -63,10 +63,6 @@ TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogAndGameOverEndsAfterTheIteratio
     EXPECT_EQ(later.received.size(), 5u);
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
-    stepper.lastStep = 1;
-    stepper.steps.clear();
-    game.run(); // a second run counts again from zero
-    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1}));
 }
 
 TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains)
@@ -113,11 +109,9 @@ TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)
     }
     qm::Clock clock;
     std::this_thread::sleep_for(milliseconds(20));
-    const long long split = clock.split();
-    EXPECT_GE(split, 20000);
-    const long long delta = clock.delta();
-    EXPECT_GE(delta, split);
-    EXPECT_LT(clock.split(), delta);
+    EXPECT_GE(clock.split(), 20000);
+    EXPECT_GE(clock.delta(), 20000);
+    EXPECT_LT(clock.split(), 20000); // delta restarted the clock, split did not
 }
 
 } // namespace

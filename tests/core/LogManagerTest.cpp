@@ -15,14 +15,6 @@ using qmtest::countOf;
 class LogManagerTest : public qmtest::EngineTest
 {
 protected:
-    void TearDown() override
-    {
-        if (logger.isStarted())
-        {
-            logger.shutDown();
-        }
-        EngineTest::TearDown();
-    }
     qm::LogManager& logger = qm::LogManager::getInstance();
 };
 
@@ -36,9 +28,8 @@ TEST_F(LogManagerTest, LinesCarryTimeAndStepPrefixAndNeedTheirLevel)
     EXPECT_EQ(logger.writeLog(5, "detail"), 6);
     EXPECT_EQ(logger.writeLog(6, "too fine"), 0);
     logger.shutDown();
-    const std::string text = qmtest::readFile(logPath);
-    EXPECT_TRUE(std::regex_search(text, std::regex(R"(^\d\d:\d\d:\d\d    0 hello 42\n\d\d:\d\d:\d\d    0 detail\n)")))
-        << text;
+    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(^\d\d:\d\d:\d\d    0 hello 42\n\d\d:\d\d:\d\d    0 detail\n)")))
+        << log();
 }
 
 TEST_F(LogManagerTest, MissingDirectoryFailsOnStandardError)

@@ -76,7 +76,7 @@ TEST_F(Interest, HundredAndFirstTypeIsRefusedUntilASlotIsFreed)
     EXPECT_EQ(manager.send("one-too-many"), 1);
 }
 
-TEST_F(Interest, DeliveryFollowsRegistrationOrderAndSkipsInactiveObjects)
+TEST_F(Interest, DeliveryWalksACopyInRegistrationOrderAndSkipsInactiveObjects)
 {
     Objects order;
     for (qmtest::RecordingObject* object : {&b, &c, &a})
@@ -85,60 +85,41 @@ TEST_F(Interest, DeliveryFollowsRegistrationOrderAndSkipsInactiveObjects)
         ASSERT_EQ(manager.registerInterest(object, "tick"), 0);
     }
     EXPECT_EQ(manager.registerInterest(nullptr, "tick"), -1);
-    c.setActive(false);
-    EXPECT_EQ(manager.send("tick"), 2);
-    c.setActive(true);
-    EXPECT_EQ(manager.send("tick"), 3);
-    EXPECT_EQ(order, (Objects{&b, &a, &b, &c, &a}));
-}
-
-TEST_F(Interest, ChangesMadeByAHandlerTakeEffectAtTheNextEvent)
-{
-    a.onEvent = [&](const qm::Event*)
+    b.onEvent = [&](const qm::Event*) // its changes take effect at the next event
     {
-        manager.unregisterInterest(&b, "tick");
-        manager.registerInterest(&c, "tick");
+        order.push_back(&b);
+        manager.unregisterInterest(&c, "tick");
+        manager.registerInterest(&a, "tick");
     };
-    ASSERT_EQ(manager.registerInterest(&a, "tick") + manager.registerInterest(&b, "tick"), 0);
-    EXPECT_EQ(manager.send("tick"), 2);
-    EXPECT_TRUE(c.received.empty());
-    a.onEvent = nullptr;
-    EXPECT_EQ(manager.send("tick"), 2);
-    EXPECT_EQ(b.received.size(), 1u);
-    EXPECT_EQ(c.received.size(), 1u);
+    EXPECT_EQ(manager.send("tick"), 3);
+    a.setActive(false);
+    EXPECT_EQ(manager.send("tick"), 1);
+    EXPECT_EQ(order, (Objects{&b, &c, &a, &b}));
 }
 
 TEST_F(Interest, ObjectListDoublesRemovesTheFirstOccurrenceCopiesAndIteratesOverChanges)
 {
     qm::ObjectList list;
     EXPECT_EQ(list.insert(nullptr), -1);
-    EXPECT_EQ(list.getMaxCount(), 1);
     EXPECT_EQ(list.insert(&a) + list.insert(&b) + list.insert(&a), 0);
     EXPECT_EQ(list.getMaxCount(), 4);
     qm::ObjectList copy = list;
     EXPECT_EQ(list.remove(&a), 0);
     EXPECT_EQ(list.remove(&c), -1);
     EXPECT_EQ(contents(list), (Objects{&b, &a}));
-    EXPECT_EQ(contents(copy), (Objects{&a, &b, &a}));
-    EXPECT_EQ(contents(list + copy), (Objects{&b, &a, &a, &b, &a}));
-    copy = list;
-    list.clear();
-    EXPECT_EQ(contents(copy), (Objects{&b, &a}));
     // Removing the current object slides the next into its place, so the walk skips it;
     // an object appended during the walk is reached at its end.
     Objects seen;
-    qm::ObjectListIterator it(&copy);
-    for (it.first(); !it.isDone(); it.next())
+    for (qm::ObjectListIterator it(&copy); !it.isDone(); it.next())
     {
         seen.push_back(it.currentObject());
-        if (it.currentObject() == &b)
+        if (seen.size() == 1)
         {
-            copy.remove(&b);
+            copy.remove(&a);
             copy.insert(&c);
         }
     }
-    EXPECT_EQ(seen, (Objects{&b, &c}));
-    EXPECT_EQ(it.currentObject(), nullptr);
+    EXPECT_EQ(seen, (Objects{&a, &a, &c}));
 }
 
 } // namespace

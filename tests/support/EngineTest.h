@@ -17,8 +17,6 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 namespace qmtest
 {
@@ -31,11 +29,7 @@ public:
     {
         EXPECT_NE(mkdtemp(root.data()), nullptr) << root;
     }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~ScratchDir() { std::filesystem::remove_all(root, ignored); }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
@@ -45,14 +39,14 @@ public:
     /// Writes `contents` to `name` (making its folders) and returns its full path.
     std::string write(const std::string& name, const std::string& contents) const
     {
-        const std::string path = file(name);
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << contents;
-        return path;
+        std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path());
+        std::ofstream(file(name), std::ios::binary) << contents;
+        return file(name);
     }
 
 private:
     std::string root;
+    std::error_code ignored;
 };
 
 /// The whole file, or an empty text when it cannot be read.
@@ -132,7 +126,6 @@ public:
         }
         return 1;
     }
-
     std::vector<std::string> received;
     std::function<void(const qm::Event*)> onEvent;
 };

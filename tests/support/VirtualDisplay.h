@@ -35,8 +35,6 @@ public:
     }
     /// True when the server runs.
     bool ok() const { return !displayName.empty(); }
-    /// The display name, e.g. ":7".
-    const std::string& name() const { return displayName; }
 
 private:
     // Starts Xvfb; returns its display name, or an empty text on failure.

@@ -5,8 +5,6 @@
 #include <qm/Animation.h>
 #include <qm/DisplayManager.h>
 #include <qm/Frame.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
 #include <qm/Sprite.h>
 #include <qm/WorldManager.h>
 #include <qm/utility.h>

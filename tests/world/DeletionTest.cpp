@@ -1,5 +1,6 @@
-// Who owns objects, and deferred deletion: objects marked for deletion live until the end of
-// the update, are deleted once, and destructors that mark more are handled in the same walk.
+// Deferred deletion: objects marked for deletion live until the end of the update, are
+// deleted once, and destructors that mark more are handled in the same walk; and objects
+// the world does not own.
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
@@ -36,10 +37,10 @@ public:
 class Deletion : public qmtest::WorldTest
 {
 protected:
-    Mortal* mortal(Vector where = Vector(), qm::Solidness kind = qm::HARD, Vector velocity = Vector())
+    Mortal* mortal(Vector where = Vector(), Vector velocity = Vector())
     {
         Mortal* made = new Mortal(deaths);
-        made->setSolidness(kind);
+        made->setSolidness(qm::SOFT);
         made->setPosition(where);
         made->setVelocity(velocity);
         return made;
@@ -62,33 +63,19 @@ TEST_F(Deletion, MarkedTwiceIsDeletedOnceAtTheEndOfTheUpdateAndHearsNoMore)
     EXPECT_EQ(qm::GameManager::getInstance().onEvent(&step), 0);
 }
 
-TEST_F(Deletion, MarkedOrDeactivatedByAHandlerStillMovesThatUpdateAndNewcomersWait)
+TEST_F(Deletion, ObjectMarkedByItsOwnHandlerStillMovesAndCollidesThatUpdate)
 {
-    // The doomed object's collision handler marks it, deactivates the sleeper and makes a newcomer.
-    Mortal* doomed = mortal(Vector(10, 5), qm::SOFT, Vector(1, 0));
+    Mortal* doomed = mortal(Vector(10, 5), Vector(1, 0));
+    doomed->onEvent = [&](const qm::Event*) { world.markForDelete(doomed); };
     Mortal* wall = mortal(Vector(11.5f, 5));
-    Mortal* chaser = mortal(Vector(11, 6.9f), qm::SOFT, Vector(0, -1)); // moves into where the doomed went
-    Mortal* sleeper = mortal(Vector(5, 15), qm::SPECTRAL, Vector(1, 0));
-    Mortal* newcomer = nullptr;
-    doomed->onEvent = [&](const qm::Event*)
-    {
-        world.markForDelete(doomed);
-        sleeper->setActive(false);
-        newcomer = newcomer ? newcomer : mortal(Vector(5, 20), qm::SPECTRAL, Vector(1, 0));
-    };
+    Mortal* chaser = mortal(Vector(11, 6.9f), Vector(0, -1)); // moves into where the doomed went
     Objects hitByChaser;
     chaser->onEvent = [&](const qm::Event* event)
     { hitByChaser.push_back(dynamic_cast<const qm::EventCollision&>(*event).getObject2()); };
     const int id = doomed->getId();
     world.update();
     EXPECT_EQ(hitByChaser, (Objects{doomed, wall}));
-    EXPECT_EQ(deaths[id], 1);
-    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
-    ASSERT_NE(newcomer, nullptr);
-    EXPECT_EQ(newcomer->getPosition(), Vector(5, 20));
-    world.update();
-    EXPECT_EQ(sleeper->getPosition(), Vector(6, 15));
-    EXPECT_EQ(newcomer->getPosition(), Vector(6, 20));
+    EXPECT_EQ(deaths, (std::map<int, int>{{id, 1}}));
 }
 
 TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
@@ -125,28 +112,18 @@ TEST_F(Deletion, MarkedObjectsLeftAtShutDownAreDeletedOnce)
     EXPECT_EQ(deaths, once);
 }
 
-// Objects created while the world is stopped belong to whoever made them: the world must
-// neither list them nor delete them.
-class UnownedObject : public qmtest::EngineTest
+TEST_F(Deletion, ObjectMadeWhileTheWorldIsStoppedIsNeitherListedNorDeletedByIt)
 {
-};
-
-TEST_F(UnownedObject, StaysOutOfTheWorldListsAndIsNeverDeletedByIt)
-{
-    qm::WorldManager& world = qm::WorldManager::getInstance();
+    qm::GameManager::getInstance().shutDown();
     {
-        qmtest::RecordingObject early;
+        qmtest::RecordingObject early; // its maker owns it
         EXPECT_EQ(
             early.setActive(false) + early.setVisible(false) + early.setAltitude(4) + early.setSolidness(qm::SOFT), 0);
         early.setType("Early");
-        EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
+        EXPECT_TRUE(world.getAllObjects(true).isEmpty());
     }
     ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
-    (new qmtest::RecordingObject)->setActive(false);
-    EXPECT_EQ(world.getAllObjects(true).getCount(), 1);
-    qm::GameManager::getInstance().shutDown(); // deletes only the owned object
-    EXPECT_EQ(world.getAllObjects(true).getCount(), 0);
+    EXPECT_TRUE(world.getAllObjects(true).isEmpty());
 }
 
 } // namespace

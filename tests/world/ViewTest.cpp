@@ -77,30 +77,20 @@ TEST_F(View, DisplayTextAndFrameSurroundTheCentredTextInWorldCoordinates)
     EXPECT_EQ(points->getDisplayText(), "Points 7");
 }
 
-TEST_F(View, NamedLocationsOfAnEightyByTwentyFourView)
+TEST_F(View, NamedLocationsOfAnEightyByTwentyFourViewFramedAndUnframed)
 {
-    const struct
-    {
-        qm::ViewObjectLocation location;
-        float x, yFramed, yUnframed;
-    } table[] = {
-        {qm::TOP_LEFT, 80.0f / 6, 1, 0},      {qm::TOP_CENTER, 40, 1, 0},      {qm::TOP_RIGHT, 400.0f / 6, 1, 0},
-        {qm::CENTER_LEFT, 80.0f / 6, 12, 11}, {qm::CENTER_CENTER, 40, 12, 11}, {qm::CENTER_RIGHT, 400.0f / 6, 12, 11},
-        {qm::BOTTOM_LEFT, 80.0f / 6, 22, 23}, {qm::BOTTOM_CENTER, 40, 22, 23}, {qm::BOTTOM_RIGHT, 400.0f / 6, 22, 23},
-    };
     qm::ViewObject* shown = display("", 0);
-    for (const auto& place : table)
+    std::string places;
+    for (int location = qm::TOP_LEFT; location <= qm::BOTTOM_RIGHT; ++location)
     {
-        SCOPED_TRACE(static_cast<int>(place.location));
         shown->setBorder(true);
-        shown->setLocation(place.location);
-        EXPECT_FLOAT_EQ(shown->getPosition().getX(), place.x);
-        EXPECT_FLOAT_EQ(shown->getPosition().getY(), place.yFramed);
+        shown->setLocation(static_cast<qm::ViewObjectLocation>(location));
+        places += qm::toString(shown->getPosition().getX()) + "," + qm::toString(shown->getPosition().getY());
         shown->setBorder(false); // a named display moves to its unframed row
-        EXPECT_EQ(shown->getLocation(), place.location);
-        EXPECT_FLOAT_EQ(shown->getPosition().getX(), place.x);
-        EXPECT_FLOAT_EQ(shown->getPosition().getY(), place.yUnframed);
+        places += "/" + qm::toString(shown->getPosition().getY()) + " ";
     }
+    EXPECT_EQ(places, "13.3333,1/0 40,1/0 66.6667,1/0 13.3333,12/11 40,12/11 66.6667,12/11 "
+                      "13.3333,22/23 40,22/23 66.6667,22/23 ");
 }
 
 // An event that merely carries the view type name, without being a view event.
