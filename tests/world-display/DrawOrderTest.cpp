@@ -9,13 +9,10 @@
 #include <qm/WorldManager.h>
 #include <qm/utility.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
 
 namespace
 {
-
-using qm::Vector;
 
 class WorldWindow : public qmtest::EngineTest
 {
@@ -30,8 +27,8 @@ protected:
         qm::DisplayManager::getInstance().swapBuffers(); // start from a cleared window
     }
 
-    // A one-cell object showing '#' in `color` at `where`, at `altitude`.
-    void glyph(qm::Sprite& sprite, int color, Vector where, int altitude)
+    // An object at cell (10, 5) and `altitude` showing '#' in the sprite's colour.
+    void glyph(qm::Sprite& sprite, int color, int altitude)
     {
         sprite.setWidth(1);
         sprite.setHeight(1);
@@ -42,23 +39,7 @@ protected:
         qm::Object* object = new qm::Object;
         object->setAnimation(animation, true);
         object->setAltitude(altitude);
-        object->setPosition(where);
-    }
-
-    // Pixels of exactly `color` inside the background rectangle of window cell (column, row),
-    // with 1024 x 768 pixels over 80 x 24 cells (12.8 x 32 pixels a cell).
-    static int pixelsInCell(const sf::Image& image, int column, int row, sf::Color color)
-    {
-        const int left = static_cast<int>(column * 12.8f - 1.28f) + 1;
-        int count = 0;
-        for (int y = row * 32 + 7; y < row * 32 + 37; ++y)
-        {
-            for (int x = left; x < left + 10; ++x)
-            {
-                count += image.getPixel(x, y) == color ? 1 : 0;
-            }
-        }
-        return count;
+        object->setPosition(qm::Vector(10, 5));
     }
 
     qmtest::VirtualDisplay xserver;
@@ -67,12 +48,23 @@ protected:
 
 TEST_F(WorldWindow, HigherAltitudeCoversLowerAtTheSharedCell)
 {
-    glyph(green, qm::GREEN, Vector(10, 5), 3); // created first, so only the altitude can put it on top
-    glyph(red, qm::RED, Vector(10, 5), 1);
+    glyph(green, qm::GREEN, 3); // created first, so only the altitude can put it on top
+    glyph(red, qm::RED, 1);
     qm::WorldManager::getInstance().draw();
     const sf::Image image = qmtest::captureWindow(*qm::DisplayManager::getInstance().getWindow());
-    EXPECT_GT(pixelsInCell(image, 10, 5, sf::Color::Green), 10);
-    EXPECT_EQ(pixelsInCell(image, 10, 5, sf::Color::Red), 0);
+    // Inside the background rectangle of cell (10, 5), with 1024 x 768 pixels over 80 x 24
+    // cells (12.8 x 32 pixels a cell).
+    int greenPixels = 0, redPixels = 0;
+    for (unsigned y = 167; y < 197; ++y)
+    {
+        for (unsigned x = 127; x < 137; ++x)
+        {
+            greenPixels += image.getPixel(x, y) == sf::Color::Green ? 1 : 0;
+            redPixels += image.getPixel(x, y) == sf::Color::Red ? 1 : 0;
+        }
+    }
+    EXPECT_GT(greenPixels, 10);
+    EXPECT_EQ(redPixels, 0);
 }
 
 } // namespace

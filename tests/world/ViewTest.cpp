@@ -93,20 +93,14 @@ TEST_F(View, NamedLocationsOfAnEightyByTwentyFourViewFramedAndUnframed)
                       "13.3333,22/23 40,22/23 66.6667,22/23 ");
 }
 
-// An event that merely carries the view type name, without being a view event.
-class Impostor : public qm::Event
-{
-public:
-    Impostor() { setType(qm::EVENT_VIEW); }
-};
-
 TEST_F(View, ViewEventsAddOrReplaceByLabelAndImpostorsChangeNothing)
 {
     qm::ViewObject* points = display("Points", 12);
     qm::ViewObject* twin = display("Points", 0); // same label: reacts to the same events
     qm::ViewObject* lives = display("Lives", 3);
     const qm::EventView add("Points", 5, true), replace("Lives", 5, false);
-    const Impostor impostor;
+    qm::Event impostor; // carries the view event's type name without being a view event
+    impostor.setType(qm::EVENT_VIEW);
     EXPECT_EQ(world.onEvent(&add) + world.onEvent(&replace), 6); // delivered to every display
     EXPECT_EQ(points->eventHandler(&impostor), 0);
     EXPECT_EQ((std::vector<int>{points->getValue(), twin->getValue(), lives->getValue()}),
