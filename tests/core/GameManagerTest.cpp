@@ -1,4 +1,4 @@
-// The headless game loop: step counts, game over, frame timing, stop requests, the clock.
+// The log, the headless game loop (step counts, game over, frame timing, stop requests) and the clock.
 #include "support/EngineTest.h"
 
 #include <qm/Clock.h>
@@ -46,6 +46,26 @@ protected:
     qm::GameManager& game = qm::GameManager::getInstance();
     std::vector<int> steps;
 };
+
+TEST_F(GameLoop, LogLinesNeedTheirLevelAndAMissingLogFolderFailsStartUpOnStandardError)
+{
+    ASSERT_EQ(startEngine(), 0);
+    qm::LogManager& logger = qm::LogManager::getInstance();
+    EXPECT_EQ(logger.writeLog("hello %d", 42), 8);
+    EXPECT_EQ(logger.writeLog(5, "hidden"), 0);
+    logger.setLogLevel(5);
+    EXPECT_EQ(logger.writeLog(5, "detail") + logger.writeLog(6, "too fine"), 6);
+    EXPECT_TRUE(
+        std::regex_search(log(), std::regex(R"(\n\d\d:\d\d:\d\d    0 hello 42\n\d\d:\d\d:\d\d    0 detail\n)")));
+    game.shutDown();
+    const std::string missing = dir.file("no/such/dir/log.txt");
+    qmtest::setEnv("QUILLMERE_LOG", missing.c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startEngine(), -1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(countOf(err, "LogManager::startup(): Warning! Unable to open file '" + missing + "'."), 1);
+    EXPECT_EQ(countOf(err, "Error starting log manager!"), 1);
+}
 
 TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogLinesAndGameOverFromAHandlerEndsTheLoop)
 {

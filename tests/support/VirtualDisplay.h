@@ -48,15 +48,13 @@ private:
         const pid_t pid = fork();
         if (pid == 0)
         {
-            // The server must not outlive the test process, nor hold its output pipes open.
+            // The server must not outlive the test process nor hold its output open. It writes
+            // the display number it chose to its standard output (the pipe) once it accepts clients.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            std::freopen("/dev/null", "w", stdout);
+            dup2(fds[1], STDOUT_FILENO);
             std::freopen("/dev/null", "w", stderr);
-            // Xvfb writes the display number it chose to the descriptor once it accepts clients.
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   "-noreset", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+                   static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace
 {
 
@@ -17,20 +15,20 @@ using qm::Vector;
 using qmtest::contents;
 using Objects = std::vector<qm::Object*>;
 
-// Counts its destructions by id in a shared tally and runs an optional last wish.
+// Notes its deletion in a shared list and runs an optional last wish.
 class Mortal : public qmtest::RecordingObject
 {
 public:
-    explicit Mortal(std::map<int, int>& tally) : deaths(tally) {}
+    explicit Mortal(Objects& tally) : deaths(tally) {}
     ~Mortal() override
     {
-        ++deaths[getId()];
+        deaths.push_back(this);
         if (lastWish)
         {
             lastWish();
         }
     }
-    std::map<int, int>& deaths;
+    Objects& deaths;
     std::function<void()> lastWish;
 };
 
@@ -45,19 +43,18 @@ protected:
         made->setVelocity(velocity);
         return made;
     }
-    std::map<int, int> deaths;
+    Objects deaths; // addresses only: never read through
 };
 
 TEST_F(Deletion, MarkedTwiceIsDeletedOnceAtTheEndOfTheUpdateAndHearsNoMore)
 {
     Mortal* object = mortal();
     ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
-    const int id = object->getId();
     EXPECT_EQ(world.markForDelete(object) + world.markForDelete(object), 0);
     EXPECT_EQ(contents(world.getAllObjects(true)), Objects{object});
     world.update();
     world.update();
-    EXPECT_EQ(deaths, (std::map<int, int>{{id, 1}}));
+    EXPECT_EQ(deaths, Objects{object});
     EXPECT_TRUE(world.getAllObjects(true).isEmpty());
     const qm::EventStep step(0);
     EXPECT_EQ(qm::GameManager::getInstance().onEvent(&step), 0);
@@ -72,10 +69,9 @@ TEST_F(Deletion, ObjectMarkedByItsOwnHandlerStillMovesAndCollidesThatUpdate)
     Objects hitByChaser;
     chaser->onEvent = [&](const qm::Event* event)
     { hitByChaser.push_back(dynamic_cast<const qm::EventCollision&>(*event).getObject2()); };
-    const int id = doomed->getId();
     world.update();
     EXPECT_EQ(hitByChaser, (Objects{doomed, wall}));
-    EXPECT_EQ(deaths, (std::map<int, int>{{id, 1}}));
+    EXPECT_EQ(deaths, Objects{doomed});
 }
 
 TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
@@ -89,11 +85,10 @@ TEST_F(Deletion, DestructorMarkingOthersDeletesThemInTheSameWalk)
         world.markForDelete(third);
     };
     third->lastWish = [&] { world.markForDelete(first); }; // already deleted: not again
-    const std::map<int, int> once{{first->getId(), 1}, {third->getId(), 1}};
     world.markForDelete(first);
     world.update();
-    EXPECT_EQ(deaths, once);
     world.update();
+    EXPECT_EQ(deaths, (Objects{first, third}));
     EXPECT_EQ(contents(world.getAllObjects(true)), Objects{second});
 }
 
@@ -103,13 +98,11 @@ TEST_F(Deletion, MarkedObjectsLeftAtShutDownAreDeletedOnce)
     Mortal* inactive = mortal();
     inactive->setActive(false);
     world.markForDelete(marked);
-    const std::map<int, int> once{{marked->getId(), 1}, {inactive->getId(), 1}};
     qm::GameManager::getInstance().shutDown();
-    EXPECT_EQ(deaths, once);
     world.update(); // nothing is left marked, stopped or in a new run
     ASSERT_EQ(startEngine(), 0);
     world.update();
-    EXPECT_EQ(deaths, once);
+    EXPECT_EQ(deaths, (Objects{marked, inactive}));
 }
 
 TEST_F(Deletion, ObjectMadeWhileTheWorldIsStoppedIsNeitherListedNorDeletedByIt)

@@ -33,7 +33,6 @@ TEST_F(View, FollowedObjectPushesTheViewOnlyPastTheSlackAndNotPastTheBoundary)
     EXPECT_EQ(corner(), Vector(0, 0)); // the view is as big as the world
     world.setBoundary(Box(Vector(0, 0), 200, 24));
     qm::Object* player = new qm::Object;
-    player->setSolidness(qm::SPECTRAL);
     player->setPosition(Vector(40, 12));
     world.setViewFollowing(player);
     ASSERT_EQ(world.moveObject(player, Vector(50, 12)), 0); // within the slack
