@@ -34,14 +34,13 @@ TEST_F(ConfigTest, FormatExamplesAndEachLoadStartingFromTheDefaults)
     EXPECT_EQ(config.getFrameTime(), 25);
     EXPECT_FLOAT_EQ(config.getFontScale(), 2.0f);
     const std::string err = load("window_background_color:Red,\nheadless:TRUE,\nfont_file:C:/fonts/x.ttf,\n"
-                                 "random_seed:99999999999999999999,\ngrid_width:-12abc,\n");
+                                 "random_seed:99999999999999999999,\n");
     EXPECT_EQ(config.getFrameTime(), 33);
     EXPECT_EQ(countOf(err, "loadConfig(): Unsupported window color 'Red'"), 1);
     EXPECT_EQ(config.getWindowBackgroundColor(), 0);
     EXPECT_FALSE(config.getHeadless());
     EXPECT_EQ(config.getFontFile(), "C");
     EXPECT_EQ(config.getRandomSeed(), 2147483647);
-    EXPECT_EQ(config.getGridWidth(), -12);
     load("#frame_time:10,\n #frame_time:11,\nframe_time:12,\r\n"); // only column one makes a comment
     EXPECT_EQ(config.getFrameTime(), 12);
     EXPECT_EQ(qm::match("", "#frame_time"), "11");

@@ -19,9 +19,8 @@ using std::chrono::milliseconds;
 class GameLoop : public qmtest::EngineTest
 {
 protected:
-    // Starts the engine with `frameTime` and runs the loop with an object that notes and logs
-    // each step count, works `busy` on it, raises SIGTERM at `signalAt` and ends the game after
-    // `lastStep`. The world deletes the object at shut-down.
+    // Runs the loop at `frameTime` with an object that notes and logs each step count, works `busy`
+    // ms, raises SIGTERM at step `signalAt` and ends the game at `lastStep` (the world deletes it).
     void run(int frameTime, int lastStep, int busy = 0, int signalAt = -1)
     {
         ASSERT_EQ(startEngine("frame_time:" + std::to_string(frameTime) + ",\n"), 0);
@@ -114,7 +113,6 @@ TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)
     }
     qm::Clock clock;
     std::this_thread::sleep_for(milliseconds(20));
-    EXPECT_GE(clock.split(), 20000);
     EXPECT_GE(clock.delta(), 20000);
     EXPECT_LT(clock.split(), 20000); // delta restarted the clock, split did not
 }

@@ -1,5 +1,4 @@
-// Shared test helpers: a scratch folder, a fixture that starts the engine headless with
-// its log in that folder, and an object that records the events it receives.
+// Shared test helpers: a scratch folder, a headless engine fixture, an event-recording object.
 #ifndef QM_TEST_ENGINETEST_H
 #define QM_TEST_ENGINETEST_H
 
@@ -16,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace qmtest
 {
@@ -52,9 +50,8 @@ private:
 /// The whole file, or an empty text when it cannot be read.
 inline std::string readFile(const std::string& path)
 {
-    std::ostringstream contents;
-    contents << std::ifstream(path, std::ios::binary).rdbuf();
-    return contents.str();
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 /// Number of non-overlapping occurrences of `needle` in `haystack`.
@@ -74,8 +71,7 @@ inline void setEnv(const char* name, const char* value)
     value == nullptr ? unsetenv(name) : setenv(name, value, 1);
 }
 
-/// Points the engine's log and configuration at a scratch folder and leaves the engine
-/// stopped after each test (singletons persist within a process).
+/// Puts the engine's log and configuration in a scratch folder; leaves the engine stopped.
 class EngineTest : public ::testing::Test
 {
 protected:
@@ -97,8 +93,7 @@ protected:
         setEnv("QUILLMERE_LOG", nullptr);
         setEnv("QUILLMERE_CONFIG", nullptr);
     }
-    /// Writes a configuration ("headless:true," plus `extra`) and starts the game manager,
-    /// flushing the log so that log() sees every line at once.
+    /// Starts the engine with configuration "headless:true," plus `extra`, the log flushed per line.
     int startEngine(const std::string& extra = "")
     {
         dir.write("qm-config.txt", "headless:true,\n" + extra);

@@ -18,9 +18,9 @@
 namespace qmtest
 {
 
-/// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process.
-/// The first instance starts it; later ones reuse it. It lives until the process ends (the
-/// window library keeps its connection open to the end) and then stops with it.
+/// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process,
+/// started by the first instance. It lives as long as the process (the window library keeps
+/// its connection open to the end).
 class VirtualDisplay
 {
 public:
@@ -40,12 +40,8 @@ private:
     // Starts Xvfb; returns its display name, or an empty text on failure.
     static std::string startServer()
     {
-        int fds[2];
-        if (pipe(fds) != 0)
-        {
-            return "";
-        }
-        const pid_t pid = fork();
+        int fds[2] = {-1, -1};
+        const pid_t pid = pipe(fds) == 0 ? fork() : -1;
         if (pid == 0)
         {
             // The server must not outlive the test process nor hold its output open. It writes

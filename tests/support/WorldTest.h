@@ -9,7 +9,6 @@
 #include <qm/WorldManager.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace qmtest
 {
@@ -32,8 +31,7 @@ inline int occurrences(const qm::ObjectList& list, const qm::Object* object)
     return static_cast<int>(std::count(all.begin(), all.end(), object));
 }
 
-/// Starts the engine headless before each test; objects made with `new` are left to the
-/// world, which deletes them when the fixture shuts the engine down.
+/// Starts the engine headless: objects made with `new` belong to the world, which deletes them.
 class WorldTest : public EngineTest
 {
 protected:

@@ -1,6 +1,4 @@
-// Deferred deletion: objects marked for deletion live until the end of the update, are
-// deleted once, and destructors that mark more are handled in the same walk; and objects
-// the world does not own.
+// Deferred deletion at the end of the update, and objects the world does not own.
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
