@@ -45,12 +45,12 @@ private:
         if (pid == 0)
         {
             // The server must not outlive the test process nor hold its output open. It writes
-            // the display number it chose to its standard output (the pipe) once it accepts clients.
+            // the display number it chose to the pipe once it accepts clients.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            dup2(fds[1], STDOUT_FILENO);
+            std::freopen("/dev/null", "w", stdout);
             std::freopen("/dev/null", "w", stderr);
-            execlp("Xvfb", "Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-                   static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
