@@ -1,68 +1,62 @@
-// Colours, number text and the time-of-day text.
+// Number text, vectors, box overlap and the collision normal.
+#include <qm/Object.h>
 #include <qm/utility.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <regex>
-
 namespace
 {
 
-TEST(Colors, EngineColorsMapToTheirBytes)
-{
-    std::uint8_t r = 1, g = 1, b = 1;
-    qm::colorToRGB(qm::MAGENTA, r, g, b);
-    EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{255, 0, 255}));
-    EXPECT_EQ(qm::colorToSFML(qm::CYAN), sf::Color(0, 255, 255));
-    EXPECT_EQ(qm::colorToSFML(qm::BLACK), sf::Color::Black);
-}
+using qm::Box;
+using qm::Vector;
 
-TEST(Colors, CustomAndUnknownColorsLeaveOutputsAlone)
+Box box(float x, float y, float w, float h)
 {
-    for (int color : {static_cast<int>(qm::CUSTOM), 9, -1})
-    {
-        std::uint8_t r = 10, g = 20, b = 30;
-        qm::colorToRGB(color, r, g, b);
-        EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{10, 20, 30})) << color;
-    }
-    EXPECT_EQ(qm::colorToSFML(8), sf::Color::White);
-    EXPECT_EQ(qm::colorToSFML(42), sf::Color::White);
-}
-
-TEST(Colors, NamesAreLowerCaseOnly)
-{
-    EXPECT_EQ(qm::colorFromName("yellow"), 3);
-    EXPECT_EQ(qm::colorFromName("white"), 7);
-    EXPECT_EQ(qm::colorFromName("Red"), -1);
-    EXPECT_EQ(qm::colorFromName(""), -1);
+    return Box(Vector(x, y), w, h);
 }
 
 TEST(Text, FloatsUseSixSignificantDigits)
 {
     EXPECT_EQ(qm::toString(0.1f), "0.1");
-    EXPECT_EQ(qm::toString(-2.0f), "-2");
-    EXPECT_EQ(qm::toString(100000.0f), "100000");
     EXPECT_EQ(qm::toString(1000000.0f), "1e+06");
     EXPECT_EQ(qm::toString(1.0f / 3.0f), "0.333333");
     EXPECT_EQ(qm::toString(0.00001f), "1e-05");
 }
 
-TEST(Text, IntegersAndBooleans)
+TEST(Geometry, ZeroVectorNormalizesToZeroAndSharedEdgesOverlap)
 {
-    EXPECT_EQ(qm::toString(-7), "-7");
-    EXPECT_EQ(qm::toString(0), "0");
-    EXPECT_EQ(qm::toString(true), "true");
-    EXPECT_EQ(qm::toString(false), "false");
+    Vector zero;
+    zero.normalize();
+    EXPECT_EQ(zero, Vector(0, 0));
+    EXPECT_TRUE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1, 0, 1, 1)));
+    EXPECT_FALSE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1.01f, 0, 1, 1)));
+    EXPECT_TRUE(qm::boxIntersectsBox(box(-5, 4, 20, 1), box(0, 0, 10, 10))); // crossing, no corner inside
+    EXPECT_TRUE(qm::boxIntersectsBox(box(2, 0.5f, 0, 0), box(1, 0, 1, 1)));  // a point on the edge
+    EXPECT_FALSE(qm::boxIntersectsBox(box(2.1f, 0.5f, 0, 0), box(1, 0, 1, 1)));
+    EXPECT_TRUE(qm::boxContainsPosition(box(1, 1, 2, 3), Vector(3, 4)));
+    EXPECT_FALSE(qm::boxContainsPosition(box(1, 1, 2, 3), Vector(3.01f, 4)));
 }
 
-TEST(Text, TimeStringReusesOneBuffer)
+TEST(Geometry, NormalNamesTheSideOfTheObstacleThatWasMet)
 {
-    const char* first = qm::getTimeString();
-    EXPECT_TRUE(std::regex_match(first, std::regex(R"(\d\d:\d\d:\d\d)"))) << first;
-    const char* second = qm::getTimeString();
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(std::strlen(second), 8u);
+    const struct
+    {
+        Vector corner, velocity, normal;
+    } cases[] = {
+        {{10, 9}, {}, {0, -1}},       {{8.5f, 10.2f}, {}, {-1, 0}},  {{9, 10}, {}, {0, -1}}, // band above first
+        {{8.5f, 8.5f}, {}, {-1, -1}}, {{11.5f, 11.5f}, {}, {1, 1}},  {{30, 30}, {}, {0, 0}},
+        {{8, 10}, {2, 0}, {-1, 0}},   {{10, 8.5f}, {0, 3}, {0, -1}}, // backs off to its last clear place
+    };
+    qm::Object mover, obstacle;
+    mover.setBox(box(0, 0, 1, 1));
+    obstacle.setBox(box(0, 0, 1, 1));
+    obstacle.setPosition(Vector(10, 10));
+    for (const auto& c : cases)
+    {
+        mover.setPosition(c.corner);
+        mover.setVelocity(c.velocity);
+        EXPECT_EQ(qm::getNormal(&mover, &obstacle), c.normal) << c.corner.getX() << "," << c.corner.getY();
+    }
 }
 
 } // namespace

@@ -4,43 +4,104 @@
 #define QM_TEST_VIRTUALDISPLAY_H
 
 #include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
 
+#include <cstdio>
+#include <cstdlib>
+#include <signal.h>
 #include <string>
-
-namespace sf
-{
-class RenderWindow;
-}
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qmtest
 {
 
-/// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process.
-/// The first instance starts the server on a free display number; later ones reuse it. The
-/// server lives until the process ends (the window library keeps its connection open to
-/// the end, so the server must outlive every test) and then stops with it.
+/// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process,
+/// started by the first instance. It lives as long as the process (the window library keeps
+/// its connection open to the end).
 class VirtualDisplay
 {
 public:
-    VirtualDisplay();
-
+    VirtualDisplay()
+    {
+        static const std::string server = startServer();
+        displayName = server;
+        if (ok())
+        {
+            setenv("DISPLAY", displayName.c_str(), 1);
+        }
+    }
     /// True when the server runs.
     bool ok() const { return !displayName.empty(); }
-    /// The display name, e.g. ":7".
-    const std::string& name() const { return displayName; }
 
 private:
+    // Starts Xvfb; returns its display name, or an empty text on failure.
+    static std::string startServer()
+    {
+        int fds[2] = {-1, -1};
+        const pid_t pid = pipe(fds) == 0 ? fork() : -1;
+        if (pid == 0)
+        {
+            // The server must not outlive the test process nor hold its output open. It writes
+            // the display number it chose to the pipe once it accepts clients.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0", "1280x1024x24",
+                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        for (char c; pid > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
+        {
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty() && pid > 0)
+        {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        return number.empty() ? "" : ":" + number;
+    }
+
     std::string displayName;
 };
 
 /// What the window holds now (drawn since the last display(), before display() is called).
-sf::Image captureWindow(const sf::RenderWindow& window);
+inline sf::Image captureWindow(const sf::RenderWindow& window)
+{
+    sf::Texture texture;
+    texture.create(window.getSize().x, window.getSize().y);
+    texture.update(window);
+    return texture.copyToImage();
+}
 
 /// Runs a shell command with DISPLAY set; returns its exit status.
-int runCommand(const std::string& command);
+inline int runCommand(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 /// Runs a shell command and returns what it printed on standard output.
-std::string commandOutput(const std::string& command);
+inline std::string commandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* stream = popen(command.c_str(), "r"))
+    {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        {
+            output.append(buffer, n);
+        }
+        pclose(stream);
+    }
+    return output;
+}
 
 } // namespace qmtest
 

@@ -1,18 +1,14 @@
-// Helpers for tests of the game world: a fixture with the engine started (so that new
-// objects are owned by the world) and ways to read object lists.
+// A fixture for tests of the game world: the engine runs, so new objects belong to the world.
 #ifndef QM_TEST_WORLDTEST_H
 #define QM_TEST_WORLDTEST_H
 
 #include "support/EngineTest.h"
 
-#include <qm/Object.h>
 #include <qm/ObjectList.h>
 #include <qm/ObjectListIterator.h>
 #include <qm/WorldManager.h>
 
-#include <gtest/gtest.h>
-
-#include <vector>
+#include <algorithm>
 
 namespace qmtest
 {
@@ -31,16 +27,11 @@ inline std::vector<qm::Object*> contents(const qm::ObjectList& list)
 /// How many times `object` is in `list`.
 inline int occurrences(const qm::ObjectList& list, const qm::Object* object)
 {
-    int count = 0;
-    for (qm::ObjectListIterator it(&list); !it.isDone(); it.next())
-    {
-        count += it.currentObject() == object ? 1 : 0;
-    }
-    return count;
+    const auto all = contents(list);
+    return static_cast<int>(std::count(all.begin(), all.end(), object));
 }
 
-/// Starts the engine headless before each test. Objects are created with `new` and left
-/// to the world, which deletes them when the fixture shuts the engine down.
+/// Starts the engine headless: objects made with `new` belong to the world, which deletes them.
 class WorldTest : public EngineTest
 {
 protected:

@@ -1,255 +1,117 @@
-// Movement through the world: who collides with whom, who hears of it, who moves, sliding
-// along obstacles, and leaving the world.
+// Moving through the world: who collides, who hears of it, who moves, avoidance, leaving.
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
-#include <qm/LogManager.h>
-#include <qm/Object.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-#include <vector>
+#include <tuple>
 
 namespace
 {
 
 using qm::Box;
 using qm::Vector;
-using qmtest::countOf;
-
-struct Hit
-{
-    qm::Object* mover;
-    qm::Object* other;
-    Vector where;
-    bool operator==(const Hit& h) const { return mover == h.mover && other == h.other && where == h.where; }
-};
-
-std::ostream& operator<<(std::ostream& out, const Hit& hit)
-{
-    return out << "{" << hit.mover << " -> " << hit.other << " at (" << hit.where.getX() << "," << hit.where.getY()
-               << ")}";
-}
-
-// A body that records the collisions and out events it hears.
-class Body : public qm::Object
-{
-public:
-    Body(Vector where, qm::Solidness kind, Vector velocity = Vector())
-    {
-        setSolidness(kind);
-        setPosition(where);
-        setVelocity(velocity);
-    }
-
-    int eventHandler(const qm::Event* event) override
-    {
-        if (const auto* collision = dynamic_cast<const qm::EventCollision*>(event))
-        {
-            hits.push_back({collision->getObject1(), collision->getObject2(), collision->getPosition()});
-            if (onHit)
-            {
-                onHit(*collision);
-            }
-            return 1;
-        }
-        if (event->getType() == qm::EVENT_OUT)
-        {
-            ++outs;
-            return 1;
-        }
-        return 0;
-    }
-
-    std::vector<Hit> hits;
-    int outs = 0;
-    std::function<void(const qm::EventCollision&)> onHit;
-};
+using qmtest::RecordingObject;
+using Hit = std::tuple<qm::Object*, qm::Object*, qm::Object*, Vector>; // receiver, mover, other, where
 
 class Collision : public qmtest::WorldTest
 {
-};
-
-TEST_F(Collision, StillObjectsNeverCollideByThemselves)
-{
-    Body* a = new Body(Vector(10, 5), qm::HARD);
-    Body* b = new Body(Vector(10, 5), qm::HARD);
-    world.update();
-    world.update();
-    EXPECT_TRUE(a->hits.empty());
-    EXPECT_TRUE(b->hits.empty());
-}
-
-TEST_F(Collision, HardAgainstHardStopsTheMoverAndBothHearEachStep)
-{
-    Body* a = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* b = new Body(Vector(11.5f, 5), qm::HARD);
-    std::vector<std::string> order;
-    a->onHit = [&](const qm::EventCollision&) { order.push_back("mover"); };
-    b->onHit = [&](const qm::EventCollision&) { order.push_back("other"); };
-    world.update();
-    world.update();
-    const Hit hit{a, b, Vector(11, 5)};
-    EXPECT_EQ(a->hits, (std::vector<Hit>{hit, hit}));
-    EXPECT_EQ(b->hits, (std::vector<Hit>{hit, hit}));
-    EXPECT_EQ(order, (std::vector<std::string>{"mover", "other", "mover", "other"}));
-    EXPECT_EQ(a->getPosition(), Vector(10, 5));
-    EXPECT_EQ(world.moveObject(a, Vector(11, 5)), -1);
-}
-
-TEST_F(Collision, SoftMoverPassesThroughHardAndBothHear)
-{
-    Body* a = new Body(Vector(10, 5), qm::SOFT, Vector(1, 0));
-    Body* b = new Body(Vector(11.5f, 5), qm::HARD);
-    world.update();
-    EXPECT_EQ(a->getPosition(), Vector(11, 5));
-    EXPECT_EQ(a->hits.size(), 1u);
-    EXPECT_EQ(b->hits.size(), 1u);
-}
-
-TEST_F(Collision, HardMoverPassesSoftUnlessItRefusesSoft)
-{
-    Body* passer = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* soft = new Body(Vector(11.5f, 5), qm::SOFT);
-    Body* refuser = new Body(Vector(10, 15), qm::HARD, Vector(1, 0));
-    refuser->setNoSoft(true);
-    Body* soft2 = new Body(Vector(11.5f, 15), qm::SOFT);
-    world.update();
-    EXPECT_EQ(passer->getPosition(), Vector(11, 5));
-    EXPECT_EQ(refuser->getPosition(), Vector(10, 15));
-    EXPECT_EQ(soft->hits.size(), 1u);
-    EXPECT_EQ(soft2->hits.size(), 1u); // refused moves are still reported
-    EXPECT_EQ(refuser->hits.size(), 1u);
-}
-
-TEST_F(Collision, SpectralObjectsNeitherHitNorAreHit)
-{
-    Body* ghost = new Body(Vector(10, 5), qm::SPECTRAL, Vector(1, 0));
-    Body* wall = new Body(Vector(11.5f, 5), qm::HARD);
-    Body* mover = new Body(Vector(10, 15), qm::HARD, Vector(1, 0));
-    Body* mist = new Body(Vector(11.5f, 15), qm::SPECTRAL);
-    world.update();
-    EXPECT_EQ(ghost->getPosition(), Vector(11, 5));
-    EXPECT_EQ(mover->getPosition(), Vector(11, 15));
-    for (Body* body : {ghost, wall, mover, mist})
-    {
-        EXPECT_TRUE(body->hits.empty());
-    }
-}
-
-TEST_F(Collision, SolidnessIsJudgedAfterBothHandlersRan)
-{
-    Body* a = new Body(Vector(10, 5), qm::HARD, Vector(1, 0));
-    Body* yielding = new Body(Vector(11.5f, 5), qm::HARD);
-    yielding->onHit = [yielding](const qm::EventCollision&) { yielding->setSolidness(qm::SPECTRAL); };
-    Body* b = new Body(Vector(10, 15), qm::SOFT, Vector(1, 0));
-    b->onHit = [b](const qm::EventCollision&) { b->setSolidness(qm::HARD); };
-    new Body(Vector(11.5f, 15), qm::HARD);
-    world.update();
-    EXPECT_EQ(a->getPosition(), Vector(11, 5));
-    EXPECT_EQ(b->getPosition(), Vector(10, 15));
-}
-
-TEST_F(Collision, MoverHearsEveryContactInTheOrderObjectsWereCreated)
-{
-    Body* a = new Body(Vector(10, 5), qm::SOFT, Vector(1, 0));
-    Body* below = new Body(Vector(11.5f, 5.9f), qm::HARD);
-    Body* above = new Body(Vector(11.5f, 4.1f), qm::SOFT);
-    world.update();
-    EXPECT_EQ(a->hits, (std::vector<Hit>{{a, below, Vector(11, 5)}, {a, above, Vector(11, 5)}}));
-    EXPECT_EQ(below->hits.size(), 1u);
-    EXPECT_EQ(above->hits.size(), 1u);
-}
-
-class Avoidance : public qmtest::WorldTest
-{
 protected:
-    // A body with a whole-cell box whose corner is its position, so that world boxes are
-    // easy to read.
-    Body* block(Vector where, Vector velocity = Vector(), float width = 1)
+    // A body whose whole-cell box has its corner at its position; notes its collisions in the journal.
+    RecordingObject* body(Vector where, qm::Solidness kind = qm::HARD, Vector velocity = Vector())
     {
-        Body* body = new Body(where, qm::HARD, velocity);
-        body->setBox(Box(Vector(0, 0), width, 1));
-        return body;
+        auto* made = new RecordingObject;
+        made->setBox(Box(Vector(0, 0), 1, 1));
+        made->setSolidness(kind);
+        made->setPosition(where);
+        made->setVelocity(velocity);
+        made->onEvent = [this, made](const qm::Event* event)
+        {
+            if (const auto* hit = dynamic_cast<const qm::EventCollision*>(event))
+            {
+                journal.emplace_back(made, hit->getObject1(), hit->getObject2(), hit->getPosition());
+            }
+        };
+        return made;
     }
+    std::vector<Hit> journal;
 };
 
-TEST_F(Avoidance, HeadOnMoverStaysPutOrIsRefusedWhenHemmedIn)
+TEST_F(Collision, HardMoverIsStoppedByHardAndBothHearEachStepMoverFirst)
 {
-    block(Vector(10, 10));
-    Body* mover = block(Vector(8.5f, 10.2f), Vector(1, 0));
-    mover->setAvoidCollisions(true);
-    // The normal is (-1, 0): no motion is left, and nothing hard touches it where it is.
-    EXPECT_EQ(world.moveObject(mover, mover->predictPosition()), 0);
-    EXPECT_EQ(mover->getPosition(), Vector(8.5f, 10.2f));
-    EXPECT_TRUE(mover->hits.empty());
+    RecordingObject* a = body(Vector(10, 5), qm::HARD, Vector(1, 0));
+    RecordingObject* b = body(Vector(11.5f, 5));
+    body(Vector(10, 15)); // still objects on one place never collide by themselves
+    body(Vector(10, 15));
+    world.update();
+    world.update();
+    const Hit forA{a, a, b, Vector(11, 5)}, forB{b, a, b, Vector(11, 5)};
+    EXPECT_EQ(journal, (std::vector<Hit>{forA, forB, forA, forB}));
+    EXPECT_EQ(a->getPosition(), Vector(10, 5));
+}
 
-    Body* below = block(Vector(8.5f, 11.2f)); // touches its lower edge
+TEST_F(Collision, SolidnessDecidesWhoMovesAndWhoHears)
+{
+    const struct
+    {
+        qm::Solidness mover, other;
+        bool noSoft, moves, heard;
+    } table[] = {
+        {qm::SOFT, qm::HARD, false, true, true},      {qm::HARD, qm::SOFT, false, true, true},
+        {qm::HARD, qm::SOFT, true, false, true},      {qm::SOFT, qm::SOFT, true, false, true},
+        {qm::SOFT, qm::SOFT, false, true, true},      {qm::SPECTRAL, qm::HARD, false, true, false},
+        {qm::HARD, qm::SPECTRAL, false, true, false},
+    };
+    std::vector<std::pair<RecordingObject*, RecordingObject*>> pairs;
+    for (const auto& row : table)
+    {
+        const float y = 1 + 3 * static_cast<float>(pairs.size());
+        pairs.emplace_back(body(Vector(10, y), row.mover, Vector(1, 0)), body(Vector(11.5f, y), row.other));
+        pairs.back().first->setNoSoft(row.noSoft);
+    }
+    world.update();
+    for (std::size_t i = 0; i < pairs.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pairs[i].first->getPosition().getX(), table[i].moves ? 11 : 10);
+        EXPECT_EQ(pairs[i].first->received.size() + pairs[i].second->received.size(), table[i].heard ? 2u : 0u);
+    }
+}
+
+TEST_F(Collision, AvoidingMoverStaysHeadOnIsRefusedWhenHemmedInAndSlidesAlongATop)
+{
+    body(Vector(10, 10));
+    RecordingObject* headOn = body(Vector(8.5f, 10.2f), qm::HARD, Vector(1, 0));
+    headOn->setAvoidCollisions(true);
+    EXPECT_EQ(world.moveObject(headOn, Vector(9.5f, 10.2f)), 0); // normal (-1, 0): no motion left
+    EXPECT_EQ(headOn->getPosition(), Vector(8.5f, 10.2f));
+    body(Vector(8.5f, 11.2f)); // touches its lower edge
     qm::LogManager::getInstance().setLogLevel(5);
-    EXPECT_EQ(world.moveObject(mover, mover->predictPosition()), -1);
-    EXPECT_EQ(countOf(log(), "WorldManager::moveObject(): Double collision. Object (avoid obstacles) cannot move."), 1);
-    EXPECT_TRUE(mover->hits.empty());
-    EXPECT_TRUE(below->hits.empty());
+    EXPECT_EQ(world.moveObject(headOn, Vector(9.5f, 10.2f)), -1);
+    EXPECT_EQ(qmtest::countOf(log(), "moveObject(): Double collision. Object (avoid obstacles) cannot move."), 1);
+
+    body(Vector(30, 10))->setBox(Box(Vector(0, 0), 10, 1));
+    RecordingObject* diagonal = body(Vector(32, 8.9f), qm::HARD, Vector(0.6f, 0.8f));
+    diagonal->setAvoidCollisions(true);
+    journal.clear();
+    world.update();
+    EXPECT_FLOAT_EQ(diagonal->getPosition().getX(), 33); // at full speed, its velocity unchanged
+    EXPECT_FLOAT_EQ(diagonal->getPosition().getY(), 8.9f);
+    EXPECT_FLOAT_EQ(diagonal->getDirection().getX(), 0.6f);
+    EXPECT_TRUE(journal.empty());
 }
 
-TEST_F(Avoidance, DiagonalMoverSlidesAlongTheTopAtFullSpeed)
+TEST_F(Collision, ObjectHearsExactlyOnceWhenItsBoxLeavesTheWorld)
 {
-    block(Vector(10, 10), Vector(), 10);
-    Body* mover = block(Vector(12, 8.9f), Vector(0.6f, 0.8f));
-    mover->setAvoidCollisions(true);
-    world.update();
-    EXPECT_FLOAT_EQ(mover->getPosition().getX(), 13);
-    EXPECT_FLOAT_EQ(mover->getPosition().getY(), 8.9f);
-    EXPECT_FLOAT_EQ(mover->getDirection().getX(), 0.6f); // its own velocity is unchanged
-    EXPECT_FLOAT_EQ(mover->getSpeed(), 1);
-    EXPECT_TRUE(mover->hits.empty());
-}
-
-TEST_F(Avoidance, CornerContactReversesTheHorizontalMotion)
-{
-    block(Vector(10, 10));
-    Body* mover = block(Vector(8.5f, 8.5f), Vector(1, 1));
-    mover->setAvoidCollisions(true);
-    world.update();
-    EXPECT_NEAR(mover->getPosition().getX(), 7.5f, 1e-5);
-    EXPECT_NEAR(mover->getPosition().getY(), 9.5f, 1e-5);
-}
-
-TEST_F(Avoidance, WithoutTheFlagAHardMoverSimplyStops)
-{
-    Body* wall = block(Vector(10, 10), Vector(), 10);
-    Body* mover = block(Vector(12, 8.9f), Vector(0.6f, 0.8f));
-    world.update();
-    EXPECT_EQ(mover->getPosition(), Vector(12, 8.9f));
-    EXPECT_EQ(wall->hits.size(), 1u);
-}
-
-class LeavingTheWorld : public qmtest::WorldTest
-{
-};
-
-TEST_F(LeavingTheWorld, ObjectHearsExactlyOnceWhenItsBoxLeaves)
-{
-    ASSERT_EQ(world.getBoundary(), Box(Vector(0, 0), 80, 24));
-    Body* body = new Body(Vector(78, 10), qm::SPECTRAL, Vector(1, 0));
-    world.update(); // 79: inside
-    world.update(); // 80: its box still reaches the edge
-    EXPECT_EQ(body->outs, 0);
-    world.update(); // 81: wholly outside
-    EXPECT_EQ(body->outs, 1);
-    world.update();
-    world.update();
-    EXPECT_EQ(body->outs, 1);
-}
-
-TEST_F(LeavingTheWorld, ObjectAlreadyOutsideHearsNothing)
-{
-    Body* body = new Body(Vector(-5, 10), qm::HARD, Vector(-1, 0));
-    world.update();
-    world.update();
-    EXPECT_EQ(body->outs, 0);
+    RecordingObject* leaving = body(Vector(78, 10), qm::SPECTRAL, Vector(1, 0));
+    RecordingObject* outside = body(Vector(-5, 10), qm::SPECTRAL, Vector(-1, 0));
+    for (int step = 1; step <= 5; ++step)
+    {
+        world.update(); // at 80, after step 2, its box still touches the edge of 80 x 24
+        EXPECT_EQ(leaving->received, std::vector<std::string>(step > 2 ? 1 : 0, qm::EVENT_OUT)) << step;
+    }
+    EXPECT_TRUE(outside->received.empty());
 }
 
 } // namespace
