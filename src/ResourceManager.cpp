@@ -284,6 +284,26 @@ void dumpFrames(const Sprite& sprite)
         }
     }
 }
+// The first resource in load order whose label is `label`, or null with a warning. `kind`
+// names it in the messages ("sprite"), `method` is the look-up's name ("getSprite").
+template <typename T>
+T* findByLabel(const std::unique_ptr<T>* items, int count, const std::string& label, const char* method,
+               const char* kind)
+{
+    const LogManager& log = LogManager::getInstance();
+    log.writeLog(5, "ResourceManager::%s(): Looking for %s '%s'.", method, kind, label.c_str());
+    for (int i = 0; i < count; ++i)
+    {
+        if (items[i]->getLabel() == label)
+        {
+            return items[i].get();
+        }
+    }
+    std::string capitalised = kind;
+    capitalised[0] = static_cast<char>(capitalised[0] - 'a' + 'A');
+    log.writeLog("ResourceManager::%s(): Warning! %s '%s' not found.", method, capitalised.c_str(), label.c_str());
+    return nullptr;
+}
 } // namespace
 
 int getLineNumber()
@@ -544,17 +564,7 @@ int ResourceManager::loadSprite(std::string filename, std::string label)
 
 Sprite* ResourceManager::getSprite(std::string label) const
 {
-    const LogManager& log = LogManager::getInstance();
-    log.writeLog(5, "ResourceManager::getSprite(): Looking for sprite '%s'.", label.c_str());
-    for (int i = 0; i < spriteCount; ++i)
-    {
-        if (sprites[i]->getLabel() == label)
-        {
-            return sprites[i].get();
-        }
-    }
-    log.writeLog("ResourceManager::getSprite(): Warning! Sprite '%s' not found.", label.c_str());
-    return nullptr;
+    return findByLabel(sprites, spriteCount, label, "getSprite", "sprite");
 }
 
 void ResourceManager::reportSilentAudio(const char* origin)
@@ -605,17 +615,7 @@ int ResourceManager::loadSound(std::string filename, std::string label)
 
 Sound* ResourceManager::getSound(std::string label) const
 {
-    const LogManager& log = LogManager::getInstance();
-    log.writeLog(5, "ResourceManager::getSound(): Looking for sound '%s'.", label.c_str());
-    for (int i = 0; i < soundCount; ++i)
-    {
-        if (sounds[i]->getLabel() == label)
-        {
-            return sounds[i].get();
-        }
-    }
-    log.writeLog("ResourceManager::getSound(): Warning! Sound '%s' not found.", label.c_str());
-    return nullptr;
+    return findByLabel(sounds, soundCount, label, "getSound", "sound");
 }
 
 int ResourceManager::loadMusic(std::string filename, std::string label)
@@ -654,17 +654,7 @@ int ResourceManager::loadMusic(std::string filename, std::string label)
 
 Music* ResourceManager::getMusic(std::string label) const
 {
-    const LogManager& log = LogManager::getInstance();
-    log.writeLog(5, "ResourceManager::getMusic(): Looking for music '%s'.", label.c_str());
-    for (int i = 0; i < musicCount; ++i)
-    {
-        if (music[i]->getLabel() == label)
-        {
-            return music[i].get();
-        }
-    }
-    log.writeLog("ResourceManager::getMusic(): Warning! Music '%s' not found.", label.c_str());
-    return nullptr;
+    return findByLabel(music, musicCount, label, "getMusic", "music");
 }
 
 } // namespace qm
