@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build make g++ pkg-config python3
+    cmake ninja-build make g++ pkg-config python3 ccache
     libsfml-dev libx11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
