@@ -1,4 +1,10 @@
+#include "PathFindCycle.h"
+
 #include <qm/HeapPathFind.h>
+#include <qm/Object.h>
+#include <qm/ObjectListIterator.h>
+#include <qm/WorldManager.h>
+#include <qm/utility.h>
 
 #include <algorithm>
 #include <new>
@@ -11,6 +17,27 @@ namespace
 constexpr std::int8_t UNKNOWN = 0;
 constexpr std::int8_t FREE = 1;
 constexpr std::int8_t BLOCKED = 2;
+
+// A world box as the collision search computes it, float for float.
+struct Extent
+{
+    float x0, y0, x1, y1;
+};
+
+Extent extentOf(const Box& box, float x, float y)
+{
+    const float x0 = box.getCorner().getX() + x;
+    const float y0 = box.getCorner().getY() + y;
+    return Extent{x0, y0, x0 + box.getHorizontal(), y0 + box.getVertical()};
+}
+
+// The collision search's overlap test of closed boxes (edges count).
+bool overlap(const Extent& a, const Extent& b)
+{
+    const bool overlapX = (b.x0 <= a.x0 && a.x0 <= b.x1) || (a.x0 <= b.x0 && b.x0 <= a.x1);
+    const bool overlapY = (b.y0 <= a.y0 && a.y0 <= b.y1) || (a.y0 <= b.y0 && b.y0 <= a.y1);
+    return overlapX && overlapY;
+}
 } // namespace
 
 HeapPathFind::HeapPathFind(Object* searcher, Cell from, Cell to, Object* touched, int gridWidth, int gridHeight)
@@ -22,19 +49,23 @@ HeapPathFind::HeapPathFind(Object* searcher, Cell from, Cell to, Object* touched
     }
     const std::size_t count = static_cast<std::size_t>(getWidth()) * static_cast<std::size_t>(getHeight());
     slot.reset(new (std::nothrow) std::int32_t[count]);
-    closed.reset(new (std::nothrow) std::uint8_t[count]());
-    if (slot == nullptr || closed == nullptr)
+    if (slot == nullptr)
     {
         releaseNodes();
         return;
     }
-    std::fill(slot.get(), slot.get() + count, -1);
+    std::fill(slot.get(), slot.get() + count, UNSEEN);
+}
+
+int HeapPathFind::cycleOnce()
+{
+    return cycleWith(*this);
 }
 
 PathFind::Cell HeapPathFind::takeBestOpen()
 {
     const Entry best = heap.front();
-    slot[static_cast<std::size_t>(best.cell)] = -1;
+    slot[index(best.cell)] = UNSEEN; // closed right after by the algorithm
     const Entry last = heap.back();
     heap.pop_back();
     if (!heap.empty())
@@ -42,12 +73,12 @@ PathFind::Cell HeapPathFind::takeBestOpen()
         place(0, last);
         siftDown(0);
     }
-    return Cell{best.cell % getWidth(), best.cell / getWidth()};
+    return best.cell;
 }
 
 void HeapPathFind::addOpen(Cell cell)
 {
-    heap.push_back(Entry{node(cell).estimate, added++, static_cast<std::int32_t>(index(cell))});
+    heap.push_back(Entry{node(cell).estimate, added++, cell});
     place(heap.size() - 1, heap.back());
     siftUp(heap.size() - 1);
 }
@@ -63,7 +94,7 @@ void HeapPathFind::openImproved(Cell cell)
 void HeapPathFind::place(std::size_t at, const Entry& entry)
 {
     heap[at] = entry;
-    slot[static_cast<std::size_t>(entry.cell)] = static_cast<std::int32_t>(at);
+    slot[index(entry.cell)] = static_cast<std::int32_t>(at);
 }
 
 void HeapPathFind::siftUp(std::size_t at)
@@ -111,6 +142,22 @@ void HeapPathFind::beginExpansion(Cell current)
 {
     around = current;
     std::fill(std::begin(blockedAround), std::end(blockedAround), UNKNOWN);
+    // The object's box on the 3 x 3 block, with a cell's margin on every side to stay clear
+    // of any rounding: the exact test is made per cell in blocked().
+    const Object* self = getObject();
+    Extent block = extentOf(self->getBox(), static_cast<float>(current.x), static_cast<float>(current.y));
+    block = Extent{block.x0 - 2.0f, block.y0 - 2.0f, block.x1 + 2.0f, block.y1 + 2.0f};
+    nearby.clear();
+    const ObjectList& solid = WorldManager::getInstance().getSceneGraph().solidObjects();
+    for (ObjectListIterator it(&solid); !it.isDone(); it.next())
+    {
+        const Object* other = it.currentObject();
+        if (other != self &&
+            overlap(block, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
+        {
+            nearby.push_back(other);
+        }
+    }
 }
 
 bool HeapPathFind::blocked(int x, int y)
@@ -124,7 +171,21 @@ bool HeapPathFind::blocked(int x, int y)
     std::int8_t& known = blockedAround[(dy + 1) * 3 + (dx + 1)];
     if (known == UNKNOWN)
     {
-        known = PathFind::blocked(x, y) ? BLOCKED : FREE;
+        // isBlocked() over the gathered objects: the first HARD one touched decides.
+        known = FREE;
+        const Extent here = extentOf(getObject()->getBox(), static_cast<float>(x), static_cast<float>(y));
+        for (const Object* other : nearby)
+        {
+            if (other->getSolidness() == HARD &&
+                overlap(here, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
+            {
+                const Cell to = getGoal();
+                const bool holdsGoal =
+                    boxContainsPosition(getWorldBox(other), Vector(static_cast<float>(to.x), static_cast<float>(to.y)));
+                known = holdsGoal ? FREE : BLOCKED;
+                break;
+            }
+        }
     }
     return known == BLOCKED;
 }

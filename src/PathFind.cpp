@@ -1,3 +1,5 @@
+#include "PathFindCycle.h"
+
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 #include <qm/ObjectListIterator.h>
@@ -11,16 +13,6 @@
 
 namespace qm
 {
-
-namespace
-{
-// Distances are taken in double and stored as float, so that every search (and every
-// replacement of the list operations) adds up exactly the same costs.
-float straightLine(double dx, double dy)
-{
-    return static_cast<float>(std::sqrt(dx * dx + dy * dy));
-}
-} // namespace
 
 PathFind::PathFind(Object* searcher, Cell from, Cell to, Object* touched, int gridWidth, int gridHeight)
     : object(searcher), target(touched), start(from), goal(to)
@@ -44,94 +36,7 @@ PathFind::~PathFind() = default;
 
 int PathFind::cycleOnce()
 {
-    if (nodes == nullptr)
-    {
-        LogManager::getInstance().writeLog("PathFind::cycleOnce(): node graph not allocated.  Cannot find path.");
-        return 0;
-    }
-    if (!inGrid(start.x, start.y))
-    {
-        // Expanding it would read a node outside the grid.
-        LogManager::getInstance().writeLog(
-            "PathFind::cycleOnce(): start (%d,%d) outside the %d x %d grid.  Cannot find path.", start.x, start.y,
-            width, height);
-        return 0;
-    }
-    if (found)
-    {
-        // Going on would pop further cells and, with a target, could move the goal the path
-        // was built to.
-        return 2;
-    }
-
-    // The open list is empty only on the first call, or after a call that returned 0: the
-    // start is then expanded again, which picks up neighbours freed since.
-    const Cell current = openEmpty() ? start : takeBestOpen();
-    if (!isClosed(current))
-    {
-        addClosed(current);
-    }
-    if (current == goal)
-    {
-        found = true;
-    }
-    if (target != nullptr)
-    {
-        const Box here = getWorldBox(object, Vector(static_cast<float>(current.x), static_cast<float>(current.y)));
-        const Box there = getWorldBox(target, Vector(static_cast<float>(goal.x), static_cast<float>(goal.y)));
-        if (boxIntersectsBox(here, there))
-        {
-            found = true;
-            goal = current;
-        }
-    }
-    if (found)
-    {
-        return 2;
-    }
-
-    beginExpansion(current);
-    const float currentCost = node(current).cost;
-    for (int dy = -1; dy <= 1; ++dy)
-    {
-        for (int dx = -1; dx <= 1; ++dx)
-        {
-            if (dx == 0 && dy == 0)
-            {
-                continue;
-            }
-            const Cell next{current.x + dx, current.y + dy};
-            if (!inGrid(next.x, next.y) || isClosed(next) || blocked(next.x, next.y))
-            {
-                continue;
-            }
-            // No squeezing diagonally between two blocked cells; one blocked side is allowed.
-            if (dx != 0 && dy != 0 && blocked(current.x + dx, current.y) && blocked(current.x, current.y + dy))
-            {
-                continue;
-            }
-            const float newCost = straightLine(dx, dy) + currentCost;
-            const bool open = isOpen(next);
-            Node& n = node(next);
-            if (open && newCost > n.cost)
-            {
-                continue;
-            }
-            n.parent = current;
-            n.cost = newCost;
-            n.estimate =
-                newCost + straightLine(static_cast<double>(next.x) - goal.x, static_cast<double>(next.y) - goal.y);
-            if (open)
-            {
-                openImproved(next);
-            }
-            else
-            {
-                addOpen(next);
-            }
-        }
-    }
-    return openEmpty() ? 0 : 1;
+    return cycleWith(*this);
 }
 
 Path PathFind::buildPath() const

@@ -64,7 +64,8 @@ public:
     /// Expands one cell. Returns 1 while the search goes on, 2 when the goal was reached
     /// and 0 when it ended without a path (nothing left to expand, no node grid, or a start
     /// outside the grid; the last two are logged). Once found, every later call returns 2.
-    int cycleOnce();
+    /// A replacement of the list operations overrides this with cycleWith(*this).
+    virtual int cycleOnce();
 
     /// The waypoints from the start cell to the goal cell, both included, with index 0;
     /// empty when the goal was not reached.
@@ -116,6 +117,10 @@ protected:
     /// Called when `current` is about to be expanded, before any blocked() of that call
     /// (all of which ask about its eight neighbours).
     virtual void beginExpansion(Cell current) { static_cast<void>(current); }
+    /// The algorithm of cycleOnce() with the list operations of `Search` (PathFind or a
+    /// replacement, which must befriend PathFind) called directly rather than through the
+    /// virtual table; blocked() stays virtual. Defined in the engine's sources only.
+    template <class Search> int cycleWith(Search& self);
     /// Frees the node grid, for a replacement that could not allocate its own structures:
     /// cycleOnce() then reports the missing grid.
     void releaseNodes() { nodes.reset(); }

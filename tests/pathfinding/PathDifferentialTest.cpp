@@ -240,18 +240,33 @@ TEST_F(PathDifferential, RandomWorldsOfHardAndSoftObjectsGiveTheSameOutcomeWithA
         {
             auto* piece = new qm::Object;
             piece->setSolidness(std::bernoulli_distribution(0.8)(random) ? qm::HARD : qm::SOFT);
-            // Boxes from under a cell to a few cells, some off the cell grid.
-            const float w = std::uniform_real_distribution<float>(0.2f, 3.5f)(random);
-            const float h = std::uniform_real_distribution<float>(0.2f, 2.5f)(random);
-            piece->setBox(qm::Box(qm::Vector(-w / 2, -h / 2), w, h));
-            piece->setPosition(
-                qm::Vector(std::uniform_real_distribution<float>(0, static_cast<float>(width))(random),
-                           std::uniform_real_distribution<float>(0, static_cast<float>(height))(random)));
+            // Boxes from none to a few cells, some off the cell grid, some whose edges meet the
+            // walker's exactly (a whole cell wide on whole positions: edges touching count).
+            const int kind = std::uniform_int_distribution<int>(0, 3)(random);
+            const float w = kind == 0 ? 0.0f : std::uniform_real_distribution<float>(0.2f, 3.5f)(random);
+            const float h = kind == 0 ? 0.0f : std::uniform_real_distribution<float>(0.2f, 2.5f)(random);
+            if (kind == 1)
+            {
+                piece->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 1.0f, 1.0f));
+                piece->setPosition(
+                    qm::Vector(static_cast<float>(std::uniform_int_distribution<int>(-1, width)(random)),
+                               static_cast<float>(std::uniform_int_distribution<int>(-1, height)(random))));
+            }
+            else
+            {
+                piece->setBox(qm::Box(qm::Vector(-w / 2, -h / 2), w, h));
+                piece->setPosition(
+                    qm::Vector(std::uniform_real_distribution<float>(-1, static_cast<float>(width + 1))(random),
+                               std::uniform_real_distribution<float>(-1, static_cast<float>(height + 1))(random)));
+            }
             pieces.push_back(piece);
         }
         const Cell start{std::uniform_int_distribution<int>(0, width - 1)(random),
                          std::uniform_int_distribution<int>(0, height - 1)(random)};
         walker->setPosition(qm::Vector(static_cast<float>(start.x), static_cast<float>(start.y)));
+        // The walker's own box decides what it touches: sometimes none, sometimes several cells.
+        const float reach = round % 3 == 0 ? std::uniform_real_distribution<float>(0.0f, 2.5f)(random) : 0.99f;
+        walker->setBox(qm::Box(qm::Vector(-reach / 2, -reach / 2), reach, reach));
         qm::Object* target = nullptr;
         Cell goal{std::uniform_int_distribution<int>(0, width - 1)(random),
                   std::uniform_int_distribution<int>(0, height - 1)(random)};
