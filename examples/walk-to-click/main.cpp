@@ -29,10 +29,18 @@
 namespace
 {
 
-// The cell holding a world position.
+// The cell an object at world position `p` stands on: the nearest whole position.
 qm::Vector cellOf(qm::Vector p)
 {
     return qm::Vector(std::floor(p.getX() + 0.5f), std::floor(p.getY() + 0.5f));
+}
+
+// The cell under the mouse: a character at position (x, y) fills the window from x to x + 1
+// (and y to y + 1) in the mouse's cell units.
+qm::Vector cellUnderMouse(qm::Vector p)
+{
+    const qm::Vector world = qm::viewToWorld(p);
+    return qm::Vector(std::floor(world.getX()), std::floor(world.getY()));
 }
 
 // One cell of wall: HARD, so that searches go around it.
@@ -46,6 +54,20 @@ public:
         setAltitude(1);
     }
     int draw() override { return qm::DisplayManager::getInstance().drawCh(getPosition(), '#', qm::BLUE); }
+};
+
+// The top row, where the help and the status are written: one HARD object across it,
+// never drawn, so that no path runs through the text.
+class Ceiling : public qm::Object
+{
+public:
+    explicit Ceiling(int width)
+    {
+        setType("Ceiling");
+        setPosition(qm::Vector(0, 0));
+        setBox(qm::Box(qm::Vector(-0.5f, -0.5f), static_cast<float>(width), 0.99f));
+        setVisible(false);
+    }
 };
 
 // True when a wall piece stands on `cell`.
@@ -118,7 +140,7 @@ public:
             {
                 return 0;
             }
-            const qm::Vector cell = cellOf(qm::viewToWorld(mouse->getMousePosition()));
+            const qm::Vector cell = cellUnderMouse(mouse->getMousePosition());
             if (mouse->getMouseButton() == qm::BUTTON_LEFT)
             {
                 walkTo(cell);
@@ -238,14 +260,14 @@ public:
             const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
             if (step == 1)
             {
-                walker->walkTo(qm::Vector(20, 4)); // through the first wall's gap
+                walker->walkTo(qm::Vector(17, 21)); // through the first wall's gap
             }
             else if (step == 10)
             {
                 walker->dropWall(qm::Vector(13, 19)); // narrows the gap it is heading for
                 walker->dropWall(qm::Vector(13, 20));
             }
-            else if (step == stepLimit * 5 / 6)
+            else if (step == stepLimit * 2 / 3)
             {
                 walker->walkTo(qm::Vector(24, 9)); // and on
             }
@@ -266,6 +288,7 @@ private:
 // Walls across the screen with a gap each, at the bottom and the top in turn.
 void buildWalls(int width, int height)
 {
+    new Ceiling(width);
     const int columns[] = {13, 26, 40, 54, 66};
     for (int i = 0; i < 5; ++i)
     {
