@@ -239,6 +239,19 @@ TEST_F(SpatialIndex, ObjectFiledTwiceInTheSolidListIsFoundTwiceInPlace)
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), expected);
     ASSERT_EQ(graph.removeObject(twice), 0); // the first slot goes, as in the list
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), (std::vector<qm::Object*>{first, last, twice}));
+
+    // Filed three times and then out of its type list behind its back: its removal fails, and
+    // every slot left must go from the index with the lists, or a search would return it deleted.
+    ASSERT_EQ(graph.insertObject(twice), 0);
+    ASSERT_EQ(graph.insertObject(twice), 0);
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(graph.updateType(twice, "Elsewhere"), 0);
+    }
+    world.markForDelete(twice);
+    world.update();
+    EXPECT_EQ(graph.getSpatialGrid()->getCount(), graph.solidObjects().getCount());
+    EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), (std::vector<qm::Object*>{first, last}));
 }
 
 TEST_F(SpatialIndex, BoxChangesReachTheIndex)
