@@ -42,6 +42,7 @@ Manager* managerFor(const std::string& name)
 
 Object::Object() : id(nextId++)
 {
+    shape.setType(-1);
     for (bool& flag : modified)
     {
         flag = true;
@@ -100,7 +101,12 @@ int Object::eventHandler(const Event*)
 
 int Object::draw()
 {
-    return animation.draw(position);
+    const int result = animation.draw(position);
+    if (shape.getType() != -1)
+    {
+        shape.draw(position);
+    }
+    return result;
 }
 
 bool Object::isModified() const
@@ -297,6 +303,12 @@ void Object::setAcceleration(Vector newAcceleration)
 {
     acceleration = newAcceleration;
     markModified(ACCELERATION);
+}
+
+void Object::setShape(const Shape& newShape)
+{
+    shape = newShape;
+    markModified(SHAPE);
 }
 
 void Object::setPath(const Path& newPath)

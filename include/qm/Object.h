@@ -4,6 +4,7 @@
 #include <qm/Animation.h>
 #include <qm/Box.h>
 #include <qm/Path.h>
+#include <qm/Shape.h>
 #include <qm/Vector.h>
 
 #include <string>
@@ -101,8 +102,8 @@ public:
     virtual int eventHandler(const Event* event);
 
     /// Draws the current frame of the object's animation centred on its position and
-    /// advances the animation. Returns 0 (also without a sprite), or -1 when drawing failed
-    /// (always in headless mode).
+    /// advances the animation, then the shape unless its type is -1. Returns the animation's
+    /// result: 0 (also without a sprite), or -1 when drawing failed (always in headless mode).
     virtual int draw();
 
     /// True when any attribute changed since it was last serialized (each flag is logged at
@@ -132,6 +133,7 @@ public:
     /// A copy of the playback state of the object's sprite.
     Animation getAnimation() const { return animation; }
     bool getFollowPath() const { return followingPath; }
+    Shape getShape() const { return shape; }
 
     /// Direction times speed, in spaces per step.
     Vector getVelocity() const;
@@ -177,6 +179,9 @@ public:
 
     /// Added to the velocity once per step, in spaces per step per step.
     void setAcceleration(Vector newAcceleration);
+
+    /// Replaces the shape drawn at the position; a shape of type -1 is not drawn.
+    void setShape(const Shape& newShape);
 
     /// Replaces the waypoints and the index of the path.
     void setPath(const Path& newPath);
@@ -230,6 +235,7 @@ private:
     // keep that walk in cache.
     std::vector<std::string> eventName;
     bool modified[OBJECT_ATTRIBUTE_COUNT];
+    Shape shape;
     Path path;
     bool followingPath = false;
     bool avoidCollisions = false;
