@@ -87,8 +87,7 @@ public:
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
-    // The virtual operations keep this order: later subsystems (serialization) add theirs
-    // between draw() and isModified().
+    // The virtual operations keep this order.
 
     /// Withdraws the object's event interests and removes it from the world. Only the world
     /// manager deletes objects.
@@ -106,8 +105,20 @@ public:
     /// result: 0 (also without a sprite), or -1 when drawing failed (always in headless mode).
     virtual int draw();
 
-    /// True when any attribute changed since it was last serialized (each flag is logged at
-    /// level 20).
+    /// Writes attributes as one line of "key:value," pairs (see "Attribute text" in the
+    /// README). `attr` selects them: "ALL" writes every attribute, an empty text those
+    /// changed since they were last written, otherwise each attribute whose name followed by
+    /// a comma is in it ("POSITION,SPEED,"). Writing an attribute clears its modified flag.
+    virtual std::string serialize(std::string attr);
+
+    /// Applies every pair present in `str` through the object's setters, so that a copy is
+    /// brought level with the object that wrote it. Absent keys change nothing; incomplete
+    /// groups (box, position, shape), malformed numbers and values the setters refuse are
+    /// logged and ignored. Returns 0.
+    virtual int deserialize(std::string str);
+
+    /// True when any attribute, or the animation's own state, changed since it was last
+    /// serialized (each flag is logged at level 20).
     virtual bool isModified() const;
 
     /// The modified flag of one attribute; false for a value that is not an ObjectAttribute.
@@ -213,9 +224,12 @@ protected:
     void markModified(ObjectAttribute attribute);
 
 private:
-    // The direction is pointed at a waypoint without marking DIRECTION: steering follows
-    // from the path, which is marked on its own.
+    // Applies the four shape pairs of the last parse when all are present.
+    void deserializeShape();
+    // Points the direction at a waypoint.
     void headFor(const Vector& target);
+    // Sets the direction, marking DIRECTION when it changes.
+    void steer(const Vector& newDirection);
 
     int id;
     std::string type = "(Undefined)";
