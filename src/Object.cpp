@@ -877,8 +877,9 @@ void Object::deserializeShape()
             !attribute::readInt(rgb.substr(second + 1), blue) || red < 0 || red > 255 || green < 0 || green > 255 ||
             blue < 0 || blue > 255)
         {
-            log.writeLog("Object::deserialize(): Warning! rgb '%s' is not three values 0 to 255. Ignored.",
+            log.writeLog("Object::deserialize(): Warning! rgb '%s' is not three values 0 to 255. Shape ignored.",
                          attribute::clip(rgb).c_str());
+            return;
         }
         else
         {
