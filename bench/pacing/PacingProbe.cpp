@@ -7,21 +7,28 @@
 // (0 when it did not sleep: it overran its frame), in nanoseconds of the monotonic clock, and
 // the processor time the whole process (all its threads) had used at the start. The file is
 // named by the environment variable QM_PACING_OUT.
+#include "PacingHooks.h"
+
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <dlfcn.h>
 #include <pthread.h>
 
 namespace
 {
 
-long long nanoseconds(clockid_t clock)
+long long monotonicNanoseconds()
 {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Processor time of the whole process, all threads; the C library counts it in microseconds.
+long long processorNanoseconds()
+{
+    return static_cast<long long>(std::clock()) * (1000000000LL / CLOCKS_PER_SEC);
 }
 
 struct Probe
@@ -36,8 +43,8 @@ struct Probe
     // Called by the loop's thread at each buffer swap: the previous iteration is complete.
     void swap()
     {
-        const long long now = nanoseconds(CLOCK_MONOTONIC);
-        const long long cpu = nanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+        const long long now = monotonicNanoseconds();
+        const long long cpu = processorNanoseconds();
         if (!started.load())
         {
             const char* name = std::getenv("QM_PACING_OUT");
@@ -60,41 +67,21 @@ struct Probe
     {
         if (started.load() && pthread_equal(pthread_self(), loopThread) && sleepStart == 0)
         {
-            sleepStart = nanoseconds(CLOCK_MONOTONIC);
+            sleepStart = monotonicNanoseconds();
         }
     }
 };
 
 Probe probe;
 
-template <typename Function> Function next(const char* name)
-{
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 } // namespace
 
-extern "C"
+void probeSwap()
 {
-    // The window library's buffer swap (display and drawable are opaque here).
-    void glXSwapBuffers(void* display, unsigned long drawable)
-    {
-        static const auto real = next<void (*)(void*, unsigned long)>("glXSwapBuffers");
-        probe.swap();
-        real(display, drawable);
-    }
+    probe.swap();
+}
 
-    int nanosleep(const timespec* request, timespec* remaining)
-    {
-        static const auto real = next<int (*)(const timespec*, timespec*)>("nanosleep");
-        probe.sleeping();
-        return real(request, remaining);
-    }
-
-    int clock_nanosleep(clockid_t clock, int flags, const timespec* request, timespec* remaining)
-    {
-        static const auto real = next<int (*)(clockid_t, int, const timespec*, timespec*)>("clock_nanosleep");
-        probe.sleeping();
-        return real(clock, flags, request, remaining);
-    }
+void probeSleeping()
+{
+    probe.sleeping();
 }
