@@ -17,6 +17,9 @@ namespace
 constexpr std::int8_t UNKNOWN = 0;
 constexpr std::int8_t FREE = 1;
 constexpr std::int8_t BLOCKED = 2;
+// Up to this many solid objects, walking the solid list beats asking the spatial index
+// (PathBench: about 115 against 146 ns per expanded cell with nine walls).
+constexpr int FEW_SOLID_OBJECTS = 32;
 
 // A world box as the collision search computes it, float for float.
 struct Extent
@@ -70,8 +73,21 @@ PathFind::Cell HeapPathFind::takeBestOpen()
     heap.pop_back();
     if (!heap.empty())
     {
-        place(0, last);
-        siftDown(0);
+        // The hole goes down to a leaf by the smaller child (one comparison a level), and the
+        // last entry rises from there: it usually belongs near the bottom anyway.
+        const std::size_t count = heap.size();
+        std::size_t at = 0;
+        for (std::size_t child = 1; child < count; child = 2 * at + 1)
+        {
+            if (child + 1 < count && before(heap[child + 1], heap[child]))
+            {
+                ++child;
+            }
+            place(at, heap[child]);
+            at = child;
+        }
+        place(at, last);
+        siftUp(at);
     }
     return best.cell;
 }
@@ -113,31 +129,6 @@ void HeapPathFind::siftUp(std::size_t at)
     place(at, moving);
 }
 
-void HeapPathFind::siftDown(std::size_t at)
-{
-    const Entry moving = heap[at];
-    const std::size_t count = heap.size();
-    for (;;)
-    {
-        std::size_t child = 2 * at + 1;
-        if (child >= count)
-        {
-            break;
-        }
-        if (child + 1 < count && before(heap[child + 1], heap[child]))
-        {
-            ++child;
-        }
-        if (!before(heap[child], moving))
-        {
-            break;
-        }
-        place(at, heap[child]);
-        at = child;
-    }
-    place(at, moving);
-}
-
 void HeapPathFind::beginExpansion(Cell current)
 {
     around = current;
@@ -148,10 +139,19 @@ void HeapPathFind::beginExpansion(Cell current)
     Extent block = extentOf(self->getBox(), static_cast<float>(current.x), static_cast<float>(current.y));
     block = Extent{block.x0 - 2.0f, block.y0 - 2.0f, block.x1 + 2.0f, block.y1 + 2.0f};
     nearby.clear();
-    const ObjectList& solid = WorldManager::getInstance().getSceneGraph().solidObjects();
+    const SceneGraph& scene = WorldManager::getInstance().getSceneGraph();
+    const ObjectList& solid = scene.solidObjects();
+    if (solid.getCount() > FEW_SOLID_OBJECTS)
+    {
+        scene.collectSolidObjectsIn(Box(Vector(block.x0, block.y0), block.x1 - block.x0, block.y1 - block.y0), self,
+                                    nearby);
+        return;
+    }
+    // With a handful of solid objects, walking them all is quicker than asking the index,
+    // and finds the same objects in the same order.
     for (ObjectListIterator it(&solid); !it.isDone(); it.next())
     {
-        const Object* other = it.currentObject();
+        Object* other = it.currentObject();
         if (other != self &&
             overlap(block, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
         {

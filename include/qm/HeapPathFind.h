@@ -55,7 +55,6 @@ private:
     }
     void place(std::size_t at, const Entry& entry);
     void siftUp(std::size_t at);
-    void siftDown(std::size_t at);
 
     std::vector<Entry> heap;
     // Per cell: its heap position while it is open, else UNSEEN or CLOSED (a closed cell
@@ -63,12 +62,12 @@ private:
     std::unique_ptr<std::int32_t[]> slot;
     std::uint32_t added = 0;
     // The world stands still during one expansion, so the solid objects that can touch the
-    // object anywhere on the 3 x 3 cells around the expanded one are gathered once (in the
-    // world's order), and the answers of blocked() for those cells are kept: each side of a
-    // diagonal step is also a neighbour asked about.
+    // object anywhere on the 3 x 3 cells around the expanded one are asked of the world's
+    // spatial index once (in the solid list's order), and the answers of blocked() for those
+    // cells are kept: each side of a diagonal step is also a neighbour asked about.
     Cell around;
     std::int8_t blockedAround[9] = {};
-    std::vector<const Object*> nearby;
+    std::vector<Object*> nearby;
 };
 
 } // namespace qm
