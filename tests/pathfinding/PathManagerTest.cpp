@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <thread>
 
 namespace
 {
@@ -33,6 +36,10 @@ public:
         if (event->getType() == qm::EVENT_PATH)
         {
             statuses.push_back(static_cast<const qm::EventPath*>(event)->getStatus());
+            if (onPath)
+            {
+                onPath();
+            }
             if (log != nullptr)
             {
                 log->push_back(name);
@@ -43,7 +50,8 @@ public:
     std::string name;
     std::vector<std::string>* log;
     std::vector<int> statuses;
-    bool keepSearch = false; // a handler that never ends its search
+    bool keepSearch = false;      // a handler that never ends its search
+    std::function<void()> onPath; // run on every path event
 };
 
 class PathManagerTest : public qmtest::WorldTest
@@ -184,19 +192,27 @@ TEST_F(PathManagerTest, RemoveSearchTakesOutEveryOccurrenceAndKeepsTheOrder)
     EXPECT_EQ(made[1]->getObject()->getPathSearch(), made[1]);
 }
 
-TEST_F(PathManagerTest, ABudgetBelowTheLeastCycleTimeIsRaisedToIt)
+TEST_F(PathManagerTest, ABudgetBelowTheLeastCycleTimeIsRaisedToItAndAnOverrunEndsThePassAfterItsStep)
 {
+    // Two searches nobody ends, whose handler takes 5 ms: the first step overruns the least
+    // cycle time (3 ms), so the pass ends before the second search and the overrun is logged
+    // with the raised limit.
+    qm::LogManager::getInstance().setLogLevel(5);
     std::vector<std::string> journal;
-    auto* seeker = new Seeker("seeker", &journal, qm::Vector(4, 4));
-    std::size_t cycles = 0;
+    auto* slow = new Seeker("slow", &journal, qm::Vector(4, 4));
+    auto* next = new Seeker("next", &journal, qm::Vector(6, 6));
+    for (Seeker* seeker : {slow, next})
+    {
+        seeker->keepSearch = true;
+        ASSERT_EQ(paths.startSearch(seeker, seeker->getPosition()), 0);
+    }
+    slow->onPath = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
     for (const int budget : {0, -5, std::numeric_limits<int>::min()})
     {
-        // A search that ends on its first step: with no time given at all it would not be cycled.
-        ASSERT_EQ(paths.startSearch(seeker, qm::Vector(4, 4)), 0);
         paths.cycle(budget);
-        EXPECT_EQ(journal.size(), ++cycles) << "budget " << budget;
-        EXPECT_TRUE(paths.getSearches().empty());
     }
+    EXPECT_EQ(journal, (std::vector<std::string>{"slow", "slow", "slow"}));
+    EXPECT_EQ(qmtest::countOf(log(), "PathManager::cycle(): cycle time 3 exceeded."), 3);
 }
 
 TEST_F(PathManagerTest, UnderATenMillisecondFrameSearchesStillAdvanceEveryCycle)
