@@ -22,8 +22,9 @@ constexpr long long MAX_PATH_CELLS = 4LL * 1024 * 1024;
 /// object or the target.
 ///
 /// This class keeps its open and closed cells in plain sequences searched linearly: it is
-/// the reference behaviour. HeapPathFind replaces only the list operations (the protected
-/// hooks below) and gives the same paths, step counts and statuses, faster.
+/// the reference behaviour. HeapPathFind replaces the list operations and the blocked test
+/// (the protected hooks below), keeps the algorithm (cycleWith) and gives the same paths,
+/// step counts and statuses, faster; the tests hold the two against each other.
 ///
 ///     qm::PathFind search(walker, {0, 0}, {3, 3}, nullptr, 80, 24);
 ///     int status = 1;
