@@ -249,7 +249,7 @@ TEST_F(PathManagerTest, ASearchNobodyEndsRaisesItsEventAgainAtEveryPassUntilTheB
     auto* stubborn = new Seeker("stubborn", nullptr, qm::Vector(0, 0));
     stubborn->keepSearch = true;
     ASSERT_EQ(paths.startSearch(stubborn, qm::Vector(0, 0)), 0);
-    paths.cycle(5);
+    paths.cycle(50);
     EXPECT_GT(stubborn->statuses.size(), 1u);
     EXPECT_EQ(std::count(stubborn->statuses.begin(), stubborn->statuses.end(), 2),
               static_cast<long>(stubborn->statuses.size()));
@@ -347,7 +347,7 @@ TEST_F(PathManagerTest, InTheGameLoopAWalkerGoesAroundAHardWallAndArrives)
         if (event->getType() == qm::EVENT_STEP)
         {
             visited.push_back(walker->getPosition());
-            if (walker->getPosition() == qm::Vector(30, 2) || ++steps > 400)
+            if (walker->getPosition() == qm::Vector(30, 2) || ++steps > 3000)
             {
                 qm::GameManager::getInstance().setGameOver();
             }
@@ -356,6 +356,7 @@ TEST_F(PathManagerTest, InTheGameLoopAWalkerGoesAroundAHardWallAndArrives)
     ASSERT_EQ(paths.startSearch(walker, qm::Vector(30, 2)), 0);
     qm::GameManager::getInstance().run();
     EXPECT_EQ(walker->getPosition(), qm::Vector(30, 2)) << "after " << steps << " steps";
+    RecordProperty("steps", steps);
     EXPECT_EQ(walker->getPathSearch(), nullptr);
     int inWallColumn = 0;
     for (const qm::Vector& p : visited)
