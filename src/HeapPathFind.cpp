@@ -7,6 +7,7 @@
 #include <qm/utility.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace qm
@@ -14,11 +15,8 @@ namespace qm
 
 namespace
 {
-constexpr std::int8_t UNKNOWN = 0;
-constexpr std::int8_t FREE = 1;
-constexpr std::int8_t BLOCKED = 2;
-// Up to this many solid objects, walking the solid list beats asking the spatial index
-// (PathBench: about 115 against 146 ns per expanded cell with nine walls).
+// Up to this many solid objects, a copy of the HARD ones is tested cell by cell; with more,
+// the spatial index is asked for the ones near each expanded cell.
 constexpr int FEW_SOLID_OBJECTS = 32;
 
 // A world box as the collision search computes it, float for float.
@@ -51,13 +49,16 @@ HeapPathFind::HeapPathFind(Object* searcher, Cell from, Cell to, Object* touched
         return;
     }
     const std::size_t count = static_cast<std::size_t>(getWidth()) * static_cast<std::size_t>(getHeight());
-    slot.reset(new (std::nothrow) std::int32_t[count]);
-    if (slot == nullptr)
+    state.reset(new (std::nothrow) CellState[count]);
+    if (state == nullptr)
     {
         releaseNodes();
         return;
     }
-    std::fill(slot.get(), slot.get() + count, UNSEEN);
+    std::fill(state.get(), state.get() + count, CellState{UNSEEN, 0});
+    seenChanges = WorldManager::getInstance().getSceneGraph().getSolidChangeCount();
+    seenBox = getObject()->getBox();
+    seenGoal = getGoal();
 }
 
 int HeapPathFind::cycleOnce()
@@ -65,10 +66,17 @@ int HeapPathFind::cycleOnce()
     return cycleWith(*this);
 }
 
+std::uint64_t HeapPathFind::keyOf(float estimate, std::uint32_t order)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &estimate, sizeof bits);
+    return (static_cast<std::uint64_t>(bits) << 32) | (UINT32_MAX - order);
+}
+
 PathFind::Cell HeapPathFind::takeBestOpen()
 {
     const Entry best = heap.front();
-    slot[index(best.cell)] = UNSEEN; // closed right after by the algorithm
+    state[index(best.cell)].slot = UNSEEN; // closed right after by the algorithm
     const Entry last = heap.back();
     heap.pop_back();
     if (!heap.empty())
@@ -79,7 +87,7 @@ PathFind::Cell HeapPathFind::takeBestOpen()
         std::size_t at = 0;
         for (std::size_t child = 1; child < count; child = 2 * at + 1)
         {
-            if (child + 1 < count && before(heap[child + 1], heap[child]))
+            if (child + 1 < count && heap[child + 1].key < heap[child].key)
             {
                 ++child;
             }
@@ -94,23 +102,26 @@ PathFind::Cell HeapPathFind::takeBestOpen()
 
 void HeapPathFind::addOpen(Cell cell)
 {
-    heap.push_back(Entry{node(cell).estimate, added++, cell});
-    place(heap.size() - 1, heap.back());
+    heap.push_back(Entry{keyOf(node(cell).estimate, added++), cell});
     siftUp(heap.size() - 1);
 }
 
 void HeapPathFind::openImproved(Cell cell)
 {
     // The estimate did not grow and the order of addition stays: the entry can only rise.
-    const auto at = static_cast<std::size_t>(slot[index(cell)]);
-    heap[at].estimate = node(cell).estimate;
+    const auto at = static_cast<std::size_t>(state[index(cell)].slot);
+    const std::uint64_t order = heap[at].key & UINT32_MAX;
+    std::uint32_t bits = 0;
+    const float estimate = node(cell).estimate;
+    std::memcpy(&bits, &estimate, sizeof bits);
+    heap[at].key = (static_cast<std::uint64_t>(bits) << 32) | order;
     siftUp(at);
 }
 
 void HeapPathFind::place(std::size_t at, const Entry& entry)
 {
     heap[at] = entry;
-    slot[index(entry.cell)] = static_cast<std::int32_t>(at);
+    state[index(entry.cell)].slot = static_cast<std::int32_t>(at);
 }
 
 void HeapPathFind::siftUp(std::size_t at)
@@ -119,7 +130,7 @@ void HeapPathFind::siftUp(std::size_t at)
     while (at > 0)
     {
         const std::size_t parent = (at - 1) / 2;
-        if (!before(moving, heap[parent]))
+        if (!(moving.key < heap[parent].key))
         {
             break;
         }
@@ -132,62 +143,122 @@ void HeapPathFind::siftUp(std::size_t at)
 void HeapPathFind::beginExpansion(Cell current)
 {
     around = current;
-    std::fill(std::begin(blockedAround), std::end(blockedAround), UNKNOWN);
-    // The object's box on the 3 x 3 block, with a cell's margin on every side to stay clear
-    // of any rounding: the exact test is made per cell in blocked().
-    const Object* self = getObject();
-    Extent block = extentOf(self->getBox(), static_cast<float>(current.x), static_cast<float>(current.y));
-    block = Extent{block.x0 - 2.0f, block.y0 - 2.0f, block.x1 + 2.0f, block.y1 + 2.0f};
-    nearby.clear();
-    const SceneGraph& scene = WorldManager::getInstance().getSceneGraph();
-    const ObjectList& solid = scene.solidObjects();
-    if (solid.getCount() > FEW_SOLID_OBJECTS)
+    gathered = false;
+    const std::uint64_t changes = WorldManager::getInstance().getSceneGraph().getSolidChangeCount();
+    const Box box = getObject()->getBox();
+    if (changes == seenChanges && box == seenBox && getGoal() == seenGoal)
     {
-        scene.collectSolidObjectsIn(Box(Vector(block.x0, block.y0), block.x1 - block.x0, block.y1 - block.y0), self,
-                                    nearby);
         return;
     }
-    // With a handful of solid objects, walking them all is quicker than asking the index,
-    // and finds the same objects in the same order.
-    for (ObjectListIterator it(&solid); !it.isDone(); it.next())
+    seenChanges = changes;
+    copied = false;
+    seenBox = box;
+    seenGoal = getGoal();
+    if (++epoch > UINT32_MAX >> 1)
     {
-        Object* other = it.currentObject();
-        if (other != self &&
-            overlap(block, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
+        // Out of epochs (after two thousand million changes): forget every answer by hand.
+        const std::size_t count = static_cast<std::size_t>(getWidth()) * static_cast<std::size_t>(getHeight());
+        for (std::size_t i = 0; i < count; ++i)
         {
-            nearby.push_back(other);
+            state[i].known = 0;
         }
+        epoch = 1;
     }
+}
+
+void HeapPathFind::gatherAround()
+{
+    gathered = true;
+    // The object's box on the 3 x 3 block, with a cell's margin on every side to stay clear
+    // of any rounding: the exact test is made per cell in blockedByNearby().
+    const Extent self = extentOf(seenBox, static_cast<float>(around.x), static_cast<float>(around.y));
+    const Extent block{self.x0 - 2.0f, self.y0 - 2.0f, self.x1 + 2.0f, self.y1 + 2.0f};
+    nearby.clear();
+    WorldManager::getInstance().getSceneGraph().collectSolidObjectsIn(
+        Box(Vector(block.x0, block.y0), block.x1 - block.x0, block.y1 - block.y0), getObject(), nearby);
 }
 
 bool HeapPathFind::blocked(int x, int y)
 {
+    CellState& cell = state[static_cast<std::size_t>(y) * getWidth() + x];
+    if (cell.known >> 1 == epoch)
+    {
+        return (cell.known & 1) != 0;
+    }
+    const bool answer = findBlocked(x, y);
+    cell.known = (epoch << 1) | (answer ? 1 : 0);
+    return answer;
+}
+
+void HeapPathFind::copyHardObjects()
+{
+    copied = true;
+    hard.clear();
+    const ObjectList& solid = WorldManager::getInstance().getSceneGraph().solidObjects();
+    few = solid.getCount() <= FEW_SOLID_OBJECTS;
+    if (!few)
+    {
+        return;
+    }
+    const Object* self = getObject();
+    const Vector goalPoint(static_cast<float>(seenGoal.x), static_cast<float>(seenGoal.y));
+    for (ObjectListIterator it(&solid); !it.isDone(); it.next())
+    {
+        const Object* other = it.currentObject();
+        if (other != self && other->getSolidness() == HARD)
+        {
+            const Extent e = extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY());
+            hard.push_back(HardBox{e.x0, e.y0, e.x1, e.y1, boxContainsPosition(getWorldBox(other), goalPoint)});
+        }
+    }
+}
+
+bool HeapPathFind::findBlocked(int x, int y)
+{
+    if (!copied)
+    {
+        copyHardObjects();
+    }
+    if (few)
+    {
+        // isBlocked() over the copy: the first HARD object touched decides.
+        const Extent here = extentOf(seenBox, static_cast<float>(x), static_cast<float>(y));
+        for (const HardBox& other : hard)
+        {
+            if (overlap(here, Extent{other.x0, other.y0, other.x1, other.y1}))
+            {
+                return !other.holdsGoal;
+            }
+        }
+        return false;
+    }
     const int dx = x - around.x;
     const int dy = y - around.y;
     if (dx < -1 || dx > 1 || dy < -1 || dy > 1)
     {
         return PathFind::blocked(x, y);
     }
-    std::int8_t& known = blockedAround[(dy + 1) * 3 + (dx + 1)];
-    if (known == UNKNOWN)
+    if (!gathered)
     {
-        // isBlocked() over the gathered objects: the first HARD one touched decides.
-        known = FREE;
-        const Extent here = extentOf(getObject()->getBox(), static_cast<float>(x), static_cast<float>(y));
-        for (const Object* other : nearby)
+        gatherAround();
+    }
+    return blockedByNearby(x, y);
+}
+
+bool HeapPathFind::blockedByNearby(int x, int y) const
+{
+    // isBlocked() over the gathered objects: the first HARD one touched decides.
+    const Extent here = extentOf(seenBox, static_cast<float>(x), static_cast<float>(y));
+    for (const Object* other : nearby)
+    {
+        if (other->getSolidness() == HARD &&
+            overlap(here, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
         {
-            if (other->getSolidness() == HARD &&
-                overlap(here, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
-            {
-                const Cell to = getGoal();
-                const bool holdsGoal =
-                    boxContainsPosition(getWorldBox(other), Vector(static_cast<float>(to.x), static_cast<float>(to.y)));
-                known = holdsGoal ? FREE : BLOCKED;
-                break;
-            }
+            return !boxContainsPosition(getWorldBox(other),
+                                        Vector(static_cast<float>(seenGoal.x), static_cast<float>(seenGoal.y)));
         }
     }
-    return known == BLOCKED;
+    return false;
 }
 
 } // namespace qm
