@@ -96,7 +96,7 @@ TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearche
     const std::vector<std::pair<std::string, std::function<void(qm::Object*)>>> changes{
         {"removed", [this](qm::Object* wall) { removePiece(wall); }},
         {"made soft", [](qm::Object* wall) { ASSERT_EQ(wall->setSolidness(qm::SOFT), 0); }},
-        {"made spectral", [](qm::Object* wall) { ASSERT_EQ(wall->setSolidness(qm::SPECTRAL), 0); }},
+        {"made neither hard nor soft", [](qm::Object* wall) { ASSERT_EQ(wall->setSolidness(qm::SPECTRAL), 0); }},
         {"made inactive", [](qm::Object* wall) { ASSERT_EQ(wall->setActive(false), 0); }},
         {"moved to column 9", [](qm::Object* wall) { wall->setPosition(qm::Vector(9, 0)); }},
         {"shrunk to row 0", [](qm::Object* wall) { wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f)); }},
@@ -121,7 +121,7 @@ TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearche
 }
 
 // The other way round: the walker grows after the search met the wall, so the cells beside it
-// that were free become blocked. A spectral walker is in no solid list, so only its own box
+// that were free become blocked. A walker that is neither HARD nor SOFT is in no solid list, so only its own box
 // tells the heap search that its answers are out of date.
 TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLongerFits)
 {
@@ -143,7 +143,7 @@ TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLonger
 
 // Random worlds, few or many solid objects (both ways the heap search looks at them), changed
 // every few calls in every way a solid object can change: added, removed, moved, given another
-// box, made soft, hard or spectral, inactive or active again, and the walker's own box. Both
+// box, made soft, hard or neither, inactive or active again, and the walker's own box. Both
 // searches go on after a call that found no path, as the path manager's would.
 class ChangingWorlds : public ChangingWorld, public ::testing::WithParamInterface<int>
 {
