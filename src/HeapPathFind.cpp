@@ -94,16 +94,16 @@ PathFind::Cell HeapPathFind::takeBestOpen()
             place(at, heap[child]);
             at = child;
         }
-        place(at, last);
-        siftUp(at);
+        siftUp(at, last);
     }
     return best.cell;
 }
 
 void HeapPathFind::addOpen(Cell cell)
 {
-    heap.push_back(Entry{keyOf(node(cell).estimate, added++), cell});
-    siftUp(heap.size() - 1);
+    const Entry entry{keyOf(node(cell).estimate, added++), cell};
+    heap.push_back(entry);
+    siftUp(heap.size() - 1, entry);
 }
 
 void HeapPathFind::openImproved(Cell cell)
@@ -114,8 +114,7 @@ void HeapPathFind::openImproved(Cell cell)
     std::uint32_t bits = 0;
     const float estimate = node(cell).estimate;
     std::memcpy(&bits, &estimate, sizeof bits);
-    heap[at].key = (static_cast<std::uint64_t>(bits) << 32) | order;
-    siftUp(at);
+    siftUp(at, Entry{(static_cast<std::uint64_t>(bits) << 32) | order, cell});
 }
 
 void HeapPathFind::place(std::size_t at, const Entry& entry)
@@ -124,9 +123,10 @@ void HeapPathFind::place(std::size_t at, const Entry& entry)
     state[index(entry.cell)].slot = static_cast<std::int32_t>(at);
 }
 
-void HeapPathFind::siftUp(std::size_t at)
+void HeapPathFind::siftUp(std::size_t at, const Entry moving)
 {
-    const Entry moving = heap[at];
+    // `moving` comes by value rather than being read back from heap[at], which the caller
+    // has often only just written.
     while (at > 0)
     {
         const std::size_t parent = (at - 1) / 2;

@@ -65,7 +65,8 @@ private:
     std::size_t index(Cell cell) const { return static_cast<std::size_t>(cell.y) * getWidth() + cell.x; }
     static std::uint64_t keyOf(float estimate, std::uint32_t order);
     void place(std::size_t at, const Entry& entry);
-    void siftUp(std::size_t at);
+    // Places `moving` at `at` or, while it comes before its parent, higher up.
+    void siftUp(std::size_t at, Entry moving);
     bool findBlocked(int x, int y);
     void gatherAround();
     bool blockedByNearby(int x, int y) const;
