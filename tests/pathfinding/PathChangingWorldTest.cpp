@@ -141,6 +141,49 @@ TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLonger
         << "the path uses a cell beside the wall after the walker grew";
 }
 
+// Walls that are switched on one at a time while the search runs: each only files an object in
+// the solid list, with no move or box change that would also tell the heap search.
+TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOver)
+{
+    std::mt19937 random(99);
+    auto uniform = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    int switched = 0;
+    for (int round = 0; round < 150; ++round)
+    {
+        const int width = uniform(6, 16);
+        const int height = uniform(4, 10);
+        world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
+        std::vector<qm::Object*> waiting;
+        for (int i = 0; i < width * height / 3; ++i)
+        {
+            qm::Object* wall =
+                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1)),
+                         qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+            ASSERT_EQ(wall->setActive(false), 0);
+            waiting.push_back(wall);
+        }
+        const Cell start{uniform(0, width - 1), uniform(0, height - 1)};
+        const Cell goal{uniform(0, width - 1), uniform(0, height - 1)};
+        qm::PathFind linear(walker, start, goal, nullptr, width, height);
+        qm::HeapPathFind heap(walker, start, goal, nullptr, width, height);
+        int status = 1;
+        for (int calls = 0; status != 2 && calls < 2 * width * height; ++calls)
+        {
+            status = linear.cycleOnce();
+            ASSERT_EQ(heap.cycleOnce(), status) << "round " << round << ", call " << calls;
+            if (!waiting.empty())
+            {
+                ASSERT_EQ(waiting.back()->setActive(true), 0);
+                waiting.pop_back();
+                ++switched;
+            }
+        }
+        ASSERT_EQ(outcomeOf(heap, status), outcomeOf(linear, status)) << "round " << round;
+        clearPieces();
+    }
+    EXPECT_GT(switched, 1000);
+}
+
 // Random worlds, few or many solid objects (both ways the heap search looks at them), changed
 // every few calls in every way a solid object can change: added, removed, moved, given another
 // box, made soft, hard or neither, inactive or active again, and the walker's own box. Both
