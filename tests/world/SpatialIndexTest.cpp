@@ -104,10 +104,11 @@ protected:
         const auto actual = contents(world.getCollisions(object, where));
         const qm::SpatialGrid* grid = graph.getSpatialGrid();
         ASSERT_NE(grid, nullptr);
-        if (const std::vector<qm::Object*>* direct = grid->search(qm::getWorldBox(object, where), object))
+        std::vector<qm::Object*> direct;
+        if (grid->search(qm::getWorldBox(object, where), object, direct))
         {
             ++answeredByGrid;
-            if (*direct != expected && mismatches++ == 0)
+            if (direct != expected && mismatches++ == 0)
             {
                 ADD_FAILURE() << "grid search differs at " << describe(object, where);
             }
