@@ -359,6 +359,15 @@ bool SpatialGrid::search(const Box& box, const Object* ignore, std::vector<Objec
         return false;
     }
     found.clear();
+    // The buckets' records are scattered in memory: asking for all of them first lets their
+    // cache misses overlap instead of following one another.
+    for (int y = range.row0; y <= range.row1; ++y)
+    {
+        for (int x = range.column0; x <= range.column1; ++x)
+        {
+            __builtin_prefetch(buckets[static_cast<std::size_t>(y) * columns + x].data());
+        }
+    }
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
