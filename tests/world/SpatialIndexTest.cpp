@@ -255,6 +255,53 @@ TEST_F(SpatialIndex, ObjectFiledTwiceInTheSolidListIsFoundTwiceInPlace)
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), (std::vector<qm::Object*>{first, last}));
 }
 
+TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
+{
+    qm::SpatialGrid grid(6); // renumbers at the sixth order, as the engine's does at 2^32 - 1
+    grid.setArea(Box(Vector(0, 0), 40, 40));
+    std::map<char, qm::Object*> made;
+    for (const char name : std::string("abcdefg"))
+    {
+        made[name] = new qm::Object;
+        made[name]->setSolidness(qm::SPECTRAL); // out of the world's own index: one grid each
+        made[name]->setPosition(Vector(10, 10));
+    }
+    const Box here(Vector(10, 10), 0, 0);
+    auto found = [&]
+    {
+        std::vector<qm::Object*> out;
+        EXPECT_TRUE(grid.search(here, nullptr, out));
+        std::string names;
+        for (qm::Object* object : out)
+        {
+            for (const auto& entry : made)
+            {
+                names += entry.second == object ? std::string(1, entry.first) : "";
+            }
+        }
+        return names;
+    };
+    for (const char name : std::string("abc"))
+    {
+        grid.append(made[name]);
+    }
+    grid.removeFirst(made['a']);
+    for (const char name : std::string("defg")) // d reuses a's slot; g's order runs out
+    {
+        grid.append(made[name]);
+    }
+    EXPECT_EQ(found(), "bcdefg");
+    grid.removeFirst(made['c']);
+    grid.append(made['a']);
+    EXPECT_EQ(found(), "bdefga");
+    grid.place(made['g'], Vector(30, 30), made['g']->getBox()); // its copies are found by their new number
+    EXPECT_EQ(found(), "bdefa");
+    grid.place(made['g'], Vector(10, 10), made['g']->getBox());
+    EXPECT_EQ(found(), "bdefga");
+    grid.clear(); // the objects forget their entries with it
+    EXPECT_EQ(found(), "");
+}
+
 TEST_F(SpatialIndex, BoxChangesReachTheIndex)
 {
     qm::Object* far = new qm::Object;
