@@ -206,6 +206,7 @@ void Config::loadConfig(std::string text)
     applyText("logfile", logFile);
     applyInt("random_seed", randomSeed);
     applyBool("networking", networking);
+    applyBool("batch_drawing", batchDrawing);
     applyInt("grid_width", gridWidth);
     applyInt("grid_height", gridHeight);
     applyInt("quadtree_depth", quadtreeDepth);
@@ -232,6 +233,7 @@ void Config::writeToLog() const
     log.writeLog(1, "  Log file: %s", logFile.c_str());
     log.writeLog(1, "  Random seed: %d", randomSeed);
     log.writeLog(1, "  Networking: %s", networking ? "true" : "false");
+    log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);
     log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);

@@ -62,6 +62,9 @@ public:
     std::string getLogFile() const { return logFile; }
     int getRandomSeed() const { return randomSeed; }
     bool getNetworking() const { return networking; }
+    /// True (the default): a frame's characters are collected and drawn with one call; false:
+    /// each character is drawn on its own, two draw calls per character (the reference method).
+    bool getBatchDrawing() const { return batchDrawing; }
     int getQuadtreeThreshold() const { return quadtreeThreshold; }
     int getQuadtreeDepth() const { return quadtreeDepth; }
     int getGridWidth() const { return gridWidth; }
@@ -89,6 +92,7 @@ private:
     std::string logFile = DEFAULT_LOG_FILE;
     int randomSeed = 0;
     bool networking = false;
+    bool batchDrawing = true;
     int quadtreeThreshold = 1;
     int quadtreeDepth = 10;
     int gridWidth = 20;
