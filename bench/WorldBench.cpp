@@ -179,7 +179,7 @@ void BM_WorldUpdateIndexed(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WorldUpdateIndexed)
-    ->Args({1000, 4})
+    ->Args({1000, 6})
     ->Args({10000, 1})
     ->Args({10000, 2})
     ->Args({10000, 3})

@@ -32,7 +32,7 @@ class SpatialGrid
 {
 public:
     /// Bucket side in spaces, chosen from the world benchmark (see README).
-    static constexpr float DEFAULT_BUCKET_SIZE = 4.0f;
+    static constexpr float DEFAULT_BUCKET_SIZE = 6.0f;
 
     /// Most buckets in the grid; over a large area the buckets grow to keep within it.
     static constexpr int MAX_BUCKETS = 1 << 16;
