@@ -152,11 +152,11 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
         object->setSolidness(randomSolidness());
         objects.push_back(object);
     };
-    for (int i = 0; i < 1500; ++i)
+    for (int i = 0; i < 1200; ++i)
     {
         make();
     }
-    for (int round = 0; round < 250; ++round)
+    for (int round = 0; round < 200; ++round)
     {
         for (int change = 0; change < 24; ++change)
         {
@@ -300,6 +300,24 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
     EXPECT_EQ(found(), "bdefga");
     grid.clear(); // the objects forget their entries with it
     EXPECT_EQ(found(), "");
+}
+
+TEST_F(SpatialIndex, BucketsAreLaidOverEachNewBoundaryWithinTheirLimit)
+{
+    const qm::SpatialGrid* grid = graph.getSpatialGrid();
+    world.setBoundary(Box(Vector(0, 0), 200, 100));
+    EXPECT_EQ(std::make_pair(grid->getColumns(), grid->getRows()), std::make_pair(34, 17)); // 6-space buckets
+    ASSERT_EQ(graph.setBucketSize(10), 0);
+    EXPECT_EQ(std::make_pair(grid->getColumns(), grid->getRows()), std::make_pair(20, 10));
+    EXPECT_EQ(graph.setBucketSize(0), -1);
+    EXPECT_EQ(graph.setBucketSize(NOT_A_NUMBER), -1);
+    EXPECT_EQ(graph.getBucketSize(), 10);
+    world.setBoundary(Box(Vector(0, 0), 1e7f, 3)); // would be a million buckets: they grow instead
+    EXPECT_LE(grid->getColumns() * grid->getRows(), qm::SpatialGrid::MAX_BUCKETS);
+    EXPECT_GT(grid->getColumns() * grid->getRows(), qm::SpatialGrid::MAX_BUCKETS / 2);
+    EXPECT_GE(grid->getUsedBucketSize() * static_cast<float>(grid->getColumns()), 1e7f);
+    world.setBoundary(Box(Vector(0, 0), INF, 24));
+    EXPECT_EQ(std::make_pair(grid->getColumns(), grid->getRows()), std::make_pair(1, 1));
 }
 
 TEST_F(SpatialIndex, BoxChangesReachTheIndex)
