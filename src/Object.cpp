@@ -113,14 +113,16 @@ Object::Object() : id(nextId)
 {
     // Ids read from text may have raised the counter to its top: it stays there rather than
     // overflow, and later objects share that id.
+    static bool topGiven = false;
     if (nextId < INT_MAX)
     {
         ++nextId;
     }
-    else
+    else if (topGiven)
     {
         LogManager::getInstance().writeLog("Object::Object(): Warning! no ids left, id %d given again.", id);
     }
+    topGiven = topGiven || id == INT_MAX;
     shape.setType(-1);
     for (bool& flag : modified)
     {
@@ -837,8 +839,14 @@ int Object::deserialize(std::string str)
     const bool hasAccelerationY = readFloatValue("y_acceleration", y);
     if (hasAccelerationX || hasAccelerationY)
     {
-        log.writeLog(20, "Object::deserialize(): x_acceleration is %.2f", static_cast<double>(x));
-        log.writeLog(20, "Object::deserialize(): y_acceleration is %.2f", static_cast<double>(y));
+        if (hasAccelerationX)
+        {
+            log.writeLog(20, "Object::deserialize(): x_acceleration is %.2f", static_cast<double>(x));
+        }
+        if (hasAccelerationY)
+        {
+            log.writeLog(20, "Object::deserialize(): y_acceleration is %.2f", static_cast<double>(y));
+        }
         setAcceleration(Vector(hasAccelerationX ? x : acceleration.getX(), hasAccelerationY ? y : acceleration.getY()));
     }
     deserializeShape();
