@@ -206,6 +206,8 @@ void Config::loadConfig(std::string text)
     applyText("logfile", logFile);
     applyInt("random_seed", randomSeed);
     applyBool("networking", networking);
+    applyText("network_address", networkAddress);
+    applyText("network_port", networkPort);
     applyInt("grid_width", gridWidth);
     applyInt("grid_height", gridHeight);
     applyInt("quadtree_depth", quadtreeDepth);
@@ -232,6 +234,8 @@ void Config::writeToLog() const
     log.writeLog(1, "  Log file: %s", logFile.c_str());
     log.writeLog(1, "  Random seed: %d", randomSeed);
     log.writeLog(1, "  Networking: %s", networking ? "true" : "false");
+    log.writeLog(1, "  Network address: %s", networkAddress.c_str());
+    log.writeLog(1, "  Network port: %s", networkPort.c_str());
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);
     log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);

@@ -12,6 +12,7 @@ inline const std::string DEFAULT_FONT_FILE = "qm-font.ttf";
 inline const std::string DEFAULT_LOG_FILE = "quillmere.log";
 inline const std::string DEFAULT_CONFIG_FILE = "qm-config.txt";
 inline const std::string DEFAULT_PORT = "9876";
+inline const std::string DEFAULT_NETWORK_ADDRESS = "127.0.0.1";
 
 /// Window style values of the "window_style" key (the window library's style bits).
 constexpr int WINDOW_STYLE_DEFAULT = 5;
@@ -62,6 +63,10 @@ public:
     std::string getLogFile() const { return logFile; }
     int getRandomSeed() const { return randomSeed; }
     bool getNetworking() const { return networking; }
+    /// The address a server listens on ("network_address"); loopback unless configured.
+    std::string getNetworkAddress() const { return networkAddress; }
+    /// The port a server listens on and a client connects to ("network_port").
+    std::string getNetworkPort() const { return networkPort; }
     int getQuadtreeThreshold() const { return quadtreeThreshold; }
     int getQuadtreeDepth() const { return quadtreeDepth; }
     int getGridWidth() const { return gridWidth; }
@@ -89,6 +94,8 @@ private:
     std::string logFile = DEFAULT_LOG_FILE;
     int randomSeed = 0;
     bool networking = false;
+    std::string networkAddress = DEFAULT_NETWORK_ADDRESS;
+    std::string networkPort = DEFAULT_PORT;
     int quadtreeThreshold = 1;
     int quadtreeDepth = 10;
     int gridWidth = 20;
