@@ -240,6 +240,10 @@ void Object::setAvoidCollisions(bool avoid)
 
 void Object::setBox(Box newBox)
 {
+    if (inWorld)
+    {
+        WorldManager::getInstance().getSceneGraph().updateBox(this, newBox);
+    }
     box = newBox;
     markModified(BOX);
 }
@@ -265,7 +269,7 @@ int Object::setSprite(std::string name)
     const Box spriteBox = animation.getBox();
     if (spriteBox != box)
     {
-        // Re-filed around the change of box, where a spatial index would move the object.
+        // Re-filed around the change of box, which also moves it in the spatial index.
         SceneGraph& graph = WorldManager::getInstance().getSceneGraph();
         if (inWorld)
         {
@@ -287,6 +291,10 @@ void Object::setAnimation(const Animation& newAnimation, bool takeBox)
     markModified(ANIMATION);
     if (takeBox)
     {
+        if (inWorld)
+        {
+            WorldManager::getInstance().getSceneGraph().updateBox(this, animation.getBox());
+        }
         box = animation.getBox();
         markModified(BOX);
     }

@@ -78,7 +78,7 @@ int WorldManager::startUp()
         return 0;
     }
     deletions.clear();
-    boundary = Box();
+    setBoundary(Box());
     view = Box();
     viewSlack = Vector(0, 0);
     viewFollowing = nullptr;
@@ -165,11 +165,26 @@ ObjectList WorldManager::objectsOfType(const std::string& typeName)
     return sceneGraph.objectsOfType(typeName);
 }
 
+void WorldManager::setBoundary(Box newBoundary)
+{
+    boundary = newBoundary;
+    sceneGraph.setBoundary(newBoundary);
+}
+
 ObjectList WorldManager::getCollisions(const Object* object, const Vector& where) const
 {
-    // Every move compares one box with every solid object, so this loop is the world's
-    // hottest. It is boxIntersectsBox(getWorldBox(object, where), getWorldBox(other)) with
-    // the same float arithmetic, written out so that the compiler can keep it inline.
+    if (sceneGraph.hasSpatialIndex())
+    {
+        return sceneGraph.solidObjectsIn(getWorldBox(object, where), object);
+    }
+    return getCollisionsLinear(object, where);
+}
+
+ObjectList WorldManager::getCollisionsLinear(const Object* object, const Vector& where) const
+{
+    // Compares the moved box with every solid object. It is
+    // boxIntersectsBox(getWorldBox(object, where), getWorldBox(other)) with the same float
+    // arithmetic, written out so that the compiler can keep it inline.
     ObjectList collisions;
     const Box moved = getWorldBox(object, where);
     const float ax = moved.getCorner().getX();

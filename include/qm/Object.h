@@ -160,8 +160,8 @@ public:
     /// When true, a HARD object slides along HARD obstacles instead of stopping.
     void setAvoidCollisions(bool avoid);
 
-    /// Sets the box relative to the position, in spaces. The world's index is not touched:
-    /// it does not file objects by box.
+    /// Sets the box relative to the position, in spaces, and re-files the object in the
+    /// world's spatial index.
     void setBox(Box newBox);
 
     /// Sets speed to the vector's length and direction to the vector normalized.
@@ -172,7 +172,8 @@ public:
     /// when there is no such sprite.
     int setSprite(std::string name);
 
-    /// Copies the whole playback state. With `takeBox` the box becomes the animation's box.
+    /// Copies the whole playback state. With `takeBox` the box becomes the animation's box
+    /// (re-filed in the world's spatial index as by setBox).
     void setAnimation(const Animation& newAnimation, bool takeBox);
 
     /// Added to the velocity once per step, in spaces per step per step.
