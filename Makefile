@@ -10,8 +10,9 @@ FUZZ_DIR    := build/fuzz
 SOAK_DIR    := build/soak
 SOAK_ITERATIONS ?= 100000
 FUZZ_TIME   ?= 60
+PACING_TIME ?= 30
 
-.PHONY: play test deps build bench fuzz soak format format-check clean
+.PHONY: play test deps build bench pacing fuzz soak format format-check clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
@@ -34,6 +35,13 @@ bench: deps
 	    -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	bash scripts/run-benchmarks.sh $(BENCH_DIR)
+
+# The real game's frame pacing in play, drawn cell by cell and collected (prints, asserts nothing).
+pacing: deps
+	cmake -S . -B $(BENCH_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
+	    -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target quillmere game_data qm_pacing_probe
+	python3 scripts/measure-pacing.py $(BENCH_DIR) --seconds $(PACING_TIME)
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

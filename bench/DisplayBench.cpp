@@ -1,5 +1,6 @@
-// Cost of drawing in a real window, the way the engine draws today: every character is its
-// own background rectangle and glyph (two draw calls), and a full 80 x 24 screen is 1920
+// Cost of drawing in a real window, both ways the engine can draw: every character its own
+// background rectangle and glyph (two draw calls; "batch_drawing:false"), or the frame's
+// characters collected and drawn with one call (the default). A full 80 x 24 screen is 1,920
 // characters. Also the cost of drawing sprites and of reading the game's sprite files.
 // Needs a display; scripts/run-benchmarks.sh gives it a virtual one when there is none.
 #include <qm/Animation.h>
@@ -12,10 +13,12 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -88,7 +91,21 @@ bool engineReady(benchmark::State& state)
     return engine.started;
 }
 
-// A whole screen of characters in all eight colours, then the swap that shows it.
+// Processor time used so far by all threads of this process, in milliseconds.
+double processCpuMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+}
+
+// Milliseconds per full-screen frame drawn cell by cell in this run, for the ratio.
+double perCellMilliseconds = 0;
+
+// A whole screen of characters in all eight colours, changing every frame, then the swap that
+// shows it: cell by cell (argument 0), then collected (argument 1), whose "x per-cell" counter
+// is how many times faster it is than the first in the same run.
 void BM_FullScreenFrame(benchmark::State& state)
 {
     if (!engineReady(state))
@@ -96,11 +113,20 @@ void BM_FullScreenFrame(benchmark::State& state)
         return;
     }
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    const bool batched = state.range(0) == 1;
+    display.setBatched(batched);
+    if (display.isBatched() != batched)
+    {
+        state.SkipWithError("the display cannot collect characters");
+        return;
+    }
     const int columns = display.getHorizontal();
     const int rows = display.getVertical();
     long characters = 0;
     long drawCalls = 0;
     int frame = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpuStart = processCpuMilliseconds();
     for (auto _ : state)
     {
         for (int y = 0; y < rows; ++y)
@@ -120,11 +146,44 @@ void BM_FullScreenFrame(benchmark::State& state)
         ++frame;
     }
     const double frames = static_cast<double>(state.iterations());
+    const double milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / frames;
+    // The whole process's processor time, the renderer's own threads included.
+    state.counters["cpu ms/frame"] = (processCpuMilliseconds() - cpuStart) / frames;
     state.counters["chars/frame"] = static_cast<double>(characters) / frames;
     state.counters["draws/frame"] = static_cast<double>(drawCalls) / frames;
     state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    if (!batched)
+    {
+        perCellMilliseconds = milliseconds;
+    }
+    else if (perCellMilliseconds > 0)
+    {
+        state.counters["x per-cell"] = perCellMilliseconds / milliseconds;
+    }
+    display.setBatched(true);
 }
-BENCHMARK(BM_FullScreenFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_FullScreenFrame)
+    ->ArgName("batched")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MinTime(2.0);
+
+// The floor under every frame: showing and clearing the window with nothing drawn.
+void BM_EmptyFrame(benchmark::State& state)
+{
+    if (!engineReady(state))
+    {
+        return;
+    }
+    for (auto _ : state)
+    {
+        qm::DisplayManager::getInstance().swapBuffers();
+    }
+}
+BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 // A frame of play: the game's scenery and creatures drawn from their sprites, then the swap.
 void BM_GameSpritesFrame(benchmark::State& state)

@@ -208,6 +208,7 @@ void Config::loadConfig(std::string text)
     applyBool("networking", networking);
     applyText("network_address", networkAddress);
     applyText("network_port", networkPort);
+    applyBool("batch_drawing", batchDrawing);
     applyInt("grid_width", gridWidth);
     applyInt("grid_height", gridHeight);
     applyInt("quadtree_depth", quadtreeDepth);
@@ -236,6 +237,7 @@ void Config::writeToLog() const
     log.writeLog(1, "  Networking: %s", networking ? "true" : "false");
     log.writeLog(1, "  Network address: %s", networkAddress.c_str());
     log.writeLog(1, "  Network port: %s", networkPort.c_str());
+    log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);
     log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);

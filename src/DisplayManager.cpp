@@ -5,9 +5,11 @@
 #include <qm/LogManager.h>
 #include <qm/utility.h>
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
+#include <SFML/Graphics/Texture.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +28,18 @@ constexpr float MAX_CHARACTER_SIZE = 1024.0f;
 // are culled only when they lie this many cells outside the window.
 constexpr float CULL_MARGIN = 2.0f;
 
+// The collected characters are drawn once this many vertices (12 per character) are waiting,
+// which bounds the memory a frame of any size can take; order is kept, so nothing changes.
+constexpr std::size_t MAX_BATCH_VERTICES = 12 * 8192;
+
+// Texture coordinates (page pixels) of the centre of the 2 x 2 opaque white square the glyph
+// page keeps in its corner: a quad sampling only this point is drawn in its plain colour.
+const sf::Vector2f WHITE_TEXEL(1.0f, 1.0f);
+
+// The text renderer places a glyph's quad one pixel beyond the glyph's bounds on each side
+// and samples the page one pixel beyond the glyph's rectangle; the same is done here.
+constexpr float GLYPH_PADDING = 1.0f;
+
 int notStarted()
 {
     LogManager::getInstance().writeLog("%s not started!", "DisplayManager");
@@ -33,7 +47,7 @@ int notStarted()
 }
 } // namespace
 
-DisplayManager::DisplayManager()
+DisplayManager::DisplayManager() : batch(sf::Triangles)
 {
     setType("DisplayManager");
 }
@@ -135,6 +149,32 @@ int DisplayManager::startUp()
             std::isfinite(size) ? std::clamp(size, MIN_CHARACTER_SIZE, MAX_CHARACTER_SIZE) : MIN_CHARACTER_SIZE));
         backgroundColor = colorToSFML(config.getWindowBackgroundColor());
         rectangle->setFillColor(backgroundColor);
+
+        // Collected characters are drawn with the glyph page as their one texture: glyphs
+        // sample their own rectangles, backgrounds the page's white corner. Glyphs keep their
+        // place in the page when it grows (coordinates are page pixels), so what was
+        // collected before a new glyph was loaded stays valid within the frame.
+        characterSize = text->getCharacterSize();
+        charStrings.clear();
+        for (int c = 0; c < 256; ++c)
+        {
+            charStrings.emplace_back(std::string(1, static_cast<char>(c)));
+        }
+        const sf::Image page = font.getTexture(characterSize).copyToImage();
+        glyphPageHasWhite = page.getSize().x >= 2 && page.getSize().y >= 2;
+        for (unsigned y = 0; glyphPageHasWhite && y < 2; ++y)
+        {
+            for (unsigned x = 0; x < 2; ++x)
+            {
+                glyphPageHasWhite = glyphPageHasWhite && page.getPixel(x, y) == sf::Color::White;
+            }
+        }
+        if (config.getBatchDrawing() && !glyphPageHasWhite)
+        {
+            log.writeLog("DisplayManager::startUp(): The glyph page has no white corner; drawing cell by cell.");
+        }
+        batched = config.getBatchDrawing() && glyphPageHasWhite;
+        batch.clear();
     }
 
     Manager::startUp();
@@ -151,6 +191,9 @@ void DisplayManager::shutDown()
     }
     text.reset();
     rectangle.reset();
+    batch.clear();
+    characters = 0;
+    drawCalls = 0;
     platform::releaseDisplay();
     Manager::shutDown();
     LogManager::getInstance().writeLog(1, "DisplayManager::shutDown(): successfully stopped.");
@@ -174,6 +217,16 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
         return 0; // nothing of it would show
     }
     const Vector pixel = spacesToPixels(cell);
+    ++characters;
+    if (batched)
+    {
+        addCell(pixel.getX(), pixel.getY(), ch, sf::Color(r, g, b, 255));
+        if (batch.getVertexCount() >= MAX_BATCH_VERTICES)
+        {
+            drawPending();
+        }
+        return 0;
+    }
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
 
@@ -188,6 +241,133 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     window->draw(*text);
     drawCalls += 2;
     return 0;
+}
+
+namespace
+{
+// Where the graphics pipeline puts the local point (x, y) of something drawn at `corner`
+// with the window's `view`: its clip coordinates, computed with the very roundings of the
+// per-character method, whose model-view (a translation to the corner) and projection are
+// combined into one matrix first and then applied to the local point. Collected characters
+// are given these coordinates directly (with a view that leaves them unchanged), so that they
+// land on exactly the same pixels and sample exactly the same texels.
+class CornerTransform
+{
+public:
+    CornerTransform(const float* view, float cornerX, float cornerY)
+        : m0(view[0]), m4(view[4]), m1(view[1]), m5(view[5]), m12(view[0] * cornerX + view[4] * cornerY + view[12]),
+          m13(view[1] * cornerX + view[5] * cornerY + view[13])
+    {
+    }
+    sf::Vector2f operator()(float x, float y) const
+    {
+        return sf::Vector2f(m0 * x + m4 * y + m12, m1 * x + m5 * y + m13);
+    }
+
+private:
+    float m0, m4, m1, m5, m12, m13;
+};
+} // namespace
+
+void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
+{
+    const float* view = window->getView().getTransform().getMatrix();
+    const float cellWidth = charWidth();
+    const float cellHeight = charHeight();
+    // The background rectangle: a cell at its corner, as two triangles.
+    const CornerTransform cell(view, x - cellWidth / 10.0f, y + cellHeight / 5.0f);
+    const sf::Vector2f corners[4] = {cell(0, 0), cell(cellWidth, 0), cell(cellWidth, cellHeight), cell(0, cellHeight)};
+    for (const int corner : {0, 1, 2, 0, 2, 3})
+    {
+        batch.append(sf::Vertex(corners[corner], backgroundColor, WHITE_TEXEL));
+    }
+
+    // One string of one char, laid out as the text renderer lays it out: blanks advance
+    // without a quad, every other code point is a quad of its bold glyph on the base line.
+    const CornerTransform glyphAt(view, x, y);
+    const sf::String& string = charStrings[static_cast<unsigned char>(ch)];
+    float penX = 0.0f;
+    const float penY = static_cast<float>(characterSize);
+    for (std::size_t i = 0; i < string.getSize(); ++i)
+    {
+        const sf::Uint32 code = string[i];
+        if (code == L' ' || code == L'\n' || code == L'\t' || code == L'\r')
+        {
+            break; // nothing visible follows in a one-char string
+        }
+        const sf::Glyph& glyph = font.getGlyph(code, characterSize, true);
+        const float glyphLeft = penX + (glyph.bounds.left - GLYPH_PADDING);
+        const float glyphTop = penY + (glyph.bounds.top - GLYPH_PADDING);
+        const float glyphRight = penX + (glyph.bounds.left + glyph.bounds.width + GLYPH_PADDING);
+        const float glyphBottom = penY + (glyph.bounds.top + glyph.bounds.height + GLYPH_PADDING);
+        const float u1 = static_cast<float>(glyph.textureRect.left) - GLYPH_PADDING;
+        const float v1 = static_cast<float>(glyph.textureRect.top) - GLYPH_PADDING;
+        const float u2 = static_cast<float>(glyph.textureRect.left + glyph.textureRect.width) + GLYPH_PADDING;
+        const float v2 = static_cast<float>(glyph.textureRect.top + glyph.textureRect.height) + GLYPH_PADDING;
+        const sf::Vertex topLeft(glyphAt(glyphLeft, glyphTop), color, sf::Vector2f(u1, v1));
+        const sf::Vertex topRight(glyphAt(glyphRight, glyphTop), color, sf::Vector2f(u2, v1));
+        const sf::Vertex bottomLeft(glyphAt(glyphLeft, glyphBottom), color, sf::Vector2f(u1, v2));
+        const sf::Vertex bottomRight(glyphAt(glyphRight, glyphBottom), color, sf::Vector2f(u2, v2));
+        // The text renderer's two triangles, in its order.
+        for (const sf::Vertex* vertex : {&topLeft, &topRight, &bottomLeft, &bottomLeft, &topRight, &bottomRight})
+        {
+            batch.append(*vertex);
+        }
+        penX += glyph.advance;
+    }
+}
+
+void DisplayManager::drawPending() const
+{
+    if (window && batch.getVertexCount() > 0)
+    {
+        sf::RenderStates states;
+        states.texture = &font.getTexture(characterSize);
+        // The vertices are clip coordinates already (see CornerTransform).
+        const sf::View view = window->getView();
+        window->setView(clipView);
+        window->draw(batch, states);
+        window->setView(view);
+        ++drawCalls;
+        batch.clear();
+    }
+}
+
+int DisplayManager::flush() const
+{
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
+    {
+        return -1;
+    }
+    drawPending();
+    return 0;
+}
+
+int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states) const
+{
+    if (flush() != 0)
+    {
+        return -1;
+    }
+    window->draw(drawable, states);
+    ++drawCalls;
+    return 0;
+}
+
+sf::RenderWindow* DisplayManager::getWindow() const
+{
+    drawPending();
+    return window.get();
+}
+
+void DisplayManager::setBatched(bool on)
+{
+    drawPending();
+    batched = on && glyphPageHasWhite;
 }
 
 int DisplayManager::drawCh(Vector position, char ch, int color) const
@@ -238,10 +418,13 @@ int DisplayManager::swapBuffers()
     {
         return -1;
     }
+    drawPending();
     window->display();
     window->clear(backgroundColor);
     frameDrawCalls = drawCalls;
     drawCalls = 0;
+    frameCharacters = characters;
+    characters = 0;
     return 0;
 }
 

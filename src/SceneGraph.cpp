@@ -109,25 +109,31 @@ float SceneGraph::getBucketSize() const
 
 ObjectList SceneGraph::solidObjectsIn(const Box& box, const Object* ignore) const
 {
+    std::vector<Object*> found;
+    collectSolidObjectsIn(box, ignore, found);
     ObjectList result;
-    const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr;
-    if (found != nullptr)
+    for (Object* object : found)
     {
-        for (Object* object : *found)
-        {
-            result.insert(object);
-        }
-        return result;
+        result.insert(object);
+    }
+    return result;
+}
+
+void SceneGraph::collectSolidObjectsIn(const Box& box, const Object* ignore, std::vector<Object*>& out) const
+{
+    if (const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr)
+    {
+        out.insert(out.end(), found->begin(), found->end());
+        return;
     }
     for (ObjectListIterator it(&solidList); !it.isDone(); it.next())
     {
         Object* other = it.currentObject();
         if (other != ignore && boxIntersectsBox(box, getWorldBox(other)))
         {
-            result.insert(other);
+            out.push_back(other);
         }
     }
-    return result;
 }
 
 Object* SceneGraph::firstHardObjectIn(const Box& box, const Object* ignore) const

@@ -15,20 +15,20 @@ bool finite(float a, float b, float c, float d)
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
 }
 
-// Removes one occurrence of `slot`; the order inside a bucket does not matter, since finds
+// Removes one occurrence of `slot`; the order inside a list does not matter, since finds
 // are sorted by their entries' order.
-void dropFrom(std::vector<int>& bucket, int slot)
+void dropFrom(std::vector<int>& list, int slot)
 {
-    const auto at = std::find(bucket.begin(), bucket.end(), slot);
-    if (at != bucket.end())
+    const auto at = std::find(list.begin(), list.end(), slot);
+    if (at != list.end())
     {
-        *at = bucket.back();
-        bucket.pop_back();
+        *at = list.back();
+        list.pop_back();
     }
 }
 } // namespace
 
-SpatialGrid::SpatialGrid()
+SpatialGrid::SpatialGrid(std::uint32_t orderLimit) : lastOrder(orderLimit)
 {
     setArea(Box());
 }
@@ -63,7 +63,7 @@ void SpatialGrid::setArea(const Box& area)
         originY = corner.getY();
     }
     inverseSize = 1.0 / bucketSize;
-    buckets.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), std::vector<int>());
+    buckets.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), std::vector<Record>());
     refileAll();
 }
 
@@ -79,12 +79,13 @@ int SpatialGrid::setBucketSize(float spaces)
 }
 
 // Both index functions are monotone in their argument (the float-to-double conversion, the
-// subtraction, the scaling, the floor and the clamp all are), so two spans that share a
-// point share the bucket of that point: the grid never loses a pair that overlaps.
+// subtraction, the scaling, the clamp and the truncation of a non-negative value all are), so
+// two spans that share a point share the bucket of that point: the grid never loses a pair
+// that overlaps. Arguments are finite.
 int SpatialGrid::column(float x) const
 {
-    const double at = std::floor((static_cast<double>(x) - originX) * inverseSize);
-    if (at < 0)
+    const double at = (static_cast<double>(x) - originX) * inverseSize;
+    if (at < 1)
     {
         return 0;
     }
@@ -93,8 +94,8 @@ int SpatialGrid::column(float x) const
 
 int SpatialGrid::row(float y) const
 {
-    const double at = std::floor((static_cast<double>(y) - originY) * inverseSize);
-    if (at < 0)
+    const double at = (static_cast<double>(y) - originY) * inverseSize;
+    if (at < 1)
     {
         return 0;
     }
@@ -140,11 +141,19 @@ void SpatialGrid::file(int slot)
         loose.push_back(slot);
         return;
     }
+    const Record record{entry.x0,
+                        entry.y0,
+                        entry.x1,
+                        entry.y1,
+                        entry.order,
+                        static_cast<std::uint16_t>(range.column0),
+                        static_cast<std::uint16_t>(range.row0),
+                        entry.object};
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
-            buckets[static_cast<std::size_t>(y) * columns + x].push_back(slot);
+            buckets[static_cast<std::size_t>(y) * columns + x].push_back(record);
         }
     }
 }
@@ -161,7 +170,16 @@ void SpatialGrid::unfile(int slot)
     {
         for (int x = entry.column0; x <= entry.column1; ++x)
         {
-            dropFrom(buckets[static_cast<std::size_t>(y) * columns + x], slot);
+            std::vector<Record>& bucket = buckets[static_cast<std::size_t>(y) * columns + x];
+            for (Record& record : bucket)
+            {
+                if (record.order == entry.order)
+                {
+                    record = bucket.back();
+                    bucket.pop_back();
+                    break;
+                }
+            }
         }
     }
 }
@@ -169,6 +187,10 @@ void SpatialGrid::unfile(int slot)
 void SpatialGrid::refileAll()
 {
     loose.clear();
+    for (std::vector<Record>& bucket : buckets)
+    {
+        bucket.clear();
+    }
     for (std::size_t slot = 0; slot < entries.size(); ++slot)
     {
         if (entries[slot].object != nullptr)
@@ -191,6 +213,10 @@ void SpatialGrid::append(Object* object)
         slot = static_cast<int>(entries.size());
         entries.emplace_back();
     }
+    if (nextOrder == lastOrder)
+    {
+        renumber();
+    }
     Entry& entry = entries[static_cast<std::size_t>(slot)];
     entry = Entry();
     entry.object = object;
@@ -210,6 +236,29 @@ void SpatialGrid::append(Object* object)
         last = entries[static_cast<std::size_t>(last)].nextOfObject;
     }
     entries[static_cast<std::size_t>(last)].nextOfObject = slot;
+}
+
+// Orders are 32 bits, to keep records small: when they run out, the live entries are
+// numbered again from 0 in their order, which keeps their relative order.
+void SpatialGrid::renumber()
+{
+    std::vector<int> live;
+    for (std::size_t slot = 0; slot < entries.size(); ++slot)
+    {
+        if (entries[slot].object != nullptr)
+        {
+            live.push_back(static_cast<int>(slot));
+        }
+    }
+    std::sort(live.begin(), live.end(),
+              [this](int a, int b)
+              { return entries[static_cast<std::size_t>(a)].order < entries[static_cast<std::size_t>(b)].order; });
+    nextOrder = 0;
+    for (const int slot : live)
+    {
+        entries[static_cast<std::size_t>(slot)].order = nextOrder++;
+    }
+    refileAll();
 }
 
 void SpatialGrid::release(int slot)
@@ -253,7 +302,7 @@ void SpatialGrid::clear()
     freeSlots.clear();
     firstOfObject.clear();
     loose.clear();
-    for (std::vector<int>& bucket : buckets)
+    for (std::vector<Record>& bucket : buckets)
     {
         bucket.clear();
     }
@@ -271,11 +320,33 @@ void SpatialGrid::place(const Object* object, const Vector& position, const Box&
         Entry& entry = entries[static_cast<std::size_t>(slot)];
         measure(entry, position, box);
         const Range range = rangeOf(entry.x0, entry.y0, entry.x1, entry.y1, MAX_SPAN);
-        // Most moves stay within the same buckets: then only the box is updated.
         if (!(range == Range{entry.column0, entry.row0, entry.column1, entry.row1}))
         {
             unfile(slot);
             file(slot);
+            continue;
+        }
+        // Most moves stay within the same buckets: then only the copies of the box change.
+        if (range.column0 < 0)
+        {
+            continue;
+        }
+        for (int y = range.row0; y <= range.row1; ++y)
+        {
+            for (int x = range.column0; x <= range.column1; ++x)
+            {
+                for (Record& record : buckets[static_cast<std::size_t>(y) * columns + x])
+                {
+                    if (record.order == entry.order)
+                    {
+                        record.x0 = entry.x0;
+                        record.y0 = entry.y0;
+                        record.x1 = entry.x1;
+                        record.y1 = entry.y1;
+                        break;
+                    }
+                }
+            }
         }
     }
 }
@@ -291,40 +362,22 @@ const std::vector<Object*>* SpatialGrid::search(const Box& box, const Object* ig
     {
         return nullptr;
     }
-    if (++searchStamp == 0)
-    {
-        for (const Entry& entry : entries)
-        {
-            entry.stamp = 0;
-        }
-        searchStamp = 1;
-    }
     found.clear();
-    // The very test of the linear search, on the same floats.
-    auto test = [&](const Entry& entry)
-    {
-        const bool overlapX = (entry.x0 <= ax && ax <= entry.x1) || (ax <= entry.x0 && entry.x0 <= ax1);
-        const bool overlapY = (entry.y0 <= ay && ay <= entry.y1) || (ay <= entry.y0 && entry.y0 <= ay1);
-        if (overlapX && overlapY)
-        {
-            found.push_back(Found{entry.order, entry.object});
-        }
-    };
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
-            for (const int slot : buckets[static_cast<std::size_t>(y) * columns + x])
+            for (const Record& record : buckets[static_cast<std::size_t>(y) * columns + x])
             {
-                const Entry& entry = entries[static_cast<std::size_t>(slot)];
-                if (entry.stamp == searchStamp)
+                // The very test of the linear search, on the same floats.
+                const bool overlapX = (record.x0 <= ax && ax <= record.x1) || (ax <= record.x0 && record.x0 <= ax1);
+                const bool overlapY = (record.y0 <= ay && ay <= record.y1) || (ay <= record.y0 && record.y0 <= ay1);
+                // An entry in several of the visited buckets is reported from the first of
+                // them only: the one at its own first column and row, or the search's.
+                if (overlapX && overlapY && x == std::max<int>(record.column0, range.column0) &&
+                    y == std::max<int>(record.row0, range.row0) && record.object != ignore)
                 {
-                    continue;
-                }
-                entry.stamp = searchStamp;
-                if (entry.object != ignore)
-                {
-                    test(entry);
+                    found.push_back(Found{record.order, record.object});
                 }
             }
         }
@@ -332,9 +385,11 @@ const std::vector<Object*>* SpatialGrid::search(const Box& box, const Object* ig
     for (const int slot : loose)
     {
         const Entry& entry = entries[static_cast<std::size_t>(slot)];
-        if (entry.object != ignore)
+        const bool overlapX = (entry.x0 <= ax && ax <= entry.x1) || (ax <= entry.x0 && entry.x0 <= ax1);
+        const bool overlapY = (entry.y0 <= ay && ay <= entry.y1) || (ay <= entry.y0 && entry.y0 <= ay1);
+        if (overlapX && overlapY && entry.object != ignore)
         {
-            test(entry);
+            found.push_back(Found{entry.order, entry.object});
         }
     }
     // Usually a handful, for which insertion sort beats std::sort.

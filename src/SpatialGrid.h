@@ -43,7 +43,9 @@ public:
     /// Most buckets one search visits; a larger box makes search() decline.
     static constexpr int MAX_SEARCH_SPAN = 256;
 
-    SpatialGrid();
+    /// `orderLimit`: the entries are numbered again from 0 when this many orders have been
+    /// handed out (the default, all 32-bit values, is for the engine; tests lower it).
+    explicit SpatialGrid(std::uint32_t orderLimit = UINT32_MAX);
 
     /// Lays the buckets over `area` and re-files every entry. An area with a non-finite or
     /// non-positive extent gets a single bucket (every entry is then a candidate).
@@ -89,13 +91,23 @@ private:
     struct Entry
     {
         Object* object = nullptr;
-        std::uint64_t order = 0;
+        std::uint32_t order = 0;
         // World box: x0 = corner + position, x1 = x0 + extent, as the collision test has it.
         float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
         // Bucket range filed in; column0 < 0 for the loose list.
         int column0 = -1, row0 = 0, column1 = -1, row1 = 0;
         int nextOfObject = -1; // the object's next entry, later in order, or -1
-        mutable std::uint32_t stamp = 0;
+    };
+
+    // An entry's copy in each of its buckets: what a search needs, read in sequence from the
+    // bucket rather than from the entries scattered in memory. The first bucket of the entry
+    // (column0, row0) lets a search report it from one bucket only.
+    struct Record
+    {
+        float x0, y0, x1, y1;
+        std::uint32_t order;
+        std::uint16_t column0, row0;
+        Object* object;
     };
 
     struct Range
@@ -109,7 +121,7 @@ private:
 
     struct Found
     {
-        std::uint64_t order;
+        std::uint32_t order;
         Object* object;
     };
 
@@ -121,6 +133,7 @@ private:
     void unfile(int slot);
     void release(int slot);
     void refileAll();
+    void renumber();
 
     float requestedSize = DEFAULT_BUCKET_SIZE;
     float bucketSize = DEFAULT_BUCKET_SIZE;
@@ -132,12 +145,12 @@ private:
     std::vector<Entry> entries;
     std::vector<int> freeSlots;
     std::unordered_map<const Object*, int> firstOfObject;
-    std::vector<std::vector<int>> buckets;
+    std::vector<std::vector<Record>> buckets;
     std::vector<int> loose;
-    std::uint64_t nextOrder = 0;
+    std::uint32_t nextOrder = 0;
+    std::uint32_t lastOrder;
 
     // Scratch of the last search, reused so that searching allocates nothing once warm.
-    mutable std::uint32_t searchStamp = 0;
     mutable std::vector<Found> found;
     mutable std::vector<Object*> result;
 };

@@ -67,6 +67,9 @@ public:
     std::string getNetworkAddress() const { return networkAddress; }
     /// The port a server listens on and a client connects to ("network_port").
     std::string getNetworkPort() const { return networkPort; }
+    /// True (the default): a frame's characters are collected and drawn with one call; false:
+    /// each character is drawn on its own, two draw calls per character (the reference method).
+    bool getBatchDrawing() const { return batchDrawing; }
     int getQuadtreeThreshold() const { return quadtreeThreshold; }
     int getQuadtreeDepth() const { return quadtreeDepth; }
     int getGridWidth() const { return gridWidth; }
@@ -96,6 +99,7 @@ private:
     bool networking = false;
     std::string networkAddress = DEFAULT_NETWORK_ADDRESS;
     std::string networkPort = DEFAULT_PORT;
+    bool batchDrawing = true;
     int quadtreeThreshold = 1;
     int quadtreeDepth = 10;
     int gridWidth = 20;

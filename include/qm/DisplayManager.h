@@ -6,13 +6,19 @@
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/RenderStates.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+#include <SFML/Graphics/View.hpp>
+#include <SFML/System/String.hpp>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sf
 {
+class Drawable;
 class RenderWindow;
 class RectangleShape;
 class Text;
@@ -34,9 +40,17 @@ enum Justification
 /// background colour with a bold glyph on top. In headless mode ("headless:true") there is
 /// no window: the cell geometry is kept and every drawing call returns -1 silently.
 ///
+/// By default ("batch_drawing:true") the characters of a frame are collected into one vertex
+/// array, background and glyph of each cell in drawing order, and drawn with one call when the
+/// frame is shown; "batch_drawing:false" draws every character at once with two calls (the
+/// reference method; both give the same pixels). Anything drawn straight into the window must
+/// come after the characters already drawn: draw it with drawIntoWindow, or call flush first
+/// (getWindow also flushes).
+///
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
 ///     display.drawString(Vector(40, 1), "Score 12", CENTER, WHITE);
+///     display.drawIntoWindow(circle); // over the '@', under what is drawn next
 class DisplayManager : public Manager
 {
 public:
@@ -67,9 +81,29 @@ public:
     /// Returns -1 when not started (logged) or without a window.
     int swapBuffers();
 
-    /// Draw calls made into the window for the frame shown by the last swapBuffers (two per
-    /// character drawn: its background cell and its glyph).
+    /// Draws the characters collected so far into the window, so that what is drawn into it
+    /// next lands on top of them. Returns -1 when not started (logged) or without a window,
+    /// else 0 (also when nothing was pending, and with per-character drawing).
+    int flush() const;
+
+    /// Draws `drawable` straight into the window after the characters drawn so far (a shape,
+    /// a picture). Returns -1 when not started (logged) or without a window, else 0.
+    int drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states = sf::RenderStates::Default) const;
+
+    /// Draw calls made into the window for the frame shown by the last swapBuffers: two per
+    /// character when drawing cell by cell, one per flush of collected characters otherwise,
+    /// and one per drawIntoWindow.
     int getFrameDrawCalls() const { return frameDrawCalls; }
+
+    /// Characters drawn (not culled) in the frame shown by the last swapBuffers.
+    int getFrameCharacters() const { return frameCharacters; }
+
+    /// True when characters are collected and drawn with one call per frame.
+    bool isBatched() const { return batched; }
+
+    /// Switches between collecting characters (true) and drawing each at once (false); what
+    /// was collected is drawn first. Used to compare both methods in one run.
+    void setBatched(bool on);
 
     /// Character columns and rows of the window.
     int getHorizontal() const { return horizontalChars; }
@@ -80,10 +114,17 @@ public:
     int getVerticalPixels() const { return verticalPixels; }
 
     /// The window, or null before start-up and in headless mode. Not owned by the caller.
-    sf::RenderWindow* getWindow() const { return window.get(); }
+    /// The characters collected so far are drawn into it first (see flush).
+    sf::RenderWindow* getWindow() const;
 
 private:
     DisplayManager();
+
+    // Appends the background and glyph triangles of one character whose glyph is placed at
+    // pixel (x, y), exactly where the per-character rectangle and text would put them.
+    void addCell(float x, float y, char ch, sf::Color color) const;
+    // Draws the collected characters, if any, into the window.
+    void drawPending() const;
 
     sf::Font font;
     std::unique_ptr<sf::RenderWindow> window;
@@ -96,6 +137,16 @@ private:
     std::unique_ptr<sf::Text> text;
     mutable int drawCalls = 0;
     int frameDrawCalls = 0;
+    mutable int characters = 0;
+    int frameCharacters = 0;
+    bool batched = true;
+    bool glyphPageHasWhite = false;
+    unsigned characterSize = 0;
+    // Each char as the text renderer converts it (the default locale), looked up once.
+    std::vector<sf::String> charStrings;
+    mutable sf::VertexArray batch;
+    // Leaves positions as they are: the collected vertices are in clip coordinates.
+    sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qm
 {
@@ -97,6 +98,9 @@ public:
     /// with boxIntersectsBox finds. Uses the index; walks the list when the index is off or
     /// `box` is too large or not finite for it.
     ObjectList solidObjectsIn(const Box& box, const Object* ignore = nullptr) const;
+
+    /// Appends solidObjectsIn(box, ignore) to `out`.
+    void collectSolidObjectsIn(const Box& box, const Object* ignore, std::vector<Object*>& out) const;
 
     /// The first HARD object, in the solid list's order, among solidObjectsIn(box, ignore);
     /// null when there is none. Allocates nothing once warm.

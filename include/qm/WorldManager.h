@@ -7,7 +7,9 @@
 #include <qm/SceneGraph.h>
 #include <qm/Vector.h>
 
+#include <deque>
 #include <string>
+#include <vector>
 
 namespace qm
 {
@@ -111,6 +113,19 @@ public:
 
 private:
     WorldManager();
+
+    // getCollisions into `out` (emptied first), without building an ObjectList.
+    void findCollisions(const Object* object, const Vector& where, std::vector<Object*>& out) const;
+
+    // The collision lists of moveObject, one pair per level of nesting (a handler may move
+    // other objects), kept from move to move so that moving allocates nothing once warm.
+    struct MoveLists
+    {
+        std::vector<Object*> collisions;
+        std::vector<Object*> retry;
+    };
+    std::deque<MoveLists> moveLists;
+    std::size_t moveDepth = 0;
 
     SceneGraph sceneGraph;
     ObjectList deletions;

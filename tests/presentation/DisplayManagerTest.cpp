@@ -138,15 +138,22 @@ TEST_F(Window, SpriteFileLoadsDrawsAndAnimatesFrameAfterFrame)
 TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
 {
     startWindowed();
-    // Inside; just left, with its glyph reaching in; far left; far below; beyond the margin.
-    for (const Vector& where : {Vector(40, 12), Vector(-1, 0), Vector(-50, 12), Vector(40, 90), Vector(83, 12)})
+    // Cell by cell, two calls per character drawn; collected, one call for the frame.
+    for (const bool batched : {false, true})
     {
-        EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
+        display().setBatched(batched);
+        // Inside; just left, with its glyph reaching in; far left; far below; beyond the margin.
+        for (const Vector& where : {Vector(40, 12), Vector(-1, 0), Vector(-50, 12), Vector(40, 90), Vector(83, 12)})
+        {
+            EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
+        }
+        display().swapBuffers();
+        EXPECT_EQ(display().getFrameCharacters(), 2);
+        EXPECT_EQ(display().getFrameDrawCalls(), batched ? 1 : 4);
+        display().swapBuffers();
+        EXPECT_EQ(display().getFrameDrawCalls(), 0);
+        EXPECT_EQ(display().getFrameCharacters(), 0);
     }
-    display().swapBuffers();
-    EXPECT_EQ(display().getFrameDrawCalls(), 4);
-    display().swapBuffers();
-    EXPECT_EQ(display().getFrameDrawCalls(), 0);
 }
 
 TEST_F(Window, MissingFontFailsStartUp)

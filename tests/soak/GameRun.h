@@ -10,6 +10,7 @@
 #include "loadResources.h"
 #include "support/EngineTest.h"
 
+#include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
@@ -129,7 +130,9 @@ public:
     }
 
     /// One game-loop iteration in the order of GameManager::run, without its sleep: this
-    /// iteration's script keys, the input phase, the step event, the world's update and draw.
+    /// iteration's script keys, the buffer swap, the input phase, the step event, the world's
+    /// update and draw. (The step count is the run's own: the game manager's stays 0, as the
+    /// log's step column shows.)
     void iterate()
     {
         qm::WorldManager& world = qm::WorldManager::getInstance();
@@ -155,6 +158,7 @@ public:
         wasOnStartScreen = onStartScreen;
 
         queueScriptKeys();
+        qm::DisplayManager::getInstance().swapBuffers(); // nothing to show headless, as in the game
         qm::InputManager::getInstance().getInput();
         const qm::EventStep step(stepCount);
         qm::GameManager::getInstance().onEvent(&step);

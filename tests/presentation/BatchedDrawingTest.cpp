@@ -1,0 +1,265 @@
+// Characters collected into one draw call must give exactly the pixels of drawing them one at
+// a time: each scene is drawn both ways into a real window on the private X server, read back
+// and compared pixel for pixel.
+#include "support/EngineTest.h"
+#include "support/VirtualDisplay.h"
+
+#include <qm/Animation.h>
+#include <qm/DisplayManager.h>
+#include <qm/Frame.h>
+#include <qm/Sprite.h>
+#include <qm/WorldManager.h>
+#include <qm/utility.h>
+
+#include <SFML/Graphics/CircleShape.hpp>
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+namespace
+{
+
+using qm::Frame;
+using qm::Vector;
+
+qm::DisplayManager& display()
+{
+    return qm::DisplayManager::getInstance();
+}
+
+// Five full screens of changing coloured characters, each shifted from the last by (dx, dy) cells.
+void overlappingScreens(float dx, float dy)
+{
+    for (int layer = 0; layer < 5; ++layer)
+    {
+        for (int y = 0; y < 24; ++y)
+        {
+            for (int x = 0; x < 80; ++x)
+            {
+                const float shift = static_cast<float>(layer);
+                (void)display().drawCh(Vector(static_cast<float>(x) + dx * shift, static_cast<float>(y) + dy * shift),
+                                       static_cast<char>('!' + (x * 7 + y * 3 + layer) % 94), (x + y + layer) % 8);
+            }
+        }
+    }
+}
+
+class BatchedDrawing : public qmtest::EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
+    }
+
+    void start(const std::string& extra = "")
+    {
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
+        qm::LogManager::getInstance().setFlush(true);
+        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+        ASSERT_TRUE(display().isBatched()) << "collecting characters is the default";
+        display().swapBuffers();
+    }
+
+    // Draws `scene` collected (first, so that the glyphs it loads join the page during that
+    // frame), then cell by cell, and expects the same pixels, not all of them background, but
+    // for at most `offByOneAllowed` pixels one level apart. The collected frame must take
+    // `batchedCalls` draw calls.
+    void expectSamePicture(const std::function<void()>& scene, int batchedCalls, int offByOneAllowed = 0)
+    {
+        sf::Image pictures[2];
+        int calls[2] = {0, 0};
+        for (const bool batched : {true, false})
+        {
+            display().setBatched(batched);
+            scene();
+            pictures[batched ? 0 : 1] = qmtest::captureWindow(*display().getWindow());
+            display().swapBuffers();
+            calls[batched ? 0 : 1] = display().getFrameDrawCalls();
+        }
+        EXPECT_EQ(calls[0], batchedCalls);
+        EXPECT_GT(calls[1], calls[0]);
+
+        const sf::Image& batched = pictures[0];
+        const sf::Image& reference = pictures[1];
+        ASSERT_EQ(batched.getSize(), reference.getSize());
+        const sf::Color background = reference.getPixel(reference.getSize().x - 1, reference.getSize().y - 1);
+        int differing = 0, offByOne = 0, drawn = 0;
+        std::ostringstream first;
+        for (unsigned y = 0; y < reference.getSize().y; ++y)
+        {
+            for (unsigned x = 0; x < reference.getSize().x; ++x)
+            {
+                const sf::Color a = batched.getPixel(x, y), b = reference.getPixel(x, y);
+                drawn += b != background ? 1 : 0;
+                const bool near = std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 && std::abs(a.b - b.b) <= 1;
+                offByOne += a != b && near ? 1 : 0;
+                if (a != b && !near && differing++ == 0)
+                {
+                    first << "first at (" << x << ", " << y << "): " << int(a.r) << "," << int(a.g) << "," << int(a.b)
+                          << " instead of " << int(b.r) << "," << int(b.g) << "," << int(b.b);
+                }
+            }
+        }
+        EXPECT_EQ(differing, 0) << first.str();
+        EXPECT_LE(offByOne, offByOneAllowed);
+        EXPECT_GT(drawn, 2000) << "the scene drew too little to compare";
+    }
+
+    // An object at `where` and `altitude` showing a sprite of one frame.
+    void object(const Frame& frame, int color, Vector where, int altitude)
+    {
+        auto sprite = std::make_unique<qm::Sprite>(1);
+        sprite->setWidth(frame.getWidth());
+        sprite->setHeight(frame.getHeight());
+        sprite->setColor(color);
+        sprite->setTransparency('#');
+        sprite->addFrame(frame);
+        qm::Animation animation;
+        animation.setSprite(sprite.get());
+        qm::Object* object = new qm::Object;
+        object->setAnimation(animation, true);
+        object->setAltitude(altitude);
+        object->setPosition(where);
+        sprites.push_back(std::move(sprite));
+    }
+
+    qmtest::VirtualDisplay xserver;
+    std::vector<std::unique_ptr<qm::Sprite>> sprites; // outlive the objects, deleted at shut-down
+};
+
+TEST_F(BatchedDrawing, OverlappingSpritesAtSeveralAltitudesInAShiftedView)
+{
+    start("window_background_color:blue,\n");
+    const Frame fish(5, 3, "#/WW\\<MM@@>#\\WW/");
+    const Frame block(4, 2, "gjpqQ%&W");
+    // Created in an order unlike their altitudes, overlapping, at fractional positions.
+    object(fish, qm::YELLOW, Vector(20.5f, 10), 2);
+    object(block, qm::RED, Vector(21.25f, 10.5f), 0);
+    object(fish, qm::GREEN, Vector(22, 11), 4);
+    object(block, qm::MAGENTA, Vector(19.75f, 11.5f), 3);
+    object(fish, qm::CYAN, Vector(23.5f, 9.5f), 1);
+    for (int i = 0; i < 12; ++i)
+    {
+        object(i % 2 ? fish : block, i % 8,
+               Vector(4.0f + 5.3f * static_cast<float>(i), 3.0f + 0.4f * static_cast<float>(i)), i % 5);
+    }
+    qm::WorldManager::getInstance().setView(qm::Box(Vector(1.3f, 0.7f), 80, 24));
+    expectSamePicture([] { qm::WorldManager::getInstance().draw(); }, 1);
+}
+
+TEST_F(BatchedDrawing, StringsOfEveryJustificationWithGlyphsOverhangingTheirCells)
+{
+    start("window_background_color:cyan,\nfont_scale:2.6,\n");
+    expectSamePicture(
+        []
+        {
+            // Wide and tall glyphs reach into neighbouring cells; lines half a cell apart
+            // make later backgrounds cover the overhang of earlier glyphs.
+            const char* lines[] = {"WWMM@@%%mmww", "gjpqy|[]{}Q\xc5", "The quick brown fox", "#$&*(_)+=~`"};
+            for (int i = 0; i < 12; ++i)
+            {
+                const auto justification = static_cast<qm::Justification>(i % 3);
+                (void)display().drawString(Vector(40.0f + 0.3f * i, 1.0f + 1.5f * i), lines[i % 4], justification,
+                                           i % 8);
+                (void)display().drawString(Vector(40, 1.5f + 1.5f * i), lines[(i + 1) % 4], justification, (i + 3) % 8);
+            }
+            // Cells at the window's edges, half outside.
+            (void)display().drawString(Vector(0, 23.5f), "LEFT", qm::RIGHT, qm::WHITE);
+            (void)display().drawString(Vector(80, 23.5f), "RIGHT", qm::LEFT, qm::WHITE);
+        },
+        1);
+}
+
+TEST_F(BatchedDrawing, ShapesDrawnStraightIntoTheWindowStayBetweenTheCharactersAroundThem)
+{
+    start("window_background_color:green,\n");
+    sf::CircleShape circle(90);
+    circle.setFillColor(sf::Color(200, 40, 40, 160)); // see-through: what lies under it shows
+    circle.setPosition(300, 200);
+    sf::RectangleShape bar(sf::Vector2f(500, 30));
+    bar.setFillColor(sf::Color::White);
+    bar.setPosition(250, 330);
+    expectSamePicture(
+        [&]
+        {
+            for (int row = 6; row < 14; ++row)
+            {
+                (void)display().drawString(Vector(20, static_cast<float>(row)), "under the circle ~~~~", qm::LEFT,
+                                           qm::YELLOW);
+            }
+            ASSERT_EQ(display().drawIntoWindow(circle), 0);
+            (void)display().drawString(Vector(30, 9), "OVER", qm::CENTER, qm::MAGENTA);
+            display().getWindow()->draw(bar); // the window itself, as shapes may use it
+            (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
+        },
+        4); // characters, circle, characters (flushed by getWindow), characters
+}
+
+TEST_F(BatchedDrawing, EveryGlyphLoadedMidFrameAndMoreCharactersThanOneBatchHolds)
+{
+    // Bigger glyphs fill the glyph page sooner, so it grows while the first frame is collected.
+    start("font_scale:3,\nwindow_background_color:red,\n");
+    expectSamePicture(
+        []
+        {
+            for (int c = 0; c < 256; ++c)
+            {
+                (void)display().drawCh(Vector(static_cast<float>(c % 80), static_cast<float>(c / 80) * 1.5f),
+                                       static_cast<char>(c), c % 8);
+            }
+        },
+        1);
+    // Five overlapping full screens, each shifted by half and quarter cells (where the game's
+    // sprites stand): 9,600 characters, drawn in two batches.
+    expectSamePicture([] { overlappingScreens(0.5f, 0.25f); }, 2);
+}
+
+// Any other shift: the pipeline rounds a few vertices of the collected characters differently
+// from those of the same characters drawn one by one, which moves the edge of the odd glyph by a
+// fraction of a level. Here the geometry must still be the same and at most a few dozen of the
+// 786,432 pixels may be one level apart.
+TEST_F(BatchedDrawing, ArbitraryFractionalShiftsDifferByAtMostOneLevelInAFewEdgePixels)
+{
+    start("font_scale:3,\nwindow_background_color:red,\n");
+    expectSamePicture([] { overlappingScreens(0.2f, 0.3f); }, 2, 40);
+}
+
+TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
+{
+    start("window_horizontal_pixels:1000,\nwindow_vertical_pixels:700,\nwindow_horizontal_chars:90,\n"
+          "window_vertical_chars:28,\nwindow_background_color:white,\n");
+    expectSamePicture(
+        []
+        {
+            for (int y = 0; y < 28; ++y)
+            {
+                for (int x = 0; x < 90; ++x)
+                {
+                    (void)display().drawCh(Vector(x * 1.01f, y * 0.99f), static_cast<char>('!' + (x + 5 * y) % 94),
+                                           (x * y) % 8);
+                }
+            }
+        },
+        1);
+}
+
+TEST_F(BatchedDrawing, HeadlessAndStoppedDisplaysRefuseFlushAndDirectDrawing)
+{
+    sf::CircleShape circle(5);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(display().flush(), -1);
+    EXPECT_EQ(display().drawIntoWindow(circle), -1);
+    EXPECT_EQ(qmtest::countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
+    ASSERT_EQ(startEngine(), 0);
+    EXPECT_EQ(display().flush(), -1);
+    EXPECT_EQ(display().drawIntoWindow(circle), -1);
+    EXPECT_EQ(qmtest::countOf(log(), "not started"), 0);
+}
+
+} // namespace
