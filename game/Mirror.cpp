@@ -1,6 +1,7 @@
 #include "Mirror.h"
 
 #include <qm/DisplayManager.h>
+#include <qm/Sprite.h>
 #include <qm/utility.h>
 
 Mirror::Mirror()
@@ -28,8 +29,20 @@ int Mirror::draw()
     {
         return qm::DisplayManager::getInstance().drawCh(getPosition(), 'o', qm::WHITE);
     }
-    const qm::Animation still = getAnimation();
-    const int result = Object::draw();
-    setAnimation(still, false);
+    return drawAsShown(*this);
+}
+
+int drawAsShown(qm::Object& copy)
+{
+    const qm::Animation still = copy.getAnimation();
+    qm::Animation shown = still;
+    const qm::Sprite* sprite = shown.getSprite();
+    if (sprite != nullptr && sprite->getFrameCount() > 1 && shown.getSlowdownCount() == 0)
+    {
+        shown.setIndex(shown.getIndex() == 0 ? sprite->getFrameCount() - 1 : shown.getIndex() - 1);
+    }
+    copy.setAnimation(shown, false);
+    const int result = copy.qm::Object::draw();
+    copy.setAnimation(still, false);
     return result;
 }

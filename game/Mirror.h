@@ -7,8 +7,8 @@
 
 /// A watcher's copy of one of the served game's objects. It changes only through apply():
 /// the watcher's own world neither moves it (its velocity is the game's, for the record) nor
-/// advances its animation, so that it shows exactly what the game last sent. Created and
-/// deleted by the Watcher; owned by the world.
+/// advances its animation, so that it shows exactly what the game showed when it last sent.
+/// Created and deleted by the Watcher; owned by the world.
 class Mirror : public qm::Object
 {
 public:
@@ -29,5 +29,10 @@ public:
 private:
     bool applying = false;
 };
+
+/// Draws `copy`'s sprite as the game last drew it, leaving the animation as it is. The game
+/// advances an animation after drawing it, so a slowdown count of 0 on a sprite of several
+/// frames means that the frame before the current one is on the game's screen.
+int drawAsShown(qm::Object& copy);
 
 #endif

@@ -1,5 +1,7 @@
 #include "MirrorView.h"
 
+#include "Mirror.h"
+
 MirrorView::MirrorView()
 {
     setType("MirrorView");
@@ -24,8 +26,5 @@ int MirrorView::draw()
     {
         return ViewObject::draw();
     }
-    const qm::Animation still = getAnimation();
-    const int result = Object::draw();
-    setAnimation(still, false);
-    return result;
+    return drawAsShown(*this);
 }

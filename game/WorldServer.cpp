@@ -4,13 +4,14 @@
 
 #include <qm/EventNetwork.h>
 #include <qm/EventStep.h>
+#include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
 #include <qm/ObjectListIterator.h>
 #include <qm/ViewObject.h>
 #include <qm/WorldManager.h>
 
-WorldServer::WorldServer()
+WorldServer::WorldServer(int key) : pauseKey(key)
 {
     setType("WorldServer");
     setSolidness(qm::SPECTRAL);
@@ -24,6 +25,8 @@ WorldServer::WorldServer()
     }
     registerInterest(qm::EVENT_STEP);
     registerInterest(qm::EVENT_NETWORK);
+    // Before the pause object registers: its handler stops the loop until a key.
+    registerInterest(qm::EVENT_KEYBOARD);
 }
 
 int WorldServer::eventHandler(const qm::Event* event)
@@ -31,6 +34,15 @@ int WorldServer::eventHandler(const qm::Event* event)
     if (event->getType() == qm::EVENT_STEP)
     {
         serve(static_cast<const qm::EventStep*>(event)->getStepCount());
+        return 1;
+    }
+    if (const auto* keyboard = dynamic_cast<const qm::EventKeyboard*>(event))
+    {
+        if (keyboard->getKey() == pauseKey && keyboard->getKeyboardAction() == qm::KEY_PRESS)
+        {
+            serve(qm::GameManager::getInstance().getStepCount());
+            qm::NetworkManager::getInstance().flush();
+        }
         return 1;
     }
     const auto* network = dynamic_cast<const qm::EventNetwork*>(event);

@@ -1,6 +1,7 @@
 #ifndef GAME_WORLDSERVER_H
 #define GAME_WORLDSERVER_H
 
+#include <qm/EventKeyboard.h>
 #include <qm/Object.h>
 
 #include <set>
@@ -19,9 +20,11 @@ public:
     static constexpr int MAX_WATCHERS = 8;
 
     /// Listens on the configured address and port; when that fails (logged) it serves nobody.
-    WorldServer();
+    /// A press of `pauseKey` serves the world at once, so that watchers see what the paused
+    /// game shows.
+    explicit WorldServer(int pauseKey = qm::F10);
 
-    /// Step events serve the world; network events keep the list of watchers.
+    /// Step events and the pause key serve the world; network events keep the list of watchers.
     int eventHandler(const qm::Event* event) override;
 
     /// Draws nothing.
@@ -34,6 +37,7 @@ public:
 private:
     void broadcast(const std::string& message, bool toNewcomers, bool toOthers);
 
+    int pauseKey;
     // One entry per connection, by socket index: false until it had the whole world.
     std::vector<bool> current;
     // Ids the watchers have heard of and not yet heard deleted.

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <thread>
 
 namespace
 {
@@ -129,6 +130,88 @@ TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
     EXPECT_GT(countOf(gameText, "type:Player,"), 0) << gameText;
     EXPECT_GT(countOf(gameText, "view_string:"), 2) << "the score displays";
     EXPECT_EQ(qmtest::readFile(copiesFile), gameText);
+}
+
+// Two 640 x 480 windows side by side (80 x 24 cells of 8 x 20 pixels): the game, paused, and
+// the watcher, which the pause key served at once.
+class WatchedWindow : public ::testing::Test
+{
+protected:
+    static constexpr int WIDTH = 640;
+    static constexpr int HEIGHT = 480;
+
+    bool capture(unsigned long window, const std::string& name, sf::Image& image) const
+    {
+        const std::string file = game.dir.file(name);
+        return qmtest::runCommand("import -window " + std::to_string(window) + " png:'" + file + "' >/dev/null 2>&1") ==
+                   0 &&
+               image.loadFromFile(file) && image.getSize() == sf::Vector2u(WIDTH, HEIGHT);
+    }
+
+    qmtest::VirtualDisplay xserver;
+    const std::string windowConfig = "window_horizontal_pixels:640,\nwindow_vertical_pixels:480,\nnetworking:true,\n";
+    qmtest::GameProcess game{windowConfig + "network_port:0,\nrandom_seed:4242,\n"};
+};
+
+TEST_F(WatchedWindow, TheWatcherShowsWhatThePausedGameShowsCellByCell)
+{
+    ASSERT_TRUE(xserver.ok());
+    ASSERT_TRUE(game.focusWindow());
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 Return")); // past the splash screens
+    ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
+    std::smatch port;
+    const std::string gameLog = game.log();
+    ASSERT_TRUE(std::regex_search(gameLog, port, std::regex(R"(Listening on 127\.0\.0\.1:(\d+)\.)"))) << gameLog;
+
+    qmtest::GameProcess watcher(windowConfig + "window_title:Quillmere-watch,\n", "quillmere-watch",
+                                {"127.0.0.1", port[1].str()});
+    ASSERT_TRUE(watcher.focusWindow("Quillmere-watch")) << watcher.log();
+    // Side by side: a window that covers part of another hides that part from its capture.
+    ASSERT_TRUE(qmtest::xdotool("windowmove " + std::to_string(game.windowId()) + " 0 0"));
+    ASSERT_TRUE(qmtest::xdotool("windowmove " + std::to_string(watcher.windowId()) + " 640 0"));
+    ASSERT_TRUE(game.waitForLog("WorldServer::eventHandler(): Watcher 0 connected.")) << game.log();
+    ASSERT_TRUE(game.focusWindow());
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 space"));
+    ASSERT_TRUE(game.waitForLog("WorldManager::isValid(): Event qm-collision handled automatically."));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // enemies and bubbles on their way
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 F10"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // the game paused, the watcher caught up
+
+    sf::Image shown;
+    sf::Image watched;
+    ASSERT_TRUE(capture(game.windowId(), "game.png", shown));
+    ASSERT_TRUE(capture(watcher.windowId(), "watcher.png", watched));
+    std::vector<std::string> differing;
+    int drawnCells = 0;
+    int fishPixels = 0;
+    for (int row = 0; row < 24; ++row)
+    {
+        for (int column = 0; column < 80; ++column)
+        {
+            bool same = true;
+            bool drawn = false;
+            for (unsigned y = row * 20u; y < row * 20u + 20; ++y)
+            {
+                for (unsigned x = column * 8u; x < column * 8u + 8; ++x)
+                {
+                    const sf::Color c = shown.getPixel(x, y);
+                    same = same && c == watched.getPixel(x, y);
+                    drawn = drawn || c != sf::Color::Black;
+                    fishPixels += c.r < 100 && c.g > 150 && c.b > 150 ? 1 : 0;
+                }
+            }
+            drawnCells += drawn ? 1 : 0;
+            if (!same)
+            {
+                differing.push_back(std::to_string(column) + "," + std::to_string(row));
+            }
+        }
+    }
+    EXPECT_GT(drawnCells, 100) << "the ground, the fish and the displays";
+    EXPECT_GT(fishPixels, 20) << "the fish is cyan";
+    EXPECT_TRUE(differing.empty()) << differing.size() << " cells differ, the first at " << differing.front()
+                                   << "; see " << game.dir.path();
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 F10")); // resume: the watcher ends with the game
 }
 
 } // namespace
