@@ -1,6 +1,8 @@
 // Serving the world to watchers and watching it, in one headless engine: what the server
 // sends a watcher from its first step on, and how a watcher's copies take the records, the
 // hostile ones included.
+#include "DeadPlayer.h"
+#include "GameStart.h"
 #include "Mirror.h"
 #include "MirrorView.h"
 #include "WatchMessage.h"
@@ -160,6 +162,19 @@ TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
     serve(server, 3);
     EXPECT_EQ(second.records(), (std::vector<std::string>{WatchMessage::view(label->getId(), "view_value:6,"), "S3"}));
     EXPECT_EQ(network.getMaxSockets(), WorldServer::MAX_WATCHERS);
+}
+
+TEST_F(Watching, TheEndOfAGameSparesTheServer)
+{
+    new WorldServer;
+    auto* start = new GameStart;
+    start->startGame();
+    world.markForDelete(new DeadPlayer(qm::Vector(10, 10)));
+    world.update(); // the dead fish goes, and with it the game's objects
+    EXPECT_EQ(world.objectsOfType("Player").getCount(), 0);
+    EXPECT_EQ(world.objectsOfType("Points").getCount(), 0);
+    EXPECT_EQ(world.objectsOfType("WorldServer").getCount(), 1) << "watchers see every game";
+    EXPECT_TRUE(start->isActive());
 }
 
 class WatcherRecords : public Watching
