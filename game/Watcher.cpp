@@ -143,11 +143,14 @@ int Watcher::apply(const std::string& body)
         qm::Object* copy = isView ? static_cast<qm::Object*>(new MirrorView) : new Mirror;
         found = copies.emplace(message.number, copy).first;
     }
+    // A new copy takes the record's id whatever its text holds (the first of two pairs wins).
+    const std::string text =
+        textId.empty() ? "id:" + std::to_string(message.number) + "," + message.attributes : message.attributes;
     if (auto* view = dynamic_cast<MirrorView*>(found->second))
     {
-        return view->apply(message.attributes);
+        return view->apply(text);
     }
-    return static_cast<Mirror*>(found->second)->apply(message.attributes);
+    return static_cast<Mirror*>(found->second)->apply(text);
 }
 
 int Watcher::writeCopies(const std::string& file) const

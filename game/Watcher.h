@@ -43,6 +43,13 @@ public:
 
     int getCopyCount() const { return static_cast<int>(copies.size()); }
 
+    /// True when a copy of the game's object `gameId` exists, and carries that id.
+    bool hasCopy(int gameId) const
+    {
+        const auto found = copies.find(gameId);
+        return found != copies.end() && found->second->getId() == gameId;
+    }
+
     /// The last step the game completed; -1 before the first.
     int getStep() const { return step; }
 

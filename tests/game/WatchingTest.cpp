@@ -249,6 +249,7 @@ TEST_F(WatcherRecords, CopiesStopAtTheirMaximum)
     {
         ASSERT_EQ(watcher->apply("O" + std::to_string(id) + "|"), 0);
     }
+    EXPECT_TRUE(watcher->hasCopy(1000)) << "a copy takes its record's id when its text names none";
     EXPECT_EQ(watcher->apply("O99999|"), -1);
     EXPECT_EQ(watcher->getCopyCount(), Watcher::MAX_COPIES);
     EXPECT_EQ(countOf(log(), "Watcher::apply(): Warning! too many objects; record ignored: 'O99999|'"), 1);
