@@ -74,6 +74,13 @@ int Pause::eventHandler(const Event* event)
                 paused = false;
             }
         }
+        if (paused && platform::stopRequested())
+        {
+            // Ctrl-C or a termination signal must end the program while paused too: the pause
+            // ends and the game loop sees the request at its next iteration.
+            log.writeLog("Pause::eventHandler(): Stop requested while paused. Resuming.");
+            paused = false;
+        }
         if (paused)
         {
             platform::waitMicroseconds(WAIT_MICROSECONDS);
