@@ -7,10 +7,12 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 BENCH_DIR   := build/bench
 FUZZ_DIR    := build/fuzz
+SOAK_DIR    := build/soak
+SOAK_ITERATIONS ?= 100000
 FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 
-.PHONY: play test deps build bench pacing fuzz format format-check clean
+.PHONY: play test deps build bench pacing fuzz soak format format-check clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
@@ -46,6 +48,14 @@ fuzz: deps
 	    -DCMAKE_CXX_COMPILER=clang++-14 -DQM_BUILD_TESTS=OFF -DQM_BUILD_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@echo "Fuzz targets are in $(FUZZ_DIR)/fuzz; run one with scripts/run-fuzz.sh <target> [seconds]"
+
+# The game played headless by a key script, optimized and without sanitizers: memory, live
+# objects, log size and iteration times over SOAK_ITERATIONS iterations, and the world hash
+# of the test suite's seeded run checked in a Release build.
+soak: deps
+	cmake -S . -B $(SOAK_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=ON
+	cmake --build $(SOAK_DIR) -j $(JOBS) --target qm_soak_tests
+	cd $(SOAK_DIR) && QM_SOAK_ITERATIONS=$(SOAK_ITERATIONS) QM_SOAK_CHECK_MEMORY=1 ./tests/qm_soak_tests
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,5 +1,7 @@
 // Costs of the world manager that every frame pays: moving and colliding objects, and
 // walking the visible objects to draw them.
+#include "SpatialGrid.h"
+
 #include <qm/Animation.h>
 #include <qm/Box.h>
 #include <qm/Config.h>
@@ -14,9 +16,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 
@@ -80,9 +84,51 @@ public:
     long long& contacts;
 };
 
-// One world update with N solid objects moving through a 200 x 200 world: every move
-// searches the solid list, so the cost grows with N squared.
-void BM_WorldUpdate(benchmark::State& state)
+// Fills the 200 x 200 world with `count` drifters of 1 x 1 to 5 x 3 cells (whole cells, corner
+// at the position), placed and set moving by a fixed seed, so that every run starts alike.
+void populate(int count, long long& contacts)
+{
+    qm::WorldManager& world = qm::WorldManager::getInstance();
+    world.setBoundary(qm::Box(qm::Vector(0, 0), WORLD_SIZE, WORLD_SIZE));
+    std::mt19937 random(12345);
+    std::uniform_real_distribution<float> place(0, WORLD_SIZE);
+    std::uniform_real_distribution<float> drift(-1, 1);
+    std::uniform_int_distribution<int> width(1, 5);
+    std::uniform_int_distribution<int> height(1, 3);
+    for (int i = 0; i < count; ++i)
+    {
+        const qm::Vector where(place(random), place(random));
+        const qm::Vector velocity(drift(random), drift(random));
+        auto* drifter = new Drifter(where, velocity, contacts);
+        drifter->setBox(
+            qm::Box(qm::Vector(0, 0), static_cast<float>(width(random)), static_cast<float>(height(random))));
+    }
+}
+
+// Milliseconds per update of the linear search, by object count, for the indexed runs that
+// follow it in the same program to compare themselves with.
+std::map<long long, double>& linearMilliseconds()
+{
+    static std::map<long long, double> measured;
+    return measured;
+}
+
+// Runs world updates and returns the mean wall time of one, in milliseconds.
+template <typename State> double timeUpdates(State& state)
+{
+    qm::WorldManager& world = qm::WorldManager::getInstance();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+    {
+        world.update();
+    }
+    const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
+    return spent.count() / static_cast<double>(state.iterations());
+}
+
+// One world update with N moving solid objects, every collision search walking the whole
+// solid list (the reference the index is measured against): the cost grows with N squared.
+void BM_WorldUpdateLinear(benchmark::State& state)
 {
     HeadlessEngine engine;
     if (!engine.started)
@@ -90,25 +136,54 @@ void BM_WorldUpdate(benchmark::State& state)
         state.SkipWithError("engine did not start");
         return;
     }
-    qm::WorldManager& world = qm::WorldManager::getInstance();
-    world.setBoundary(qm::Box(qm::Vector(0, 0), WORLD_SIZE, WORLD_SIZE));
-    std::mt19937 random(12345);
-    std::uniform_real_distribution<float> place(0, WORLD_SIZE);
-    std::uniform_real_distribution<float> drift(-1, 1);
+    qm::WorldManager::getInstance().getSceneGraph().setSpatialIndex(false);
     long long contacts = 0;
-    for (int i = 0; i < state.range(0); ++i)
-    {
-        new Drifter(qm::Vector(place(random), place(random)), qm::Vector(drift(random), drift(random)), contacts);
-    }
-    for (auto _ : state)
-    {
-        world.update();
-    }
+    populate(static_cast<int>(state.range(0)), contacts);
+    linearMilliseconds()[state.range(0)] = timeUpdates(state);
+    qm::WorldManager::getInstance().getSceneGraph().setSpatialIndex(true);
     state.SetItemsProcessed(state.iterations() * state.range(0));
     state.counters["contacts/update"] =
         benchmark::Counter(static_cast<double>(contacts) / static_cast<double>(state.iterations()));
 }
-BENCHMARK(BM_WorldUpdate)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WorldUpdateLinear)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same world updates with the scene graph's spatial index, whose buckets are the second
+// argument in spaces; "x_linear" is how many times faster than the linear search in this run.
+void BM_WorldUpdateIndexed(benchmark::State& state)
+{
+    HeadlessEngine engine;
+    if (!engine.started)
+    {
+        state.SkipWithError("engine did not start");
+        return;
+    }
+    qm::SceneGraph& graph = qm::WorldManager::getInstance().getSceneGraph();
+    if (graph.setBucketSize(static_cast<float>(state.range(1))) != 0)
+    {
+        state.SkipWithError("bucket size refused");
+        return;
+    }
+    long long contacts = 0;
+    populate(static_cast<int>(state.range(0)), contacts);
+    const double milliseconds = timeUpdates(state);
+    graph.setBucketSize(qm::SpatialGrid::DEFAULT_BUCKET_SIZE);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["contacts/update"] =
+        benchmark::Counter(static_cast<double>(contacts) / static_cast<double>(state.iterations()));
+    const auto linear = linearMilliseconds().find(state.range(0));
+    if (linear != linearMilliseconds().end())
+    {
+        state.counters["x_linear"] = linear->second / milliseconds;
+    }
+}
+BENCHMARK(BM_WorldUpdateIndexed)
+    ->Args({1000, 4})
+    ->Args({10000, 1})
+    ->Args({10000, 2})
+    ->Args({10000, 4})
+    ->Args({10000, 8})
+    ->Args({10000, 16})
+    ->Unit(benchmark::kMillisecond);
 
 // One world draw with every cell of the 80 x 24 view covered by an object showing a
 // one-character sprite, and three framed view objects on top. Headless, the display refuses

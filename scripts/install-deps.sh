@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build make g++ pkg-config python3 ccache
     libsfml-dev libx11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core
+    fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
     clang-14 libclang-rt-14-dev clang-format
 )

@@ -1,5 +1,11 @@
+#include "AttributeText.h"
+
 #include <qm/Animation.h>
+#include <qm/LogManager.h>
+#include <qm/ResourceManager.h>
 #include <qm/Sprite.h>
+#include <qm/match.h>
+#include <qm/utility.h>
 
 #include <algorithm>
 #include <climits>
@@ -79,6 +85,82 @@ Box Animation::getBox() const
     const float w = static_cast<float>(sprite->getWidth());
     const float h = static_cast<float>(sprite->getHeight());
     return Box(Vector(-w * 0.5f, -h * 0.5f), w, h);
+}
+
+std::string Animation::serialize(std::string attr)
+{
+    if (!attribute::isSelected(attr, "ANIMATION", modified))
+    {
+        return "";
+    }
+    modified = false;
+    // The label of the sprite played, so that a copy finds the same sprite (the name alone may
+    // have been changed since).
+    const std::string label = sprite == nullptr ? std::string() : sprite->getLabel();
+    return "sprite_name:" + attribute::writeText(label) + ",sprite_index:" + toString(index) +
+           ",sprite_slowdown_count:" + toString(slowdownCount) + ",";
+}
+
+int Animation::deserialize(std::string str)
+{
+    // An empty text would leave the previous parse in place and apply that again.
+    if (str.empty())
+    {
+        return 0;
+    }
+    LogManager& log = LogManager::getInstance();
+    match(str, "");
+    if (hasMatch("sprite_name"))
+    {
+        const std::string label = attribute::readText(match("", "sprite_name"));
+        log.writeLog(20, "Animation::deserialize(): sprite_name is '%s'", attribute::clip(label).c_str());
+        if (label.empty())
+        {
+            if (sprite != nullptr)
+            {
+                setSprite(nullptr);
+            }
+        }
+        else
+        {
+            Sprite* found = ResourceManager::getInstance().getSprite(label);
+            if (found == nullptr)
+            {
+                log.writeLog("Animation::Match(): Sprite '%s' not found", attribute::clip(label).c_str());
+            }
+            else if (found != sprite)
+            {
+                setSprite(found);
+            }
+        }
+    }
+    const auto readCounter = [&log](const char* key, int& value)
+    {
+        if (!hasMatch(key))
+        {
+            return false;
+        }
+        const std::string text = match("", key);
+        if (!attribute::readInt(text, value))
+        {
+            log.writeLog("Animation::deserialize(): Warning! %s '%s' is not an integer. Ignored.", key,
+                         attribute::clip(text).c_str());
+            return false;
+        }
+        return true;
+    };
+    int value = 0;
+    if (readCounter("sprite_index", value))
+    {
+        log.writeLog(20, "Animation::deserialize(): sprite_index is %d", value);
+        setIndex(value);
+    }
+    if (readCounter("sprite_slowdown_count", value))
+    {
+        log.writeLog(20, "Animation::deserialize(): sprite_slowdown_count is %d", value);
+        setSlowdownCount(value);
+    }
+    return 0;
 }
 
 } // namespace qm

@@ -265,6 +265,11 @@ void InputManager::shutDown()
         window->setKeyRepeatEnabled(true);
         log.writeLog(2, "InputManager::shutDown(): Keyboard repeat enabled.");
     }
+    if (!queuedKeys.empty())
+    {
+        log.writeLog(1, "InputManager::shutDown(): dropping %d queued keys.", getQueuedKeyCount());
+        queuedKeys.clear();
+    }
     Manager::shutDown();
     log.writeLog(5, "InputManager::shutDown(): successfully stopped.");
 }
@@ -278,8 +283,45 @@ EventKeyboard InputManager::toEventKeyboard(const sf::Event& event) const
     return keyboard;
 }
 
+int InputManager::queueKeyboard(const EventKeyboard& event)
+{
+    LogManager& log = LogManager::getInstance();
+    if (!isStarted())
+    {
+        log.writeLog("%s not started!", "InputManager");
+        return -1;
+    }
+    const int action = event.getKeyboardAction();
+    if (action != KEY_PRESS && action != KEY_RELEASE && action != KEY_HELD)
+    {
+        log.writeLog("InputManager::queueKeyboard(): Error! key %d has no keyboard action (%d), not queued.",
+                     event.getKey(), action);
+        return -1;
+    }
+    if (getQueuedKeyCount() >= MAX_QUEUED_KEYS)
+    {
+        log.writeLog("InputManager::queueKeyboard(): Error! %d keys already queued, key %d not queued.",
+                     MAX_QUEUED_KEYS, event.getKey());
+        return -1;
+    }
+    queuedKeys.push_back(event);
+    return 0;
+}
+
+void InputManager::deliverQueuedKeys()
+{
+    // A handler may queue more keys (or shut the manager down); those wait for the next call.
+    std::deque<EventKeyboard> delivering;
+    delivering.swap(queuedKeys);
+    for (const EventKeyboard& keyboard : delivering)
+    {
+        onEvent(&keyboard);
+    }
+}
+
 void InputManager::getInput()
 {
+    deliverQueuedKeys();
     if (Config::getInstance().getHeadless())
     {
         return;

@@ -1,6 +1,9 @@
+#include "SpatialGrid.h"
+
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
+#include <qm/ObjectListIterator.h>
 #include <qm/SceneGraph.h>
 #include <qm/utility.h>
 
@@ -21,6 +24,10 @@ bool gameOver()
     return GameManager::getInstance().getGameOver();
 }
 } // namespace
+
+SceneGraph::SceneGraph() : grid(std::make_unique<SpatialGrid>()) {}
+
+SceneGraph::~SceneGraph() = default;
 
 int SceneGraph::startUp()
 {
@@ -50,8 +57,133 @@ ObjectList SceneGraph::objectsOfType(const std::string& type)
     return typeMap[type];
 }
 
-int SceneGraph::updatePosition(Object*, const Vector&)
+int SceneGraph::updatePosition(Object* object, const Vector& position)
 {
+    if (indexed)
+    {
+        grid->place(object, position, object->getBox());
+    }
+    return 0;
+}
+
+int SceneGraph::updateBox(Object* object, const Box& box)
+{
+    if (indexed)
+    {
+        grid->place(object, object->getPosition(), box);
+    }
+    return 0;
+}
+
+void SceneGraph::setBoundary(const Box& boundary)
+{
+    grid->setArea(boundary);
+}
+
+void SceneGraph::setSpatialIndex(bool on)
+{
+    if (on == indexed)
+    {
+        return;
+    }
+    indexed = on;
+    grid->clear();
+    if (on)
+    {
+        for (ObjectListIterator it(&solidList); !it.isDone(); it.next())
+        {
+            grid->append(it.currentObject());
+        }
+    }
+}
+
+int SceneGraph::setBucketSize(float spaces)
+{
+    return grid->setBucketSize(spaces);
+}
+
+float SceneGraph::getBucketSize() const
+{
+    return grid->getBucketSize();
+}
+
+ObjectList SceneGraph::solidObjectsIn(const Box& box, const Object* ignore) const
+{
+    std::vector<Object*> found;
+    collectSolidObjectsIn(box, ignore, found);
+    ObjectList result;
+    for (Object* object : found)
+    {
+        result.insert(object);
+    }
+    return result;
+}
+
+void SceneGraph::collectSolidObjectsIn(const Box& box, const Object* ignore, std::vector<Object*>& out) const
+{
+    if (const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr)
+    {
+        out.insert(out.end(), found->begin(), found->end());
+        return;
+    }
+    for (ObjectListIterator it(&solidList); !it.isDone(); it.next())
+    {
+        Object* other = it.currentObject();
+        if (other != ignore && boxIntersectsBox(box, getWorldBox(other)))
+        {
+            out.push_back(other);
+        }
+    }
+}
+
+Object* SceneGraph::firstHardObjectIn(const Box& box, const Object* ignore) const
+{
+    const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr;
+    if (found != nullptr)
+    {
+        for (Object* object : *found)
+        {
+            if (object->getSolidness() == HARD)
+            {
+                return object;
+            }
+        }
+        return nullptr;
+    }
+    for (ObjectListIterator it(&solidList); !it.isDone(); it.next())
+    {
+        Object* other = it.currentObject();
+        if (other != ignore && other->getSolidness() == HARD && boxIntersectsBox(box, getWorldBox(other)))
+        {
+            return other;
+        }
+    }
+    return nullptr;
+}
+
+int SceneGraph::insertSolid(Object* object)
+{
+    if (solidList.insert(object) == -1)
+    {
+        return -1;
+    }
+    if (indexed)
+    {
+        grid->append(object);
+    }
+    return 0;
+}
+
+int SceneGraph::removeSolid(Object* object)
+{
+    if (solidList.remove(object) == -1)
+    {
+        return -1;
+    }
+    if (indexed)
+    {
+        grid->removeFirst(object);
+    }
     return 0;
 }
 
@@ -73,7 +205,7 @@ int SceneGraph::insertObject(Object* object)
                      object->getId());
         return -1;
     }
-    if (object->isSolid() && solidList.insert(object) == -1)
+    if (object->isSolid() && insertSolid(object) == -1)
     {
         log.writeLog("SceneGraph::insertObject(): Error! unable to insert solid Object (id %d)", object->getId());
         return -1;
@@ -110,7 +242,7 @@ int SceneGraph::removeObject(Object* object)
         }
         if (object->isSolid())
         {
-            failed |= solidList.remove(object) == -1;
+            failed |= removeSolid(object) == -1;
         }
     }
     else
@@ -140,6 +272,7 @@ void SceneGraph::purge(Object* object)
     };
     drop(objects);
     drop(solidList);
+    grid->removeAll(object);
     for (ObjectList& list : visibleList)
     {
         drop(list);
@@ -187,7 +320,7 @@ int SceneGraph::updateActive(Object* object, bool active)
         }
         if (object->isSolid())
         {
-            check(solidList.remove(object) == 0, "remove object", "solid_objects");
+            check(removeSolid(object) == 0, "remove object", "solid_objects");
         }
         check(inactiveList.insert(object) == 0, "insert object", "inactive_objects");
     }
@@ -205,7 +338,7 @@ int SceneGraph::updateActive(Object* object, bool active)
         }
         if (object->isSolid())
         {
-            check(solidList.insert(object) == 0, "insert object", "solid_objects");
+            check(insertSolid(object) == 0, "insert object", "solid_objects");
         }
         check(inactiveList.remove(object) == 0, "remove object", "inactive_objects");
     }
@@ -258,7 +391,7 @@ int SceneGraph::updateSolidness(Object* object, Solidness solidness)
     if (object->isSolid() && solidness == SPECTRAL)
     {
         // A solid object missing from the solid list is already where it should end up.
-        if (solidList.remove(object) == -1 && !gameOver())
+        if (removeSolid(object) == -1 && !gameOver())
         {
             LogManager::getInstance().writeLog("SceneGraph::updateSolidness(): unable to remove solid object (%s)",
                                                object->getType().c_str());
@@ -266,7 +399,7 @@ int SceneGraph::updateSolidness(Object* object, Solidness solidness)
     }
     if (!object->isSolid() && willBeSolid)
     {
-        if (solidList.insert(object) == -1 && !gameOver())
+        if (insertSolid(object) == -1 && !gameOver())
         {
             LogManager::getInstance().writeLog("SceneGraph::updateSolidness(): Error! unable to insert solid object");
             return -1;

@@ -5,18 +5,29 @@
 namespace qm
 {
 
-float Vector::getMagnitude() const
+namespace
+{
+double length(double x, double y)
 {
     return std::sqrt(x * x + y * y);
+}
+} // namespace
+
+// In double: squaring in float overflows above about 1.8e19 and underflows below about
+// 1e-19, which gave an infinite speed for a large finite velocity and left a tiny direction
+// unnormalized.
+float Vector::getMagnitude() const
+{
+    return static_cast<float>(length(x, y));
 }
 
 void Vector::normalize()
 {
-    const float length = getMagnitude();
-    if (length > 0.0f)
+    const double magnitude = length(x, y);
+    if (magnitude > 0.0)
     {
-        x /= length;
-        y /= length;
+        x = static_cast<float>(x / magnitude);
+        y = static_cast<float>(y / magnitude);
     }
 }
 

@@ -1,8 +1,11 @@
+#include "AttributeText.h"
+
 #include <qm/DisplayManager.h>
 #include <qm/EventView.h>
 #include <qm/LogManager.h>
 #include <qm/ViewObject.h>
 #include <qm/WorldManager.h>
+#include <qm/match.h>
 #include <qm/utility.h>
 
 namespace qm
@@ -227,6 +230,137 @@ int ViewObject::draw()
                                  : display.drawCh(piece.position, piece.text[0], color);
     }
     return result;
+}
+
+namespace
+{
+// Selector names of the view attributes, by ViewObjectAttribute.
+const char* const VIEW_ATTRIBUTE_NAMES[VIEW_OBJECT_ATTRIBUTE_COUNT] = {
+    "VIEW_STRING", "VALUE", "BORDER", "COLOR", "LOCATION", "DRAW_VALUE",
+};
+
+bool readViewInt(const char* key, int& value)
+{
+    if (!hasMatch(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    if (!attribute::readInt(text, value))
+    {
+        LogManager::getInstance().writeLog("ViewObject::deserialize(): Warning! %s '%s' is not an integer. Ignored.",
+                                           key, attribute::clip(text).c_str());
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+std::string ViewObject::serialize(std::string attr)
+{
+    LogManager::getInstance().writeLog(25, "ViewObject::serialize(): attr is '%s'", attribute::clip(attr).c_str());
+    std::string out = Object::serialize(attr);
+    const auto take = [this, &attr](ViewObjectAttribute a)
+    {
+        if (!attribute::isSelected(attr, VIEW_ATTRIBUTE_NAMES[a], viewModified[a]))
+        {
+            return false;
+        }
+        viewModified[a] = false;
+        return true;
+    };
+    if (take(VIEW_STRING))
+    {
+        out += "view_string:" + attribute::writeText(viewString) + ",";
+    }
+    if (take(VALUE))
+    {
+        out += "view_value:" + toString(value) + ",";
+    }
+    if (take(BORDER))
+    {
+        out += "view_border:" + toString(border) + ",";
+    }
+    if (take(COLOR))
+    {
+        out += "view_color:" + toString(static_cast<int>(color)) + ",";
+    }
+    if (take(LOCATION))
+    {
+        out += "view_location:" + toString(static_cast<int>(location)) + ",";
+    }
+    if (take(DRAW_VALUE))
+    {
+        out += "view_draw_value:" + toString(drawValue) + ",";
+    }
+    return out;
+}
+
+int ViewObject::deserialize(std::string str)
+{
+    if (str.empty())
+    {
+        return 0;
+    }
+    Object::deserialize(str);
+    // Parsed again rather than trusting what the object's setters left behind in the parser.
+    match(str, "");
+    LogManager& log = LogManager::getInstance();
+    if (hasMatch("view_string"))
+    {
+        const std::string label = attribute::readText(match("", "view_string"));
+        log.writeLog(20, "ViewObject::deserialize(): view_string is %s", attribute::clip(label).c_str());
+        setViewString(label);
+    }
+    int number = 0;
+    if (readViewInt("view_value", number))
+    {
+        log.writeLog(20, "ViewObject::deserialize(): value is %d", number);
+        setValue(number);
+    }
+    if (hasMatch("view_border"))
+    {
+        const std::string framed = match("", "view_border");
+        log.writeLog(20, "ViewObject::deserialize(): border is %s", attribute::clip(framed).c_str());
+        setBorder(framed == "true");
+    }
+    if (readViewInt("view_color", number))
+    {
+        log.writeLog(20, "ViewObject::deserialize(): color is %d", number);
+        if (number < BLACK || number > CUSTOM)
+        {
+            log.writeLog("ViewObject::deserialize(): Warning! color %d not in range [%d,%d]. Ignored.", number, BLACK,
+                         CUSTOM);
+        }
+        else
+        {
+            setColor(static_cast<Color>(number));
+        }
+    }
+    if (readViewInt("view_location", number))
+    {
+        log.writeLog(20, "ViewObject::deserialize(): location is %d", number);
+        if (number == -1)
+        {
+            // Placed by position, which the object pairs carried: only the name is dropped.
+            if (location != -1)
+            {
+                location = static_cast<ViewObjectLocation>(-1);
+                markModified(LOCATION);
+            }
+        }
+        else
+        {
+            setLocation(static_cast<ViewObjectLocation>(number));
+        }
+    }
+    if (hasMatch("view_draw_value"))
+    {
+        const std::string show = match("", "view_draw_value");
+        log.writeLog(20, "ViewObject::deserialize(): draw_value is %s", attribute::clip(show).c_str());
+        setDrawValue(show == "true");
+    }
+    return 0;
 }
 
 } // namespace qm

@@ -17,13 +17,13 @@ namespace qm
 
 namespace
 {
-Object* firstHard(const ObjectList& list)
+Object* firstHard(const std::vector<Object*>& list)
 {
-    for (ObjectListIterator it(&list); !it.isDone(); it.next())
+    for (Object* object : list)
     {
-        if (it.currentObject()->getSolidness() == HARD)
+        if (object->getSolidness() == HARD)
         {
-            return it.currentObject();
+            return object;
         }
     }
     return nullptr;
@@ -78,7 +78,7 @@ int WorldManager::startUp()
         return 0;
     }
     deletions.clear();
-    boundary = Box();
+    setBoundary(Box());
     view = Box();
     viewSlack = Vector(0, 0);
     viewFollowing = nullptr;
@@ -165,11 +165,26 @@ ObjectList WorldManager::objectsOfType(const std::string& typeName)
     return sceneGraph.objectsOfType(typeName);
 }
 
+void WorldManager::setBoundary(Box newBoundary)
+{
+    boundary = newBoundary;
+    sceneGraph.setBoundary(newBoundary);
+}
+
 ObjectList WorldManager::getCollisions(const Object* object, const Vector& where) const
 {
-    // Every move compares one box with every solid object, so this loop is the world's
-    // hottest. It is boxIntersectsBox(getWorldBox(object, where), getWorldBox(other)) with
-    // the same float arithmetic, written out so that the compiler can keep it inline.
+    if (sceneGraph.hasSpatialIndex())
+    {
+        return sceneGraph.solidObjectsIn(getWorldBox(object, where), object);
+    }
+    return getCollisionsLinear(object, where);
+}
+
+ObjectList WorldManager::getCollisionsLinear(const Object* object, const Vector& where) const
+{
+    // Compares the moved box with every solid object. It is
+    // boxIntersectsBox(getWorldBox(object, where), getWorldBox(other)) with the same float
+    // arithmetic, written out so that the compiler can keep it inline.
     ObjectList collisions;
     const Box moved = getWorldBox(object, where);
     const float ax = moved.getCorner().getX();
@@ -200,13 +215,43 @@ ObjectList WorldManager::getCollisions(const Object* object, const Vector& where
     return collisions;
 }
 
+void WorldManager::findCollisions(const Object* object, const Vector& where, std::vector<Object*>& out) const
+{
+    out.clear();
+    if (sceneGraph.hasSpatialIndex())
+    {
+        sceneGraph.collectSolidObjectsIn(getWorldBox(object, where), object, out);
+        return;
+    }
+    const ObjectList linear = getCollisionsLinear(object, where);
+    for (ObjectListIterator it(&linear); !it.isDone(); it.next())
+    {
+        out.push_back(it.currentObject());
+    }
+}
+
 int WorldManager::moveObject(Object* object, Vector where)
 {
     if (object->isSolid())
     {
-        ObjectList collisions = getCollisions(object, where);
+        // Handlers below may move other objects: each level of nesting has its own lists.
+        if (moveDepth == moveLists.size())
+        {
+            moveLists.emplace_back();
+        }
+        MoveLists& lists = moveLists[moveDepth];
+        struct Nesting
+        {
+            std::size_t& depth;
+            explicit Nesting(std::size_t& level) : depth(++level) {}
+            ~Nesting() { --depth; }
+            Nesting(const Nesting&) = delete;
+            Nesting& operator=(const Nesting&) = delete;
+        } nesting(moveDepth);
+        std::vector<Object*>& collisions = lists.collisions;
+        findCollisions(object, where, collisions);
 
-        if (!collisions.isEmpty() && object->getSolidness() == HARD && object->getAvoidCollisions())
+        if (!collisions.empty() && object->getSolidness() == HARD && object->getAvoidCollisions())
         {
             if (Object* obstacle = firstHard(collisions))
             {
@@ -214,24 +259,23 @@ int WorldManager::moveObject(Object* object, Vector where)
                 slide.normalize();
                 slide.scale(object->getSpeed());
                 const Vector where2 = object->getPosition() + slide;
-                ObjectList retry = getCollisions(object, where2);
-                if (firstHard(retry) != nullptr)
+                findCollisions(object, where2, lists.retry);
+                if (firstHard(lists.retry) != nullptr)
                 {
                     LogManager::getInstance().writeLog(
                         5, "WorldManager::moveObject(): Double collision. Object (avoid obstacles) cannot move.");
                     return -1;
                 }
-                collisions = retry;
+                collisions.swap(lists.retry);
                 where = where2;
             }
         }
 
-        if (!collisions.isEmpty())
+        if (!collisions.empty())
         {
             bool move = true;
-            for (ObjectListIterator it(&collisions); !it.isDone(); it.next())
+            for (Object* other : collisions)
             {
-                Object* other = it.currentObject();
                 const EventCollision collision(object, other, where);
                 object->eventHandler(&collision);
                 other->eventHandler(&collision);

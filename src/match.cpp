@@ -105,4 +105,16 @@ std::string match(std::string str, std::string find)
     return "";
 }
 
+bool hasMatch(const std::string& find)
+{
+    for (const std::string& key : matchKeys)
+    {
+        if (key == find)
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace qm

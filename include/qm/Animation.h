@@ -18,6 +18,20 @@ class Animation
 {
 public:
     Animation() = default;
+    Animation(const Animation&) = default;
+    Animation& operator=(const Animation&) = default;
+    virtual ~Animation() = default;
+
+    /// The sprite state as "sprite_name:", "sprite_index:" and "sprite_slowdown_count:" pairs
+    /// when `attr` is "ALL", selects "ANIMATION," or is empty while the animation is modified;
+    /// otherwise an empty text. Writing clears the modified flag.
+    virtual std::string serialize(std::string attr);
+
+    /// Applies the sprite pairs present in `str`: the sprite is looked up by name in the
+    /// resource manager (an empty name means none; an unknown one is logged and skipped),
+    /// then the frame index and slowdown count. Malformed numbers are logged and ignored.
+    /// Returns 0.
+    virtual int deserialize(std::string str);
 
     /// Plays `newSprite` (may be null) from frame 0; takes its label as the name.
     void setSprite(Sprite* newSprite);

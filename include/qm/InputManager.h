@@ -4,6 +4,7 @@
 #include <qm/EventKeyboard.h>
 #include <qm/Manager.h>
 
+#include <deque>
 #include <string>
 
 namespace sf
@@ -14,9 +15,13 @@ class Event;
 namespace qm
 {
 
+/// Most keyboard events queueKeyboard holds for delivery at once.
+constexpr int MAX_QUEUED_KEYS = 1024;
+
 /// Turns the window's keyboard and mouse into "qm-keyboard" and "qm-mouse" events for the
 /// objects registered here (Object::registerInterest routes both types to this manager).
-/// Once per loop iteration getInput delivers, in this order: the window's queued key
+/// Once per loop iteration getInput delivers, in this order: keys queued by queueKeyboard
+/// (also when headless), the window's queued key
 /// presses and releases, mouse moves and clicks; a MOUSE_HELD event per mouse button that
 /// is down; a KEY_HELD event per polled key that is down. Key repeat is off while the
 /// manager runs, so a held key gives one press, one held event per iteration and one
@@ -43,9 +48,20 @@ public:
     /// Switches the window's key repeat back on.
     void shutDown() override;
 
-    /// Drains the window's event queue and polls held buttons and keys, delivering one
-    /// event per happening. A window close request sets game over and ends the call at once.
+    /// Delivers the keys queued since the last call, then drains the window's event queue and
+    /// polls held buttons and keys, delivering one event per happening. A window close request
+    /// sets game over and ends the call at once. Headless, only the queued keys are delivered.
     void getInput();
+
+    /// Queues a keyboard event for the next getInput, delivered as a window key would be:
+    /// the way scripted and replayed input reaches the game, with or without a window. Keys
+    /// queued while getInput delivers wait for the following call. Returns 0, or -1 (logged)
+    /// when the manager is not started, the action is not KEY_PRESS, KEY_RELEASE or KEY_HELD,
+    /// or MAX_QUEUED_KEYS keys already wait. Shutting down drops what is still queued.
+    [[nodiscard]] int queueKeyboard(const EventKeyboard& event);
+
+    /// Number of keys waiting for the next getInput.
+    int getQueuedKeyCount() const { return static_cast<int>(queuedKeys.size()); }
 
     /// An event carrying the engine key code of a window key event (the window library's
     /// code plus 97 for keys without a name); its action is left undefined.
@@ -53,6 +69,11 @@ public:
 
 private:
     InputManager();
+
+    // Delivers and empties the queue as it was when called.
+    void deliverQueuedKeys();
+
+    std::deque<EventKeyboard> queuedKeys;
 };
 
 } // namespace qm

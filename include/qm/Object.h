@@ -4,6 +4,7 @@
 #include <qm/Animation.h>
 #include <qm/Box.h>
 #include <qm/Path.h>
+#include <qm/Shape.h>
 #include <qm/Vector.h>
 
 #include <string>
@@ -86,8 +87,7 @@ public:
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
-    // The virtual operations keep this order: later subsystems (serialization) add theirs
-    // between draw() and isModified().
+    // The virtual operations keep this order.
 
     /// Withdraws the object's event interests and removes it from the world. Only the world
     /// manager deletes objects.
@@ -101,12 +101,24 @@ public:
     virtual int eventHandler(const Event* event);
 
     /// Draws the current frame of the object's animation centred on its position and
-    /// advances the animation. Returns 0 (also without a sprite), or -1 when drawing failed
-    /// (always in headless mode).
+    /// advances the animation, then the shape unless its type is -1. Returns the animation's
+    /// result: 0 (also without a sprite), or -1 when drawing failed (always in headless mode).
     virtual int draw();
 
-    /// True when any attribute changed since it was last serialized (each flag is logged at
-    /// level 20).
+    /// Writes attributes as one line of "key:value," pairs (see "Attribute text" in the
+    /// README). `attr` selects them: "ALL" writes every attribute, an empty text those
+    /// changed since they were last written, otherwise each attribute whose name followed by
+    /// a comma is in it ("POSITION,SPEED,"). Writing an attribute clears its modified flag.
+    virtual std::string serialize(std::string attr);
+
+    /// Applies every pair present in `str` through the object's setters, so that a copy is
+    /// brought level with the object that wrote it. Absent keys change nothing; incomplete
+    /// groups (box, position, shape), malformed numbers and values the setters refuse are
+    /// logged and ignored. Returns 0.
+    virtual int deserialize(std::string str);
+
+    /// True when any attribute, or the animation's own state, changed since it was last
+    /// serialized (each flag is logged at level 20).
     virtual bool isModified() const;
 
     /// The modified flag of one attribute; false for a value that is not an ObjectAttribute.
@@ -132,6 +144,7 @@ public:
     /// A copy of the playback state of the object's sprite.
     Animation getAnimation() const { return animation; }
     bool getFollowPath() const { return followingPath; }
+    Shape getShape() const { return shape; }
 
     /// Direction times speed, in spaces per step.
     Vector getVelocity() const;
@@ -160,8 +173,8 @@ public:
     /// When true, a HARD object slides along HARD obstacles instead of stopping.
     void setAvoidCollisions(bool avoid);
 
-    /// Sets the box relative to the position, in spaces. The world's index is not touched:
-    /// it does not file objects by box.
+    /// Sets the box relative to the position, in spaces, and re-files the object in the
+    /// world's spatial index.
     void setBox(Box newBox);
 
     /// Sets speed to the vector's length and direction to the vector normalized.
@@ -172,11 +185,15 @@ public:
     /// when there is no such sprite.
     int setSprite(std::string name);
 
-    /// Copies the whole playback state. With `takeBox` the box becomes the animation's box.
+    /// Copies the whole playback state. With `takeBox` the box becomes the animation's box
+    /// (re-filed in the world's spatial index as by setBox).
     void setAnimation(const Animation& newAnimation, bool takeBox);
 
     /// Added to the velocity once per step, in spaces per step per step.
     void setAcceleration(Vector newAcceleration);
+
+    /// Replaces the shape drawn at the position; a shape of type -1 is not drawn.
+    void setShape(const Shape& newShape);
 
     /// Replaces the waypoints and the index of the path.
     void setPath(const Path& newPath);
@@ -208,9 +225,12 @@ protected:
     void markModified(ObjectAttribute attribute);
 
 private:
-    // The direction is pointed at a waypoint without marking DIRECTION: steering follows
-    // from the path, which is marked on its own.
+    // Applies the four shape pairs of the last parse when all are present.
+    void deserializeShape();
+    // Points the direction at a waypoint.
     void headFor(const Vector& target);
+    // Sets the direction, marking DIRECTION when it changes.
+    void steer(const Vector& newDirection);
 
     int id;
     std::string type = "(Undefined)";
@@ -230,6 +250,7 @@ private:
     // keep that walk in cache.
     std::vector<std::string> eventName;
     bool modified[OBJECT_ATTRIBUTE_COUNT];
+    Shape shape;
     Path path;
     bool followingPath = false;
     bool avoidCollisions = false;

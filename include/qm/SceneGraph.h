@@ -1,14 +1,19 @@
 #ifndef QM_SCENEGRAPH_H
 #define QM_SCENEGRAPH_H
 
+#include <qm/Box.h>
 #include <qm/Object.h>
 #include <qm/ObjectList.h>
 
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace qm
 {
+
+class SpatialGrid;
 
 /// Indexes every object in the world by what the engine asks each step: active or not,
 /// solid or not, visible at which altitude, and type. It never owns objects. The world
@@ -17,6 +22,12 @@ namespace qm
 /// attribute, so each update reads the old value from the object and takes the new one as
 /// argument. Lists handed out are copies, safe to walk while objects come and go.
 ///
+/// The solid objects are also filed in a uniform grid of buckets over the world boundary
+/// (the spatial index), so that the collision search of a move looks only at the solid
+/// objects near the moving box; solidObjectsIn() gives the same objects, in the same order,
+/// as walking solidObjects(). The index follows every change of position, box, activity,
+/// solidness and boundary through the hooks below.
+///
 /// Every operation returns 0 on success and -1 with a log line on a broken invariant (an
 /// object missing from a list it should be in) or a failed allocation. While the game
 /// manager's game-over flag is set (during shut-down) the complaints that deletion order
@@ -24,7 +35,8 @@ namespace qm
 class SceneGraph
 {
 public:
-    SceneGraph() = default;
+    SceneGraph();
+    ~SceneGraph();
     SceneGraph(const SceneGraph&) = delete;
     SceneGraph& operator=(const SceneGraph&) = delete;
 
@@ -59,9 +71,43 @@ public:
     /// The active solid (HARD or SOFT) objects, read in place by the collision search.
     const ObjectList& solidObjects() const { return solidList; }
 
-    /// Called before every position change. A spatial index would re-file the object here;
-    /// this one has none, so it does nothing and returns 0.
+    /// Called before every position change: re-files a solid object in the spatial index.
+    /// Returns 0.
     int updatePosition(Object* object, const Vector& position);
+
+    /// Called before every change of an object's box (relative to its position): re-files a
+    /// solid object in the spatial index. Returns 0.
+    int updateBox(Object* object, const Box& box);
+
+    /// Lays the spatial index over the world boundary (world spaces). Any box will do: places
+    /// outside it are filed at its edges, and a degenerate one makes the index one bucket.
+    void setBoundary(const Box& boundary);
+
+    /// Switches the spatial index on (rebuilt from the solid list) or off (dropped, and the
+    /// collision search walks the solid list). On by default.
+    void setSpatialIndex(bool on);
+    bool hasSpatialIndex() const { return indexed; }
+
+    /// Sets the side of the index's square buckets, in spaces. Returns -1, changing nothing,
+    /// for a value that is not finite and positive.
+    int setBucketSize(float spaces);
+    float getBucketSize() const;
+
+    /// The active solid objects other than `ignore` whose world boxes overlap `box` (world
+    /// spaces, edges count), in the solid list's order: exactly what walking solidObjects()
+    /// with boxIntersectsBox finds. Uses the index; walks the list when the index is off or
+    /// `box` is too large or not finite for it.
+    ObjectList solidObjectsIn(const Box& box, const Object* ignore = nullptr) const;
+
+    /// Appends solidObjectsIn(box, ignore) to `out`.
+    void collectSolidObjectsIn(const Box& box, const Object* ignore, std::vector<Object*>& out) const;
+
+    /// The first HARD object, in the solid list's order, among solidObjectsIn(box, ignore);
+    /// null when there is none. Allocates nothing once warm.
+    Object* firstHardObjectIn(const Box& box, const Object* ignore = nullptr) const;
+
+    /// The index itself, for tests and benchmarks; null while it is off.
+    const SpatialGrid* getSpatialGrid() const { return indexed ? grid.get() : nullptr; }
 
     /// Moves `object` between the active lists and the inactive list.
     int updateActive(Object* object, bool active);
@@ -84,11 +130,17 @@ private:
     // Removes every occurrence of `object` from every list.
     void purge(Object* object);
 
+    // The solid list changes only through these two, which keep the index in step.
+    int insertSolid(Object* object);
+    int removeSolid(Object* object);
+
     ObjectList objects;
     ObjectList solidList;
     ObjectList visibleList[MAX_ALTITUDE + 1];
     ObjectList inactiveList;
     std::map<std::string, ObjectList> typeMap;
+    std::unique_ptr<SpatialGrid> grid;
+    bool indexed = true;
 };
 
 } // namespace qm

@@ -82,6 +82,16 @@ public:
     /// Returns the sum of the display calls' results (0 when all succeeded).
     int draw() override;
 
+    /// The object's attribute text followed by the view pairs selected by the same rule
+    /// ("VIEW_STRING,", "VALUE,", "BORDER,", "COLOR,", "LOCATION,", "DRAW_VALUE,"); writing
+    /// clears their flags.
+    std::string serialize(std::string attr) override;
+
+    /// Applies the object pairs, then the view pairs present in `str`. A colour outside
+    /// BLACK .. CUSTOM and malformed numbers are logged and ignored; a location of -1 keeps the
+    /// position given. Returns 0.
+    int deserialize(std::string str) override;
+
     using Object::isModified;
 
     /// True when a view attribute (flags logged at level 10) or an object attribute changed.

@@ -7,7 +7,9 @@
 #include <qm/SceneGraph.h>
 #include <qm/Vector.h>
 
+#include <deque>
 #include <string>
+#include <vector>
 
 namespace qm
 {
@@ -62,8 +64,13 @@ public:
     ObjectList objectsOfType(const std::string& typeName);
 
     /// The active solid objects other than `object` whose world boxes overlap its box moved
-    /// to `where` (edges count), in the scene graph's order.
+    /// to `where` (edges count), in the scene graph's order. Asks the scene graph's spatial
+    /// index, or walks the solid list when the index is off (SceneGraph::setSpatialIndex).
     ObjectList getCollisions(const Object* object, const Vector& where) const;
+
+    /// The same result as getCollisions, always by walking the whole solid list: the
+    /// reference the spatial index is checked against.
+    ObjectList getCollisionsLinear(const Object* object, const Vector& where) const;
 
     /// Moves `object` to `where` if its solidness allows, delivering a collision event to
     /// both parties of every contact, an out event when the object's box leaves the
@@ -80,7 +87,8 @@ public:
     void draw();
 
     /// The world's extent in spaces. Only its extents are used: the corner is taken as (0, 0).
-    void setBoundary(Box newBoundary) { boundary = newBoundary; }
+    /// The scene graph's spatial index is laid over it anew.
+    void setBoundary(Box newBoundary);
     Box getBoundary() const { return boundary; }
 
     /// The part of the world shown in the window; its corner is the window's upper-left cell.
@@ -105,6 +113,19 @@ public:
 
 private:
     WorldManager();
+
+    // getCollisions into `out` (emptied first), without building an ObjectList.
+    void findCollisions(const Object* object, const Vector& where, std::vector<Object*>& out) const;
+
+    // The collision lists of moveObject, one pair per level of nesting (a handler may move
+    // other objects), kept from move to move so that moving allocates nothing once warm.
+    struct MoveLists
+    {
+        std::vector<Object*> collisions;
+        std::vector<Object*> retry;
+    };
+    std::deque<MoveLists> moveLists;
+    std::size_t moveDepth = 0;
 
     SceneGraph sceneGraph;
     ObjectList deletions;

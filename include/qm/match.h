@@ -14,6 +14,10 @@ namespace qm
 /// text when the key is absent. The parse is process-wide state, used on one thread only.
 std::string match(std::string str, std::string find);
 
+/// True when the last parse of match holds an item whose key is `find`, even with an empty
+/// value (which match alone cannot tell from an absent key).
+bool hasMatch(const std::string& find);
+
 } // namespace qm
 
 #endif

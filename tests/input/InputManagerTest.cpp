@@ -88,6 +88,79 @@ TEST_F(InputStartUp, HeadlessStartsWithItsMessageAndDeliversNothing)
     EXPECT_EQ(countOf(log(), "null window"), 0);
 }
 
+// ---- Keys queued by a script: delivered by getInput like window keys, also headless.
+using QueuedKeys = qmtest::EngineTest;
+
+qm::EventKeyboard scriptKey(int key, int action)
+{
+    qm::EventKeyboard event;
+    event.setKey(key);
+    event.setKeyboardAction(action);
+    return event;
+}
+
+TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitForTheOneAfter)
+{
+    ASSERT_EQ(startEngine(), 0);
+    qm::InputManager& input = qm::InputManager::getInstance();
+    std::vector<std::pair<int, int>> heard;
+    auto* object = new qmtest::RecordingObject;
+    object->registerInterest(qm::EVENT_KEYBOARD);
+    object->onEvent = [&](const qm::Event* event)
+    {
+        const auto* key = dynamic_cast<const qm::EventKeyboard*>(event);
+        ASSERT_NE(key, nullptr);
+        heard.emplace_back(key->getKey(), key->getKeyboardAction());
+        if (key->getKey() == qm::A && key->getKeyboardAction() == qm::KEY_PRESS)
+        {
+            EXPECT_EQ(input.queueKeyboard(scriptKey(qm::Z, qm::KEY_PRESS)), 0);
+        }
+    };
+    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_PRESS)), 0);
+    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_HELD)), 0);
+    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::SPACE, qm::KEY_RELEASE)), 0);
+    EXPECT_TRUE(heard.empty()) << "queued keys must wait for the input phase";
+    input.getInput();
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{
+                         {qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}}));
+    EXPECT_EQ(input.getQueuedKeyCount(), 1);
+    heard.clear();
+    input.getInput();
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{qm::Z, qm::KEY_PRESS}}));
+    heard.clear();
+    input.getInput();
+    EXPECT_TRUE(heard.empty()) << "a delivered key must not come again";
+}
+
+TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
+{
+    qm::InputManager& input = qm::InputManager::getInstance();
+    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_PRESS)), -1) << "not started";
+    ASSERT_EQ(startEngine(), 0);
+    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::UNDEFINED_KEYBOARD_ACTION)), -1);
+    for (int i = 0; i < qm::MAX_QUEUED_KEYS; ++i)
+    {
+        ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_HELD)), 0) << i;
+    }
+    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::B, qm::KEY_PRESS)), -1);
+    EXPECT_EQ(input.getQueuedKeyCount(), qm::MAX_QUEUED_KEYS);
+    EXPECT_EQ(countOf(log(), "InputManager::queueKeyboard(): Error! key " + std::to_string(qm::A) +
+                                 " has no keyboard action (-1), not queued."),
+              1);
+    EXPECT_EQ(countOf(log(), "InputManager::queueKeyboard(): Error! 1024 keys already queued, key " +
+                                 std::to_string(qm::B) + " not queued."),
+              1);
+
+    // What is still queued at shut-down is not delivered to the next run.
+    qm::GameManager::getInstance().shutDown();
+    ASSERT_EQ(startEngine(), 0);
+    auto* object = new qmtest::RecordingObject;
+    object->registerInterest(qm::EVENT_KEYBOARD);
+    input.getInput();
+    EXPECT_TRUE(object->received.empty());
+    EXPECT_EQ(input.getQueuedKeyCount(), 0);
+}
+
 TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldReportPerIteration)
 {
     ASSERT_EQ(startWindowed(), 0);

@@ -1,0 +1,75 @@
+// The game's font against its cells, measured by qm_fontfit on a private X server: the glyphs
+// of the shipped font stay out of the next cell's background, and the tool does notice a font
+// whose glyphs do not.
+#include "support/VirtualDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace
+{
+
+struct Fit
+{
+    int status = -1;
+    int right = -1;  // glyphs reaching into the next cell's background
+    float most = -1; // by how many pixels at most
+    std::string output;
+};
+
+Fit measure(const std::string& arguments)
+{
+    Fit fit;
+    const std::string command = std::string(QM_FONTFIT) + " " + arguments;
+    fit.output = qmtest::commandOutput(command + " 2>&1");
+    fit.status = qmtest::runCommand(command + " >/dev/null 2>&1");
+    std::smatch match;
+    static const std::regex summary(
+        R"((\d+) of 94 glyphs reach into the next cell's background \(most ([0-9.]+) px\))");
+    if (std::regex_search(fit.output, match, summary))
+    {
+        fit.right = std::stoi(match[1]);
+        fit.most = std::stof(match[2]);
+    }
+    return fit;
+}
+
+class FontFit : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(xserver.ok()) << "no private X server"; }
+    qmtest::VirtualDisplay xserver;
+};
+
+TEST_F(FontFit, ShippedFontStaysOutOfTheNextCellsBackground)
+{
+    const Fit fit = measure("--limit 5 " QM_RUN_DIR "/qm-font.ttf");
+    ASSERT_GE(fit.right, 0) << fit.output;
+    EXPECT_EQ(fit.status, 0) << fit.output;
+    EXPECT_LE(fit.right, 5) << fit.output;
+    EXPECT_LT(fit.most, 1.0f) << "a glyph loses a visible slice of its right edge\n" << fit.output;
+}
+
+TEST_F(FontFit, WideFontIsCaughtAtTheDefaultSizeAndFitsAtHalfTheScale)
+{
+    const std::string wide = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+    const Fit atDefault = measure("--limit 5 " + wide);
+    EXPECT_EQ(atDefault.status, 1) << atDefault.output;
+    EXPECT_GT(atDefault.right, 60) << atDefault.output;
+    EXPECT_GT(atDefault.most, 2.0f) << atDefault.output;
+    // A smaller size (font_scale 1 in 16 x 32 pixel cells) leaves every glyph room.
+    const Fit small = measure("--limit 0 --scale 1 --cell 16x32 " + wide);
+    EXPECT_EQ(small.status, 0) << small.output;
+    EXPECT_EQ(small.right, 0) << small.output;
+}
+
+TEST_F(FontFit, RefusesAMissingFontAndBadArguments)
+{
+    EXPECT_EQ(measure("/nonexistent/font.ttf").status, 2);
+    EXPECT_EQ(measure("--cell 12.8 " QM_RUN_DIR "/qm-font.ttf").status, 2);
+    EXPECT_EQ(measure("--scale -1 " QM_RUN_DIR "/qm-font.ttf").status, 2);
+    EXPECT_EQ(measure("").status, 2);
+}
+
+} // namespace

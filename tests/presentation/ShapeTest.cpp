@@ -1,0 +1,208 @@
+// Shapes drawn into a real window (pixels read back under a private X server) and without one.
+#include "support/EngineTest.h"
+#include "support/VirtualDisplay.h"
+
+#include <qm/DisplayManager.h>
+#include <qm/GameManager.h>
+#include <qm/LogManager.h>
+#include <qm/Object.h>
+#include <qm/Shape.h>
+#include <qm/utility.h>
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+
+using qm::Vector;
+using qmtest::countOf;
+
+struct Region
+{
+    int count = 0;
+    double centreX = 0;
+    double centreY = 0;
+};
+
+// Where the pixels of `color` are: how many, and their mean position.
+Region pixelsOf(const sf::Image& image, sf::Color color)
+{
+    Region region;
+    for (unsigned y = 0; y < image.getSize().y; ++y)
+    {
+        for (unsigned x = 0; x < image.getSize().x; ++x)
+        {
+            if (image.getPixel(x, y) == color)
+            {
+                ++region.count;
+                region.centreX += x;
+                region.centreY += y;
+            }
+        }
+    }
+    if (region.count > 0)
+    {
+        region.centreX /= region.count;
+        region.centreY /= region.count;
+    }
+    return region;
+}
+
+qm::Shape shapeOf(int type, int color, float size)
+{
+    qm::Shape shape;
+    shape.setType(type);
+    shape.setColor(color);
+    shape.setSize(size);
+    return shape;
+}
+
+// A 1024 x 768 window of 80 x 24 cells (12.8 x 32 pixels), font_scale 2, cleared to black.
+// World (20, 10) is pixel (256, 320).
+class ShapeWindow : public qmtest::EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n");
+        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+        qm::LogManager::getInstance().setFlush(true);
+        clear();
+    }
+    void clear() { qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black); }
+    sf::Image capture() { return qmtest::captureWindow(*qm::DisplayManager::getInstance().getWindow()); }
+
+    qmtest::VirtualDisplay xserver;
+};
+
+TEST_F(ShapeWindow, ObjectDrawsRedCircleGreenSquareAndBlueTriangleWhereTheyBelong)
+{
+    struct Case
+    {
+        int type;
+        sf::Color color;
+        double area;               // of the polygon drawn, in pixels
+        double centreX, centreY;   // its centre
+        int halfWidth, halfHeight; // half the extent of its bounding box
+    };
+    // Size 40: a 10-point circle of radius 40 from (236, 300); a square of side 20 * sqrt(2),
+    // rotated upright, around (276, 325.4); a triangle of radius 20 centred on the pixel.
+    const Case cases[] = {
+        {qm::CIRCLE, sf::Color::Red, 0.5 * 10 * 1600 * std::sin(2 * M_PI / 10), 276, 340, 40, 40},
+        {qm::SQUARE, sf::Color::Green, 800, 276, 325.4, 14, 14},
+        {qm::TRIANGLE, sf::Color::Blue, 0.75 * std::sqrt(3.0) * 400, 256, 320, 17, 10},
+    };
+    qm::Object* object = new qm::Object;
+    ASSERT_EQ(object->setPosition(Vector(20, 10)), 0);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.type);
+        clear();
+        object->setShape(shapeOf(c.type,
+                                 c.type == qm::CIRCLE   ? qm::RED
+                                 : c.type == qm::SQUARE ? qm::GREEN
+                                                        : qm::BLUE,
+                                 40));
+        EXPECT_EQ(object->draw(), 0);
+        const sf::Image image = capture();
+        const Region region = pixelsOf(image, c.color);
+        EXPECT_NEAR(region.count, c.area, c.area * 0.08);
+        EXPECT_NEAR(region.centreX, c.centreX, 1.5);
+        EXPECT_NEAR(region.centreY, c.centreY, c.type == qm::TRIANGLE ? 6 : 1.5); // a triangle's mean sits low
+        EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.centreX), static_cast<unsigned>(c.centreY)), c.color);
+        // The corners of a box just around the shape keep the background.
+        for (const int dx : {-c.halfWidth - 2, c.halfWidth + 2})
+        {
+            for (const int dy : {-c.halfHeight - 2, c.halfHeight + 2})
+            {
+                EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.centreX + dx), static_cast<unsigned>(c.centreY + dy)),
+                          sf::Color::Black)
+                    << dx << ", " << dy;
+            }
+        }
+    }
+    // A shape of type -1 is not drawn.
+    clear();
+    object->setShape(shapeOf(-1, qm::RED, 40));
+    EXPECT_EQ(object->draw(), 0);
+    EXPECT_EQ(pixelsOf(capture(), sf::Color::Black).count, 1024 * 768);
+}
+
+TEST_F(ShapeWindow, TriangleLooksTheSameAfterASquareWasDrawn)
+{
+    qm::Shape triangle = shapeOf(qm::TRIANGLE, qm::BLUE, 40);
+    triangle.draw(Vector(20, 10));
+    const sf::Image before = capture();
+    clear();
+    shapeOf(qm::SQUARE, qm::GREEN, 40).draw(Vector(50, 5));
+    clear();
+    triangle.draw(Vector(20, 10));
+    const sf::Image after = capture();
+    EXPECT_GT(pixelsOf(after, sf::Color::Blue).count, 400);
+    EXPECT_EQ(std::memcmp(before.getPixelsPtr(), after.getPixelsPtr(), 1024 * 768 * 4), 0);
+}
+
+TEST_F(ShapeWindow, CustomColourAndOpacityReachThePixels)
+{
+    qm::Shape shape = shapeOf(qm::CIRCLE, qm::CUSTOM, 40);
+    shape.setRGB(10, 20, 30);
+    shape.draw(Vector(20, 10));
+    EXPECT_EQ(capture().getPixel(276, 340), sf::Color(10, 20, 30));
+    // Half-transparent white over black.
+    clear();
+    shape.setColor(qm::WHITE);
+    shape.setOpacity(128);
+    shape.draw(Vector(20, 10));
+    const sf::Color grey = capture().getPixel(276, 340);
+    EXPECT_NEAR(grey.r, 128, 2);
+    EXPECT_EQ(grey.r, grey.b);
+}
+
+class HeadlessShape : public qmtest::EngineTest
+{
+};
+
+TEST_F(HeadlessShape, RefusesUnknownValuesAndOnlyLogsWhenDrawing)
+{
+    qm::LogManager::getInstance().setLogLevel(5);
+    ASSERT_EQ(startEngine(), 0);
+    qm::Shape shape;
+    EXPECT_EQ(shape.getSize(), 24.0f); // font_scale 2 times the 12.8-pixel cell side, truncated first
+    shape.setType(qm::SQUARE);
+    shape.setType(3);
+    EXPECT_EQ(shape.getType(), qm::SQUARE);
+    shape.setType(-1);
+    EXPECT_EQ(shape.getType(), -1);
+    shape.setColor(9);
+    shape.setSize(std::nanf(""));
+    EXPECT_EQ(shape.getColor(), qm::WHITE);
+    EXPECT_EQ(shape.getSize(), 24.0f);
+    shape.setColor(qm::RED);
+    shape.draw(Vector(1, 1));
+    EXPECT_EQ(shape.getRed(), 0); // nothing drawn, nothing filled in
+    const std::string text = log();
+    EXPECT_EQ(countOf(text, "Shape::setType(): Unknown shape type 3. Ignoring."), 1);
+    EXPECT_EQ(countOf(text, "Shape::setColor(): Unknown color 9. Ignoring."), 1);
+    EXPECT_EQ(countOf(text, "Shape::setSize(): Size nan not finite. Ignoring."), 1);
+    EXPECT_EQ(countOf(text, "Shape::draw(): DisplayManager window not defined."), 1);
+    EXPECT_EQ(countOf(text, "Drawing at"), 0);
+}
+
+TEST_F(ShapeWindow, NamedColourOverwritesTheStoredRgbWhenDrawn)
+{
+    qm::Shape shape = shapeOf(qm::CIRCLE, qm::CUSTOM, 10);
+    shape.setRGB(10, 20, 30);
+    shape.setColor(qm::RED);
+    shape.draw(Vector(20, 10));
+    EXPECT_EQ(shape.getRed(), 255);
+    EXPECT_EQ(shape.getGreen(), 0);
+    EXPECT_EQ(shape.getBlue(), 0);
+}
+
+} // namespace

@@ -1,0 +1,245 @@
+// The attribute text itself: what is written for which selector, and how each pair is read.
+#include "SerializationFixture.h"
+
+#include <qm/LogManager.h>
+#include <qm/match.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace
+{
+
+using qm::Vector;
+using qmtest::countOf;
+
+class AttributeText : public qmtest::SerializationTest
+{
+};
+
+TEST_F(AttributeText, NewObjectWritesEveryPairInOrderWithDirectionBeforeSpeedAndFollowPathBeforePath)
+{
+    qm::Object* object = new qm::Object;
+    const std::string id = std::to_string(object->getId());
+    EXPECT_EQ(object->serialize("ALL"),
+              "id:" + id +
+                  ",is_active:true,is_visible:true,event_count:0,box-corner-x:-0.5,box-corner-y:-0.5,"
+                  "box-horizontal:0.99,box-vertical:0.99,pos-x:1,pos-y:1,type:(Undefined),sprite_name:,sprite_index:0,"
+                  "sprite_slowdown_count:0,altitude:2,solidness:0,no_soft:false,x_direction:0,y_direction:0,speed:0,"
+                  "x_acceleration:0,y_acceleration:0,shape:-1,size:24,color:7,opacity:255,follow_path:false,path:,"
+                  "path_index:0,avoid_collisions:false,");
+    EXPECT_FALSE(object->isModified());
+    EXPECT_EQ(object->serialize(""), "");
+
+    qm::ViewObject* view = new qm::ViewObject;
+    const std::string text = view->serialize("ALL");
+    EXPECT_NE(text.find(",event_count:1,event_name[0]:qm-view,"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.find("view_string")), "view_string:,view_value:0,view_border:true,view_color:7,"
+                                                     "view_location:1,view_draw_value:true,");
+    EXPECT_FALSE(view->isModified());
+}
+
+TEST_F(AttributeText, SelectorsWriteWholeNamedAttributesOrWhatChanged)
+{
+    qm::ViewObject* view = new qm::ViewObject;
+    view->serialize("ALL");
+    view->setPosition(Vector(2.5f, 3));
+    view->setValue(7);
+    EXPECT_TRUE(view->isModified(qm::POSITION));
+    EXPECT_TRUE(view->isModified(qm::VALUE));
+    EXPECT_EQ(view->serialize(""), "pos-x:2.5,pos-y:3,view_value:7,view_location:-1,");
+    EXPECT_EQ(view->serialize(""), "");
+
+    const struct
+    {
+        const char* selector;
+        const char* written;
+    } cases[] = {
+        {"POSITION,SPEED,", "pos-x:2.5,pos-y:3,speed:0,"},
+        {"SPEED, POSITION,", "pos-x:2.5,pos-y:3,speed:0,"},
+        {"FOLLOW_PATH,", "follow_path:false,"}, // not PATH as well
+        {"VALUE,", "view_value:7,"},            // not DRAW_VALUE as well
+        {"ANIMATION,", "sprite_name:,sprite_index:0,sprite_slowdown_count:0,"},
+        {"POSITION", ""},
+        {"position,", ""},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(view->serialize(c.selector), c.written) << c.selector;
+    }
+    EXPECT_EQ(countOf(log(), "Object::serialize(): Warning! Attribute 'POSITION' missing trailing ','"), 1);
+    EXPECT_EQ(countOf(log(), "missing trailing"), 1);
+}
+
+TEST_F(AttributeText, PlayingAnimationCountsAsChangedAndIsWrittenOnce)
+{
+    qm::Object* object = new qm::Object;
+    ASSERT_EQ(object->setSprite("example"), 0);
+    object->serialize("ALL");
+    object->draw(); // headless: the frame is not shown, but the slowdown count moves on
+    EXPECT_TRUE(object->isModified());
+    EXPECT_TRUE(object->isModified(qm::ANIMATION));
+    EXPECT_EQ(object->serialize(""), "sprite_name:example,sprite_index:0,sprite_slowdown_count:1,");
+    EXPECT_FALSE(object->isModified());
+}
+
+TEST_F(AttributeText, ReadingFollowsEachPairsRule)
+{
+    qm::Object* object = new qm::Object;
+    object->setPosition(Vector(4, 4));
+    object->setVelocity(Vector(0, 3));
+    qm::LogManager::getInstance().setLogLevel(20);
+    object->deserialize("pos-x:9,is_active:TRUE,type:Big Fish,altitude:2,altitude:7,x_direction:1,y_direction:0,");
+    EXPECT_EQ(object->getPosition(), Vector(4, 4));
+    EXPECT_FALSE(object->isActive());
+    EXPECT_EQ(object->getType(), "BigFish"); // unescaped white space is lost to the pair parser
+    EXPECT_EQ(object->getAltitude(), 2);     // the first of two pairs with the same key wins
+    EXPECT_EQ(object->getDirection(), Vector(1, 0));
+    EXPECT_EQ(object->getSpeed(), 3.0f); // a lone direction keeps the speed
+    object->deserialize("altitude:7,solidness:3,type:Big%20Fish,");
+    EXPECT_EQ(object->getAltitude(), 2);
+    EXPECT_EQ(object->getSolidness(), qm::HARD);
+    EXPECT_EQ(object->getType(), "Big Fish");
+    qm::LogManager::getInstance().setLogLevel(0);
+    const std::string text = log();
+    EXPECT_EQ(countOf(text, "Object::deserialize(): position not complete, so ignoring."), 2);
+    EXPECT_EQ(countOf(text, "Object::setAltitude(): Altitude 7 not in range [0,4].  Ignored."), 1);
+    EXPECT_EQ(countOf(text, "Object::setSolidness(): Solidness 3 not one of HARD, SOFT or SPECTRAL."), 1);
+    EXPECT_EQ(countOf(text, "Object::deserialize(): type is BigFish"), 1);
+}
+
+TEST_F(AttributeText, BoxesReadAsFloatsAndIntegerBoxesReadTheSame)
+{
+    qm::Object* object = new qm::Object;
+    object->deserialize("box-corner-x:-1.5,box-corner-y:-1,box-horizontal:3,box-vertical:2,");
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-1.5f, -1), 3, 2));
+    object->deserialize("box-corner-x:-2,box-corner-y:-1,box-horizontal:4,box-vertical:2,");
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-2, -1), 4, 2));
+    object->deserialize("box-corner-x:-9,box-corner-y:-9,box-horizontal:9,");
+    EXPECT_EQ(object->getBox(), qm::Box(Vector(-2, -1), 4, 2));
+}
+
+TEST_F(AttributeText, PathsReadBackWithTheirIndexAndMalformedNodesRefuseTheWholePath)
+{
+    qm::Object* object = new qm::Object;
+    qm::Path path;
+    path.addNode(Vector(3, 4));
+    path.addNode(Vector(10.25f, -4));
+    path.setIndex(1);
+    object->setPath(path);
+    const std::string text = object->serialize("PATH,");
+    EXPECT_EQ(text, "path:3;4|10.25;-4|,path_index:1,");
+    qm::Object* copy = new qm::Object;
+    copy->deserialize(text);
+    EXPECT_EQ(copy->getPath(), path);
+
+    for (const char* bad : {"path:3 4|,", "path:3;4|10;4,", "path:3;4|x;4|,", "path:3;4|;|,", "path:3;4|1e999;0|,"})
+    {
+        copy->deserialize(bad);
+        EXPECT_EQ(copy->getPath(), path) << bad;
+    }
+    const std::string lines = log();
+    EXPECT_EQ(countOf(lines, "Object::deserialize(): malformed node 34."), 1); // the blank is gone before reading
+    EXPECT_EQ(countOf(lines, "Object::deserialize(): malformed node 10;4."), 1);
+    EXPECT_EQ(countOf(lines, "\tNot added."), 5);
+    copy->deserialize("path:,");
+    EXPECT_EQ(copy->getPath().getNodeCount(), 0);
+}
+
+TEST_F(AttributeText, IdsRaiseTheNextIdCounterButNeverPastItsTop)
+{
+    qm::Object* object = new qm::Object;
+    const int own = object->getId();
+    object->deserialize("id:" + std::to_string(own + 500) + ",");
+    EXPECT_EQ(object->getId(), own + 500);
+    EXPECT_EQ((new qm::Object)->getId(), own + 501);
+    object->deserialize("id:3,");
+    EXPECT_EQ(object->getId(), 3);
+    EXPECT_EQ((new qm::Object)->getId(), own + 502); // a lower id leaves the counter alone
+    object->deserialize("id:" + std::to_string(INT_MAX) + ",");
+    EXPECT_EQ(object->getId(), 3);
+    EXPECT_EQ((new qm::Object)->getId(), own + 503);
+    EXPECT_EQ(countOf(log(), "leaves no id for later objects"), 1);
+}
+
+TEST_F(AttributeText, EventInterestsAreReplacedAndUnchangedOnesKept)
+{
+    qm::Object* object = new qm::Object;
+    ASSERT_EQ(object->registerInterest("death"), 0);
+    ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
+    object->serialize("ALL");
+    object->deserialize("event_count:2,event_name[0]:death,event_name[1]:qm-step,");
+    EXPECT_FALSE(object->isModified(qm::EVENTS));
+    object->deserialize("event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
+    EXPECT_EQ(object->serialize("EVENTS,"), "event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
+    EXPECT_EQ(countOf(log(), "not previously registered"), 0);
+    object->deserialize("event_count:0,");
+    EXPECT_EQ(object->serialize("EVENTS,"), "event_count:0,");
+}
+
+TEST_F(AttributeText, SpritesAreFoundByNameAndUnknownOnesReported)
+{
+    qm::Object* object = new qm::Object;
+    object->deserialize("sprite_name:other,sprite_index:1,sprite_slowdown_count:-1,");
+    qm::Animation animation = object->getAnimation();
+    ASSERT_NE(animation.getSprite(), nullptr);
+    EXPECT_EQ(animation.getSprite()->getLabel(), "other");
+    EXPECT_EQ(animation.getIndex(), 1);
+    EXPECT_EQ(animation.getSlowdownCount(), -1);
+    object->deserialize("sprite_name:nosuch,");
+    EXPECT_EQ(object->getAnimation().getSprite()->getLabel(), "other");
+    EXPECT_EQ(countOf(log(), "Animation::Match(): Sprite 'nosuch' not found"), 1);
+    object->deserialize("sprite_name:,");
+    EXPECT_EQ(object->getAnimation().getSprite(), nullptr);
+}
+
+TEST_F(AttributeText, EmptyTextDoesNotApplyThePreviousParseAgain)
+{
+    qm::Object* object = new qm::Object;
+    qm::match("pos-x:30,pos-y:30,", "");
+    EXPECT_EQ(object->deserialize(""), 0);
+    EXPECT_EQ(object->getPosition(), Vector(1, 1));
+}
+
+TEST_F(AttributeText, ShapesNeedAllFourPairsAndCarryTheirCustomColour)
+{
+    qm::Object* object = new qm::Object;
+    object->deserialize("shape:2,size:12,color:4,");
+    EXPECT_EQ(object->getShape().getType(), -1);
+    object->deserialize("shape:2,size:12.5,color:8,opacity:100,rgb:10;20;30,");
+    const qm::Shape shape = object->getShape();
+    EXPECT_EQ(shape.getType(), qm::TRIANGLE);
+    EXPECT_EQ(shape.getSize(), 12.5f);
+    EXPECT_EQ(shape.getOpacity(), 100);
+    EXPECT_EQ(shape.getGreen(), 20);
+    EXPECT_EQ(object->serialize("SHAPE,"), "shape:2,size:12.5,color:8,opacity:100,rgb:10;20;30,");
+    object->deserialize("shape:7,size:12.5,color:8,opacity:256,");
+    EXPECT_EQ(object->getShape(), shape);
+    EXPECT_EQ(countOf(log(), "opacity 256 not in range [0,255]"), 1);
+}
+
+TEST_F(AttributeText, ViewPairsApplyAndAPlacedDisplayStaysWhereItWasPut)
+{
+    qm::ViewObject* view = new qm::ViewObject;
+    view->deserialize("view_string:Points%20left,view_value:-12,view_border:false,view_color:3,view_location:8,"
+                      "view_draw_value:false,");
+    EXPECT_EQ(view->getViewString(), "Points left");
+    EXPECT_EQ(view->getValue(), -12);
+    EXPECT_FALSE(view->getBorder());
+    EXPECT_EQ(view->getColor(), qm::YELLOW);
+    EXPECT_EQ(view->getLocation(), qm::BOTTOM_RIGHT);
+    EXPECT_EQ(view->getPosition().getY(), 23.0f); // unframed bottom row of 24
+    EXPECT_FALSE(view->getDrawValue());
+
+    // A display placed by position: the copy keeps the position and drops the name.
+    qm::ViewObject* copy = new qm::ViewObject;
+    copy->deserialize("pos-x:40,pos-y:1,view_location:-1,view_color:9,");
+    EXPECT_EQ(copy->getLocation(), -1);
+    EXPECT_EQ(copy->getPosition(), Vector(40, 1));
+    EXPECT_EQ(copy->getColor(), qm::WHITE);
+    EXPECT_EQ(countOf(log(), "ViewObject::deserialize(): Warning! color 9 not in range [0,8]. Ignored."), 1);
+    EXPECT_EQ(countOf(log(), "Location out of range"), 0);
+}
+
+} // namespace
