@@ -249,6 +249,16 @@ TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
         1);
 }
 
+TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
+{
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nbatch_drawing:false,\n");
+    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    EXPECT_FALSE(display().isBatched());
+    ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);
+    ASSERT_EQ(display().swapBuffers(), 0);
+    EXPECT_EQ(display().getFrameDrawCalls(), 6);
+}
+
 TEST_F(BatchedDrawing, HeadlessAndStoppedDisplaysRefuseFlushAndDirectDrawing)
 {
     sf::CircleShape circle(5);
