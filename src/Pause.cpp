@@ -6,8 +6,8 @@
 #include <qm/LogManager.h>
 #include <qm/Pause.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
+#include <SFML/Window/Window.hpp>
 
 namespace qm
 {
@@ -45,7 +45,7 @@ int Pause::eventHandler(const Event* event)
     }
 
     log.writeLog(1, "Pause::eventHandler(): Game paused.");
-    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
+    sf::Window* window = DisplayManager::getInstance().getInputWindow();
     if (window == nullptr)
     {
         log.writeLog("Pause::eventHandler(): DisplayManager unexpectedly returned null window!  Cannot pause.");
