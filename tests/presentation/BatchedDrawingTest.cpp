@@ -199,6 +199,19 @@ TEST_F(BatchedDrawing, ShapesDrawnStraightIntoTheWindowStayBetweenTheCharactersA
             (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
         },
         4); // characters, circle, characters (flushed by getWindow), characters
+    // Drawn through the window before any character of the frame: the backgrounds of the
+    // characters over it must still cover it.
+    expectSamePicture(
+        [&]
+        {
+            display().getWindow()->draw(bar);
+            display().getWindow()->draw(circle);
+            for (int row = 6; row < 14; ++row)
+            {
+                (void)display().drawString(Vector(30, static_cast<float>(row) + 0.5f), "covers", qm::CENTER, qm::RED);
+            }
+        },
+        1);
 }
 
 TEST_F(BatchedDrawing, EveryGlyphLoadedMidFrameAndMoreCharactersThanOneBatchHolds)
