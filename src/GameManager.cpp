@@ -8,6 +8,7 @@
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
+#include <qm/PathManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/WorldManager.h>
 
@@ -100,6 +101,13 @@ int GameManager::startUp()
     }
     log.writeLog(1, "World manager started.");
 
+    if (PathManager::getInstance().startUp() != 0)
+    {
+        log.writeLog("Error starting path manager!");
+        return -1;
+    }
+    log.writeLog(1, "Path manager started.");
+
     // The world and the view start as the window's grid of cells.
     const DisplayManager& display = DisplayManager::getInstance();
     const Box screen(Vector(0, 0), static_cast<float>(display.getHorizontal()),
@@ -160,6 +168,11 @@ void GameManager::run()
         world.draw();
 
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
+        {
+            // Path searches get 95 % of what is left of the frame (at least their minimum).
+            const float left = static_cast<float>(frameMicroseconds - clock.split() - adjust);
+            PathManager::getInstance().cycle(static_cast<int>((left * 0.95f) / 1000.0));
+        }
         const long long split = clock.split();
         const long long sleepMicroseconds = frameMicroseconds - split - adjust;
         if (sleepMicroseconds > 0)
@@ -196,6 +209,8 @@ void GameManager::shutDown()
         log.writeLog(1, "GameManager()::shutDown(): Warning! timeEndPeriod() cannot accept 1 msec.");
     }
 
+    PathManager::getInstance().shutDown();
+    log.writeLog(1, "Path manager stopped");
     WorldManager::getInstance().shutDown();
     log.writeLog(1, "World manager stopped");
     ResourceManager::getInstance().shutDown();

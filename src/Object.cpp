@@ -1,10 +1,13 @@
 #include "AttributeText.h"
 
 #include <qm/Event.h>
+#include <qm/EventPath.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
+#include <qm/PathFind.h>
+#include <qm/PathManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/SceneGraph.h>
 #include <qm/Sprite.h>
@@ -142,6 +145,10 @@ Object::~Object()
             eventName.pop_back();
         }
     }
+    // Path search: this object's own search goes with it, and searches heading for it
+    // must not keep its address.
+    endPathSearch();
+    PathManager::getInstance().forgetTarget(this);
     if (inWorld)
     {
         WorldManager& world = WorldManager::getInstance();
@@ -169,10 +176,44 @@ int Object::setPosition(Vector newPosition)
     return 0;
 }
 
-int Object::eventHandler(const Event*)
+int Object::eventHandler(const Event* event)
 {
-    // Path events are handled here once path searches exist; nothing else is.
-    return 0;
+    if (event->getType() != EVENT_PATH)
+    {
+        return 0;
+    }
+    const auto* pathEvent = dynamic_cast<const EventPath*>(event);
+    if (pathEvent == nullptr)
+    {
+        LogManager::getInstance().writeLog("Object::eventHandler(): Error! Dynamic cast to EventPath failed.");
+        return 0;
+    }
+    if (pathEvent->getStatus() == 2)
+    {
+        setPath(pathEvent->getPath());
+        setFollowPath(true);
+    }
+    endPathSearch();
+    return 1;
+}
+
+void Object::setPathSearch(PathFind* search)
+{
+    if (search != pathSearch)
+    {
+        endPathSearch();
+    }
+    pathSearch = search;
+}
+
+void Object::endPathSearch()
+{
+    if (pathSearch != nullptr)
+    {
+        PathManager::getInstance().removeSearch(pathSearch);
+        delete pathSearch;
+        pathSearch = nullptr;
+    }
 }
 
 int Object::draw()

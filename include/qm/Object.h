@@ -14,6 +14,7 @@ namespace qm
 {
 
 class Event;
+class PathFind;
 
 /// Highest drawing layer: altitudes run from 0 (drawn first) to MAX_ALTITUDE (drawn last).
 constexpr int MAX_ALTITUDE = 4;
@@ -97,7 +98,10 @@ public:
     /// Returns 0.
     virtual int setPosition(Vector newPosition);
 
-    /// Reacts to an event. Returns 1 when the event was handled, 0 when not.
+    /// Reacts to an event. Returns 1 when the event was handled, 0 when not. The default
+    /// handles the end of a path search ("qm-path"): a found path is followed, and the
+    /// search is deleted either way. An override that starts a new search from a path event
+    /// calls this first.
     virtual int eventHandler(const Event* event);
 
     /// Draws the current frame of the object's animation centred on its position and
@@ -145,6 +149,8 @@ public:
     Animation getAnimation() const { return animation; }
     bool getFollowPath() const { return followingPath; }
     Shape getShape() const { return shape; }
+    /// The path search under way for this object (it owns it), or null.
+    PathFind* getPathSearch() const { return pathSearch; }
 
     /// Direction times speed, in spaces per step.
     Vector getVelocity() const;
@@ -232,6 +238,13 @@ private:
     // Sets the direction, marking DIRECTION when it changes.
     void steer(const Vector& newDirection);
 
+    // Path search: PathManager::startSearch hands the object its search.
+    friend class PathManager;
+    // Takes `search` over; a different search the object had is unlisted and deleted.
+    void setPathSearch(PathFind* search);
+    // Unlists and deletes the search, if any.
+    void endPathSearch();
+
     int id;
     std::string type = "(Undefined)";
     bool active = true;
@@ -251,6 +264,7 @@ private:
     std::vector<std::string> eventName;
     bool modified[OBJECT_ATTRIBUTE_COUNT];
     Shape shape;
+    PathFind* pathSearch = nullptr;
     Path path;
     bool followingPath = false;
     bool avoidCollisions = false;

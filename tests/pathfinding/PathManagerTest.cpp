@@ -1,0 +1,373 @@
+// Searches under way: starting them, the manager's passes and budget, the object's default handling of
+// their end, deletions while they run, and a walk around a wall in the running game loop.
+#include "MapSearch.h"
+#include "support/WorldTest.h"
+
+#include <qm/EventPath.h>
+#include <qm/EventStep.h>
+#include <qm/HeapPathFind.h>
+#include <qm/PathManager.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <thread>
+
+namespace
+{
+
+using qmtest::Cell;
+using Cells = std::vector<Cell>;
+
+// An object that notes its name on every path event and then handles it as objects do by default.
+class Seeker : public qm::Object
+{
+public:
+    Seeker(std::string label, std::vector<std::string>* journal, qm::Vector at) : name(std::move(label)), log(journal)
+    {
+        setSolidness(qm::SOFT);
+        setPosition(at);
+    }
+    int eventHandler(const qm::Event* event) override
+    {
+        if (event->getType() == qm::EVENT_PATH)
+        {
+            statuses.push_back(static_cast<const qm::EventPath*>(event)->getStatus());
+            if (onPath)
+            {
+                onPath();
+            }
+            if (log != nullptr)
+            {
+                log->push_back(name);
+            }
+        }
+        return keepSearch ? 1 : qm::Object::eventHandler(event);
+    }
+    std::string name;
+    std::vector<std::string>* log;
+    std::vector<int> statuses;
+    bool keepSearch = false;      // a handler that never ends its search
+    std::function<void()> onPath; // run on every path event
+};
+
+class PathManagerTest : public qmtest::WorldTest
+{
+protected:
+    void SetUp() override
+    {
+        qmtest::WorldTest::SetUp();
+        world.setBoundary(qm::Box(qm::Vector(0, 0), 80, 24));
+    }
+    qm::PathManager& paths = qm::PathManager::getInstance();
+};
+
+TEST_F(PathManagerTest, StartsWithTheGameAtATenthOfTheFrameTimeAndStopsWithIt)
+{
+    EXPECT_TRUE(paths.isStarted());
+    EXPECT_EQ(paths.getMinCycleTime(), 3);
+    EXPECT_EQ(paths.startUp(), 0);
+    EXPECT_EQ(qmtest::countOf(log(), "PathManager::startup(): already started."), 1);
+    qm::LogManager::getInstance().setLogLevel(1);
+    qm::GameManager::getInstance().shutDown();
+    EXPECT_FALSE(paths.isStarted());
+    const std::string written = log();
+    EXPECT_LT(written.find("Path manager stopped"), written.find("World manager stopped"));
+    ASSERT_EQ(startEngine("frame_time:58,\n"), 0);
+    EXPECT_EQ(paths.getMinCycleTime(), 5);
+}
+
+TEST_F(PathManagerTest, StartSearchRefusesWhatItCannotSearch)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(2, 2));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(paths.startSearch(nullptr, qm::Vector(1, 1)), -1);
+    EXPECT_EQ(paths.startSearch(walker, static_cast<qm::Object*>(nullptr)), -1);
+    EXPECT_EQ(paths.startSearch(static_cast<qm::PathFind*>(nullptr)), -1);
+    EXPECT_EQ(paths.startSearch(walker, qm::Vector(nan, 1)), -1);
+    EXPECT_EQ(paths.startSearch(walker, qm::Vector(1, 3e9f)), -1);
+    for (const qm::Vector corner : {qm::Vector(-1, 2), qm::Vector(2, 24), qm::Vector(80, 0), qm::Vector(inf, 0)})
+    {
+        walker->setPosition(corner);
+        EXPECT_EQ(paths.startSearch(walker, qm::Vector(1, 1)), -1) << corner.getX() << "," << corner.getY();
+    }
+    walker->setPosition(qm::Vector(0, 0));
+    for (const qm::Box boundary : {qm::Box(qm::Vector(0, 0), 0, 24), qm::Box(qm::Vector(0, 0), 80, -3),
+                                   qm::Box(qm::Vector(0, 0), nan, 24), qm::Box(qm::Vector(0, 0), 1e6f, 1e6f)})
+    {
+        world.setBoundary(boundary);
+        EXPECT_EQ(paths.startSearch(walker, qm::Vector(1, 1)), -1);
+    }
+    EXPECT_EQ(qmtest::countOf(log(), "PathManager::startSearch(): Error! world boundary"), 4);
+    EXPECT_TRUE(paths.getSearches().empty());
+    EXPECT_EQ(walker->getPathSearch(), nullptr);
+
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 80.9f, 24.5f)); // 80 x 24 whole cells
+    walker->setPosition(qm::Vector(79.4f, 23.4f));              // rounds to (79, 23)
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(0.6f, 0.4f)), 0);
+    ASSERT_NE(walker->getPathSearch(), nullptr);
+    EXPECT_EQ(walker->getPathSearch()->getStart(), (Cell{79, 23}));
+    EXPECT_EQ(walker->getPathSearch()->getGoal(), (Cell{1, 0}));
+    EXPECT_EQ(walker->getPathSearch()->getWidth(), 80);
+    EXPECT_EQ(walker->getPathSearch()->getHeight(), 24);
+
+    qm::GameManager::getInstance().shutDown();
+    auto* late = new qm::PathFind(walker, {0, 0}, {1, 1}, nullptr, 2, 2);
+    testing::internal::CaptureStderr();     // the log is closed: its lines go to standard error
+    EXPECT_EQ(paths.startSearch(late), -1); // the refused search is deleted
+    EXPECT_EQ(
+        qmtest::countOf(testing::internal::GetCapturedStderr(), "PathManager::startSearch(): PathManager not started!"),
+        1);
+}
+
+TEST_F(PathManagerTest, AFoundPathIsFollowedAndEverySearchIsDeletedByTheDefaultHandler)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(0, 0));
+    walker->setVelocity(qm::Vector(1, 0));
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(3, 3)), 0);
+    paths.cycle(100);
+    EXPECT_EQ(walker->statuses, (std::vector<int>{2}));
+    EXPECT_EQ(walker->getPathSearch(), nullptr);
+    EXPECT_TRUE(paths.getSearches().empty());
+    EXPECT_EQ(qmtest::cellsOf(walker->getPath()), (Cells{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_TRUE(walker->getFollowPath());
+
+    // No path: the path and the direction stay as they were.
+    new qm::Object; // at (1, 1), HARD: with the other hard pieces it walls in (0, 0)
+    auto* wallA = new qm::Object;
+    wallA->setPosition(qm::Vector(1, 0));
+    auto* wallB = new qm::Object;
+    wallB->setPosition(qm::Vector(0, 1));
+    walker->setPosition(qm::Vector(0, 0));
+    const qm::Vector heading = walker->getDirection();
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(5, 5)), 0);
+    paths.cycle(100);
+    EXPECT_EQ(walker->statuses, (std::vector<int>{2, 0}));
+    EXPECT_EQ(walker->getPathSearch(), nullptr);
+    EXPECT_EQ(qmtest::cellsOf(walker->getPath()), (Cells{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(walker->getDirection(), heading);
+
+    // A "qm-path" event of another class is refused with its log line.
+    qm::Event impostor;
+    impostor.setType(qm::EVENT_PATH);
+    EXPECT_EQ(walker->qm::Object::eventHandler(&impostor), 0);
+    EXPECT_EQ(qmtest::countOf(log(), "Object::eventHandler(): Error! Dynamic cast to EventPath failed."), 1);
+    qm::EventStep step(0);
+    EXPECT_EQ(walker->qm::Object::eventHandler(&step), 0);
+}
+
+TEST_F(PathManagerTest, ASecondSearchReplacesAndDeletesTheFirst)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(0, 0));
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(70, 20)), 0);
+    qm::PathFind* first = walker->getPathSearch();
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(0, 0)), 0);
+    ASSERT_NE(walker->getPathSearch(), first);
+    EXPECT_EQ(paths.getSearches(), (std::vector<qm::PathFind*>{walker->getPathSearch()}));
+    paths.cycle(100);
+    EXPECT_EQ(walker->statuses, (std::vector<int>{2}));
+    EXPECT_EQ(qmtest::cellsOf(walker->getPath()), (Cells{{0, 0}}));
+}
+
+TEST_F(PathManagerTest, RemoveSearchTakesOutEveryOccurrenceAndKeepsTheOrder)
+{
+    std::vector<qm::PathFind*> made;
+    for (int i = 0; i < 3; ++i)
+    {
+        auto* seeker = new Seeker("s", nullptr, qm::Vector(static_cast<float>(i), 0));
+        ASSERT_EQ(paths.startSearch(seeker, qm::Vector(50, 20)), 0);
+        made.push_back(seeker->getPathSearch());
+    }
+    ASSERT_EQ(paths.startSearch(made[1]), 0); // listed twice, still owned once
+    EXPECT_EQ(paths.getSearches(), (std::vector<qm::PathFind*>{made[0], made[1], made[2], made[1]}));
+    EXPECT_EQ(paths.removeSearch(made[1]), 0);
+    EXPECT_EQ(paths.getSearches(), (std::vector<qm::PathFind*>{made[0], made[2]}));
+    EXPECT_EQ(paths.removeSearch(made[1]), -1);
+    EXPECT_EQ(paths.removeSearch(nullptr), -1);
+    // Still the path search of its object, which deletes it with itself (under the sanitizers: once).
+    EXPECT_EQ(made[1]->getObject()->getPathSearch(), made[1]);
+}
+
+TEST_F(PathManagerTest, ABudgetBelowTheLeastCycleTimeIsRaisedToItAndAnOverrunEndsThePassAfterItsStep)
+{
+    // Two searches nobody ends, whose handler takes 5 ms: the first step overruns the least
+    // cycle time (3 ms), so the pass ends before the second search and the overrun is logged
+    // with the raised limit.
+    qm::LogManager::getInstance().setLogLevel(5);
+    std::vector<std::string> journal;
+    auto* slow = new Seeker("slow", &journal, qm::Vector(4, 4));
+    auto* next = new Seeker("next", &journal, qm::Vector(6, 6));
+    for (Seeker* seeker : {slow, next})
+    {
+        seeker->keepSearch = true;
+        ASSERT_EQ(paths.startSearch(seeker, seeker->getPosition()), 0);
+    }
+    slow->onPath = [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); };
+    for (const int budget : {0, -5, std::numeric_limits<int>::min()})
+    {
+        paths.cycle(budget);
+    }
+    EXPECT_EQ(journal, (std::vector<std::string>{"slow", "slow", "slow"}));
+    EXPECT_EQ(qmtest::countOf(log(), "PathManager::cycle(): cycle time 3 exceeded."), 3);
+}
+
+TEST_F(PathManagerTest, UnderATenMillisecondFrameSearchesStillAdvanceEveryCycle)
+{
+    qm::GameManager::getInstance().shutDown();
+    ASSERT_EQ(startEngine("frame_time:5,\n"), 0);
+    EXPECT_EQ(paths.getMinCycleTime(), 0);
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 80, 24));
+    auto* seeker = new Seeker("seeker", nullptr, qm::Vector(4, 4));
+    ASSERT_EQ(paths.startSearch(seeker, qm::Vector(5, 5)), 0); // two steps
+    paths.cycle(0);
+    paths.cycle(-1);
+    EXPECT_EQ(seeker->statuses, (std::vector<int>{2}));
+}
+
+TEST_F(PathManagerTest, ASearchMovingIntoTheSlotOfARemovedOneWaitsForTheNextPass)
+{
+    std::vector<std::string> journal;
+    auto* a = new Seeker("a", &journal, qm::Vector(1, 1));
+    auto* b = new Seeker("b", &journal, qm::Vector(2, 2));
+    auto* c = new Seeker("c", &journal, qm::Vector(3, 3));
+    for (Seeker* seeker : {a, b, c})
+    {
+        ASSERT_EQ(paths.startSearch(seeker, seeker->getPosition()), 0); // each ends on its first step
+    }
+    paths.cycle(100);
+    // a ends and is removed; b moves into slot 0 and is passed over; c ends; b in the next pass.
+    EXPECT_EQ(journal, (std::vector<std::string>{"a", "c", "b"}));
+    EXPECT_TRUE(paths.getSearches().empty());
+}
+
+TEST_F(PathManagerTest, ASearchNobodyEndsRaisesItsEventAgainAtEveryPassUntilTheBudgetIsSpent)
+{
+    auto* stubborn = new Seeker("stubborn", nullptr, qm::Vector(0, 0));
+    stubborn->keepSearch = true;
+    ASSERT_EQ(paths.startSearch(stubborn, qm::Vector(0, 0)), 0);
+    paths.cycle(50);
+    EXPECT_GT(stubborn->statuses.size(), 1u);
+    EXPECT_EQ(std::count(stubborn->statuses.begin(), stubborn->statuses.end(), 2),
+              static_cast<long>(stubborn->statuses.size()));
+    EXPECT_EQ(paths.getSearches().size(), 1u);
+}
+
+TEST_F(PathManagerTest, AnObjectDeletedWhileItsSearchRunsTakesTheSearchWithIt)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(0, 0));
+    auto* other = new Seeker("other", nullptr, qm::Vector(1, 0));
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(79, 23)), 0);
+    ASSERT_EQ(paths.startSearch(other, qm::Vector(79, 22)), 0);
+    ASSERT_EQ(walker->getPathSearch()->cycleOnce(), 1);
+    world.markForDelete(walker);
+    world.update();
+    EXPECT_EQ(paths.getSearches(), (std::vector<qm::PathFind*>{other->getPathSearch()}));
+    paths.cycle(1000); // under the sanitizers: nothing reads the deleted search
+    EXPECT_EQ(other->statuses, (std::vector<int>{2}));
+}
+
+TEST_F(PathManagerTest, ADeletedTargetIsForgottenAndTheSearchGoesOnToItsCell)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(0, 0));
+    auto* prey = new qm::Object;
+    prey->setPosition(qm::Vector(30, 10));
+    prey->setBox(qm::Box(qm::Vector(-2.5f, -2.5f), 4.99f, 4.99f)); // touched from (28, 8) on
+    ASSERT_EQ(paths.startSearch(walker, prey), 0);
+    qm::PathFind* search = walker->getPathSearch();
+    EXPECT_EQ(search->getTarget(), prey);
+    EXPECT_EQ(search->getGoal(), (Cell{30, 10}));
+    world.markForDelete(prey);
+    world.update();
+    EXPECT_EQ(search->getTarget(), nullptr);
+    paths.cycle(1000); // under the sanitizers: the deleted target is never read
+    EXPECT_EQ(walker->statuses, (std::vector<int>{2}));
+    ASSERT_FALSE(qmtest::cellsOf(walker->getPath()).empty());
+    EXPECT_EQ(qmtest::cellsOf(walker->getPath()).back(), (Cell{30, 10}));
+}
+
+TEST_F(PathManagerTest, ATargetStillThereEndsTheSearchWhereTheWalkerTouchesIt)
+{
+    auto* walker = new Seeker("walker", nullptr, qm::Vector(0, 10));
+    auto* prey = new qm::Object;
+    prey->setPosition(qm::Vector(30, 10));
+    prey->setBox(qm::Box(qm::Vector(-2.5f, -2.5f), 4.99f, 4.99f)); // from 27.5 to 32.49
+    ASSERT_EQ(paths.startSearch(walker, prey), 0);
+    paths.cycle(1000);
+    EXPECT_EQ(walker->statuses, (std::vector<int>{2}));
+    ASSERT_FALSE(qmtest::cellsOf(walker->getPath()).empty());
+    // The walker's box at (28, 10) reaches from 27.5: the first cell that touches the prey.
+    EXPECT_EQ(qmtest::cellsOf(walker->getPath()).back(), (Cell{28, 10}));
+}
+
+TEST_F(PathManagerTest, ABoundaryChangedDuringASearchLeavesItOnItsOwnGrid)
+{
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 10, 10));
+    auto* grower = new Seeker("grower", nullptr, qm::Vector(0, 0));
+    auto* shrinker = new Seeker("shrinker", nullptr, qm::Vector(0, 0));
+    ASSERT_EQ(paths.startSearch(grower, qm::Vector(50, 50)), 0); // off its 10 x 10 grid
+    ASSERT_EQ(paths.startSearch(shrinker, qm::Vector(9, 9)), 0);
+    ASSERT_EQ(grower->getPathSearch()->cycleOnce(), 1);
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 100, 100));
+    ASSERT_EQ(shrinker->getPathSearch()->cycleOnce(), 1);
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 3, 3));
+    paths.cycle(1000);
+    EXPECT_EQ(grower->statuses, (std::vector<int>{0})) << "only the 10 x 10 cells it was given were searched";
+    EXPECT_EQ(shrinker->statuses, (std::vector<int>{2}));
+    EXPECT_EQ(qmtest::cellsOf(shrinker->getPath()).back(), (Cell{9, 9}));
+}
+
+// The game loop runs the searches: a walker is sent around a hard wall and arrives.
+TEST_F(PathManagerTest, InTheGameLoopAWalkerGoesAroundAHardWallAndArrives)
+{
+    qm::GameManager::getInstance().shutDown();
+    ASSERT_EQ(startEngine("frame_time:1,\n"), 0);
+    world.setBoundary(qm::Box(qm::Vector(0, 0), 40, 12));
+    for (int y = 0; y < 10; ++y) // a wall from the top, open only in the bottom two rows
+    {
+        auto* piece = new qm::Object;
+        piece->setPosition(qm::Vector(20, static_cast<float>(y)));
+    }
+    auto* walker = new qmtest::RecordingObject;
+    walker->setSolidness(qm::SOFT);
+    walker->setPosition(qm::Vector(10, 2));
+    std::vector<qm::Vector> visited;
+    int steps = 0;
+    walker->registerInterest(qm::EVENT_STEP);
+    walker->onEvent = [&](const qm::Event* event)
+    {
+        if (event->getType() == qm::EVENT_PATH)
+        {
+            walker->setVelocity(qm::Vector(0.5f, 0)); // the path sets the direction
+            walker->qm::Object::eventHandler(event);
+        }
+        if (event->getType() == qm::EVENT_STEP)
+        {
+            visited.push_back(walker->getPosition());
+            if (walker->getPosition() == qm::Vector(30, 2) || ++steps > 3000)
+            {
+                qm::GameManager::getInstance().setGameOver();
+            }
+        }
+    };
+    ASSERT_EQ(paths.startSearch(walker, qm::Vector(30, 2)), 0);
+    qm::GameManager::getInstance().run();
+    EXPECT_EQ(walker->getPosition(), qm::Vector(30, 2)) << "after " << steps << " steps";
+    RecordProperty("steps", steps);
+    EXPECT_EQ(walker->getPathSearch(), nullptr);
+    int inWallColumn = 0;
+    for (const qm::Vector& p : visited)
+    {
+        if (p.getX() >= 19.5f && p.getX() <= 20.5f)
+        {
+            ++inWallColumn;
+            EXPECT_GE(p.getY(), 9.5f) << "in the wall at (" << p.getX() << "," << p.getY() << ")";
+        }
+    }
+    EXPECT_GT(inWallColumn, 0) << "went through the gap below the wall";
+}
+
+} // namespace
