@@ -11,6 +11,7 @@ SOAK_DIR    := build/soak
 SOAK_ITERATIONS ?= 100000
 FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
+PACING_ROUNDS ?= 2
 
 .PHONY: play serve watch test deps build bench pacing fuzz soak format format-check clean
 
@@ -48,7 +49,7 @@ pacing: deps
 	cmake -S . -B $(BENCH_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
 	    -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target quillmere game_data qm_pacing_probe
-	python3 scripts/measure-pacing.py $(BENCH_DIR) --seconds $(PACING_TIME)
+	python3 scripts/measure-pacing.py $(BENCH_DIR) --seconds $(PACING_TIME) --rounds $(PACING_ROUNDS)
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
