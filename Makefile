@@ -11,11 +11,19 @@ SOAK_DIR    := build/soak
 SOAK_ITERATIONS ?= 100000
 FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
+PACING_ROUNDS ?= 2
 
-.PHONY: play test deps build bench pacing fuzz soak format format-check clean
+.PHONY: play serve watch test deps build bench pacing fuzz soak format format-check clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
+
+# The game serving its world on 127.0.0.1:9876, and a watcher of it (HOST and PORT optional).
+serve: build
+	cd $(RELEASE_DIR)/run && QUILLMERE_CONFIG=qm-serve-config.txt ./quillmere
+
+watch: build
+	cd $(RELEASE_DIR)/run && ./quillmere-watch $(HOST) $(PORT)
 
 deps:
 	@bash scripts/install-deps.sh
@@ -41,7 +49,7 @@ pacing: deps
 	cmake -S . -B $(BENCH_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release \
 	    -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target quillmere game_data qm_pacing_probe
-	python3 scripts/measure-pacing.py $(BENCH_DIR) --seconds $(PACING_TIME)
+	python3 scripts/measure-pacing.py $(BENCH_DIR) --seconds $(PACING_TIME) --rounds $(PACING_ROUNDS)
 
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

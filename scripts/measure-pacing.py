@@ -13,7 +13,11 @@ that overran the frame (no time left to sleep), the loop's own "Can't keep up!" 
 the processor share of the whole game process (all its threads). It measures and prints; it
 asserts nothing. A capture of each run's window is left in the output folder.
 
-usage: measure-pacing.py BUILD_DIR [--seconds 30] [--out DIR]
+With --rounds N the two methods take turns N times (per-cell, collected, per-cell, ...) and
+each one's figures are over all its rounds, so that a change in the machine's load weighs on
+both alike.
+
+usage: measure-pacing.py BUILD_DIR [--seconds 30] [--rounds 1] [--out DIR]
 """
 import argparse
 import os
@@ -154,19 +158,31 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("build", help="a build folder with run/quillmere and pacing/libqm_pacing_probe.so")
     parser.add_argument("--seconds", type=float, default=30.0, help="seconds measured after the first second")
+    parser.add_argument("--rounds", type=int, default=1, help="turns of each method")
     parser.add_argument("--out", default=None, help="folder for the captures (default BUILD/pacing)")
     args = parser.parse_args()
     out = os.path.abspath(args.out or os.path.join(args.build, "pacing"))
     os.makedirs(out, exist_ok=True)
     server, display = start_xserver()
     try:
-        results = [play(args.build, display, batched, args.seconds, out) for batched in (False, True)]
+        runs = [play(args.build, display, batched, args.seconds, out)
+                for _ in range(max(1, args.rounds)) for batched in (False, True)]
     finally:
         server.terminate()
         server.wait()
+    results = []
+    for name in ("per-cell", "batched"):
+        mine = [r for r in runs if r["name"] == name]
+        total = sum(r["iterations"] for r in mine)
+        results.append({"name": name, "iterations": total, "work": sum((r["work"] for r in mine), []),
+                        "period": sum((r["period"] for r in mine), []),
+                        "overruns": sum(r["overruns"] for r in mine), "reports": sum(r["reports"] for r in mine),
+                        "cpu": sum(r["cpu"] * r["iterations"] for r in mine) / total if total else float("nan"),
+                        "per round": ", ".join("%d" % r["overruns"] for r in mine)})
 
-    print("Frame pacing of the game in play, %.0f s after the first second, frame %.0f ms (Xvfb, software OpenGL,"
-          " load average %.1f on %d cores)" % (args.seconds, FRAME_MS, os.getloadavg()[0], os.cpu_count()))
+    print("Frame pacing of the game in play, %d round(s) of %.0f s after the first second, frame %.0f ms (Xvfb,"
+          " software OpenGL, load average %.1f on %d cores)" % (max(1, args.rounds), args.seconds, FRAME_MS,
+                                                               os.getloadavg()[0], os.cpu_count()))
     print("%-9s %6s  %-24s %-24s %-16s %8s %6s" % ("drawing", "iters", "work p50/p99/max ms", "period p50/p99/max ms",
                                                    "overruns", "reports", "CPU"))
     for r in results:
@@ -177,6 +193,8 @@ def main():
             "%.1f / %.1f / %.1f" % (percentile(r["period"], 0.5), percentile(r["period"], 0.99),
                                     max(r["period"] or [0])),
             "%d (%.1f%%)" % (r["overruns"], share), r["reports"], 100.0 * r["cpu"]))
+        if args.rounds > 1:
+            print("%-9s overruns per round: %s" % ("", r["per round"]))
     if results[1]["cpu"] > 0:
         print("CPU share per-cell / batched: %.2f" % (results[0]["cpu"] / results[1]["cpu"]))
     print("Captures: %s/pacing-per-cell.png, %s/pacing-batched.png" % (out, out))

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace qm
 {
@@ -39,6 +40,9 @@ const sf::Vector2f WHITE_TEXEL(1.0f, 1.0f);
 // The text renderer places a glyph's quad one pixel beyond the glyph's bounds on each side
 // and samples the page one pixel beyond the glyph's rectangle; the same is done here.
 constexpr float GLYPH_PADDING = 1.0f;
+
+// Side of the square tiles by which the pixels drawn in a frame are noted.
+constexpr int TILE_PIXELS = 32;
 
 int notStarted()
 {
@@ -175,6 +179,10 @@ int DisplayManager::startUp()
         }
         batched = config.getBatchDrawing() && glyphPageHasWhite;
         batch.clear();
+        tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
+        tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
+        drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
+        wholeWindowDrawn = true; // until the first clear
     }
 
     Manager::startUp();
@@ -239,6 +247,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
     window->draw(*text);
+    wholeWindowDrawn = true;
     drawCalls += 2;
     return 0;
 }
@@ -274,12 +283,46 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
     const float* view = window->getView().getTransform().getMatrix();
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
-    // The background rectangle: a cell at its corner, as two triangles.
-    const CornerTransform cell(view, x - cellWidth / 10.0f, y + cellHeight / 5.0f);
-    const sf::Vector2f corners[4] = {cell(0, 0), cell(cellWidth, 0), cell(cellWidth, cellHeight), cell(0, cellHeight)};
-    for (const int corner : {0, 1, 2, 0, 2, 3})
+    const float left = x - cellWidth / 10.0f;
+    const float top = y + cellHeight / 5.0f;
+    const CornerTransform cell(view, left, top);
+    const bool windowPixels = !wholeWindowDrawn && pixelsAreWindowPixels();
+    if (!windowPixels)
     {
-        batch.append(sf::Vertex(corners[corner], backgroundColor, WHITE_TEXEL));
+        wholeWindowDrawn = true;
+        // The background rectangle: a cell at its corner, as two triangles.
+        const sf::Vector2f corners[4] = {cell(0, 0), cell(cellWidth, 0), cell(cellWidth, cellHeight),
+                                         cell(0, cellHeight)};
+        for (const int corner : {0, 1, 2, 0, 2, 3})
+        {
+            batch.append(sf::Vertex(corners[corner], backgroundColor, WHITE_TEXEL));
+        }
+    }
+    else
+    {
+        // The window was cleared to the background colour, so the rectangle changes only the
+        // pixels something was drawn on since. Where nothing was, it is left out; otherwise
+        // only the whole pixel columns and rows around what was drawn are painted: their
+        // pixels are exactly those the whole rectangle covers there (pixel centres lie half
+        // a pixel away from the cut), and in the same colour.
+        const PixelBox box{left, top, cellWidth + left, cellHeight + top};
+        const PixelBox drawn = drawnWithin(box);
+        if (drawn.left < drawn.right)
+        {
+            const sf::Vector2f corner = cell(0, 0);
+            const sf::Vector2f opposite = cell(cellWidth, cellHeight);
+            const float cutLeft = std::floor(drawn.left), cutRight = std::ceil(drawn.right);
+            const float cutTop = std::floor(drawn.top), cutBottom = std::ceil(drawn.bottom);
+            const float x0 = cutLeft > box.left ? view[0] * cutLeft + view[12] : corner.x;
+            const float x1 = cutRight < box.right ? view[0] * cutRight + view[12] : opposite.x;
+            const float y0 = cutTop > box.top ? view[5] * cutTop + view[13] : corner.y;
+            const float y1 = cutBottom < box.bottom ? view[5] * cutBottom + view[13] : opposite.y;
+            const sf::Vector2f corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+            for (const int index : {0, 1, 2, 0, 2, 3})
+            {
+                batch.append(sf::Vertex(corners[index], backgroundColor, WHITE_TEXEL));
+            }
+        }
     }
 
     // One string of one char, laid out as the text renderer lays it out: blanks advance
@@ -313,6 +356,11 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
         {
             batch.append(*vertex);
         }
+        if (!wholeWindowDrawn)
+        {
+            // A pixel beyond the quad on each side, for the rounding of its edges.
+            markDrawn({glyphLeft + x - 1.0f, glyphTop + y - 1.0f, glyphRight + x + 1.0f, glyphBottom + y + 1.0f});
+        }
         penX += glyph.advance;
     }
 }
@@ -331,6 +379,86 @@ void DisplayManager::drawPending() const
         ++drawCalls;
         batch.clear();
     }
+}
+
+bool DisplayManager::pixelsAreWindowPixels() const
+{
+    // With the window's own view, unresized, a pixel position is a window pixel.
+    const sf::View& view = window->getView();
+    const sf::View& standard = window->getDefaultView();
+    return std::memcmp(view.getTransform().getMatrix(), standard.getTransform().getMatrix(), 16 * sizeof(float)) == 0 &&
+           view.getViewport() == standard.getViewport() &&
+           static_cast<float>(window->getSize().x) == standard.getSize().x &&
+           static_cast<float>(window->getSize().y) == standard.getSize().y;
+}
+
+void DisplayManager::markDrawn(PixelBox box) const
+{
+    box.left = std::max(box.left, 0.0f);
+    box.top = std::max(box.top, 0.0f);
+    box.right = std::min(box.right, static_cast<float>(tileColumns * TILE_PIXELS));
+    box.bottom = std::min(box.bottom, static_cast<float>(tileRows * TILE_PIXELS));
+    if (!(box.left < box.right && box.top < box.bottom))
+    {
+        return;
+    }
+    const int firstColumn = static_cast<int>(box.left) / TILE_PIXELS;
+    const int lastColumn = std::min(tileColumns - 1, static_cast<int>(box.right) / TILE_PIXELS);
+    const int firstRow = static_cast<int>(box.top) / TILE_PIXELS;
+    const int lastRow = std::min(tileRows - 1, static_cast<int>(box.bottom) / TILE_PIXELS);
+    for (int row = firstRow; row <= lastRow; ++row)
+    {
+        for (int column = firstColumn; column <= lastColumn; ++column)
+        {
+            const float tileLeft = static_cast<float>(column * TILE_PIXELS);
+            const float tileTop = static_cast<float>(row * TILE_PIXELS);
+            const PixelBox part{std::max(box.left, tileLeft), std::max(box.top, tileTop),
+                                std::min(box.right, tileLeft + TILE_PIXELS),
+                                std::min(box.bottom, tileTop + TILE_PIXELS)};
+            PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
+            if (!(part.left < part.right && part.top < part.bottom))
+            {
+                continue;
+            }
+            tile = tile.left < tile.right
+                       ? PixelBox{std::min(tile.left, part.left), std::min(tile.top, part.top),
+                                  std::max(tile.right, part.right), std::max(tile.bottom, part.bottom)}
+                       : part;
+        }
+    }
+}
+
+DisplayManager::PixelBox DisplayManager::drawnWithin(PixelBox box) const
+{
+    PixelBox found;
+    const int firstColumn = std::max(0, static_cast<int>(std::floor(box.left)) / TILE_PIXELS);
+    const int lastColumn = std::min(tileColumns - 1, static_cast<int>(std::max(0.0f, box.right)) / TILE_PIXELS);
+    const int firstRow = std::max(0, static_cast<int>(std::floor(box.top)) / TILE_PIXELS);
+    const int lastRow = std::min(tileRows - 1, static_cast<int>(std::max(0.0f, box.bottom)) / TILE_PIXELS);
+    for (int row = firstRow; row <= lastRow; ++row)
+    {
+        for (int column = firstColumn; column <= lastColumn; ++column)
+        {
+            const PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
+            const PixelBox part{std::max(box.left, tile.left), std::max(box.top, tile.top),
+                                std::min(box.right, tile.right), std::min(box.bottom, tile.bottom)};
+            if (!(part.left < part.right && part.top < part.bottom))
+            {
+                continue;
+            }
+            found = found.left < found.right
+                        ? PixelBox{std::min(found.left, part.left), std::min(found.top, part.top),
+                                   std::max(found.right, part.right), std::max(found.bottom, part.bottom)}
+                        : part;
+        }
+    }
+    return found;
+}
+
+void DisplayManager::markAllClean() const
+{
+    std::fill(drawnTiles.begin(), drawnTiles.end(), PixelBox{});
+    wholeWindowDrawn = false;
 }
 
 int DisplayManager::flush() const
@@ -354,6 +482,7 @@ int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::Rende
         return -1;
     }
     window->draw(drawable, states);
+    wholeWindowDrawn = true;
     ++drawCalls;
     return 0;
 }
@@ -361,6 +490,12 @@ int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::Rende
 sf::RenderWindow* DisplayManager::getWindow() const
 {
     drawPending();
+    wholeWindowDrawn = true;
+    return window.get();
+}
+
+sf::Window* DisplayManager::getInputWindow() const
+{
     return window.get();
 }
 
@@ -421,6 +556,7 @@ int DisplayManager::swapBuffers()
     drawPending();
     window->display();
     window->clear(backgroundColor);
+    markAllClean();
     frameDrawCalls = drawCalls;
     drawCalls = 0;
     frameCharacters = characters;

@@ -241,7 +241,7 @@ int InputManager::startUp()
             log.writeLog("InputManager::startUp(): Error starting InputManager. DisplayManager must be started first.");
             return -1;
         }
-        if (sf::RenderWindow* window = display.getWindow())
+        if (sf::Window* window = display.getInputWindow())
         {
             window->setKeyRepeatEnabled(false);
             log.writeLog(2, "InputManager::startUp(): Keyboard repeated disabled.");
@@ -260,7 +260,7 @@ int InputManager::startUp()
 void InputManager::shutDown()
 {
     LogManager& log = LogManager::getInstance();
-    if (sf::RenderWindow* window = DisplayManager::getInstance().getWindow())
+    if (sf::Window* window = DisplayManager::getInstance().getInputWindow())
     {
         window->setKeyRepeatEnabled(true);
         log.writeLog(2, "InputManager::shutDown(): Keyboard repeat enabled.");
@@ -327,7 +327,7 @@ void InputManager::getInput()
         return;
     }
     LogManager& log = LogManager::getInstance();
-    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
+    sf::Window* window = DisplayManager::getInstance().getInputWindow();
     if (window == nullptr)
     {
         log.writeLog("InputManager::getInput(): DisplayManager unexpectedly returned null window!");

@@ -5,6 +5,7 @@
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
+#include <qm/NetworkManager.h>
 #include <qm/Object.h>
 #include <qm/PathFind.h>
 #include <qm/PathManager.h>
@@ -98,12 +99,10 @@ Manager* managerFor(const std::string& name)
     {
         return &InputManager::getInstance();
     }
-    // The four network types belong to the network manager; until it exists nobody
-    // delivers them.
     if (name == EVENT_NETWORK || name == EVENT_NETWORK_KEYBOARD || name == EVENT_NETWORK_MOUSE ||
         name == EVENT_NETWORK_CUSTOM)
     {
-        return nullptr;
+        return &NetworkManager::getInstance();
     }
     return &WorldManager::getInstance();
 }

@@ -6,8 +6,8 @@
 #include <qm/LogManager.h>
 #include <qm/Pause.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
+#include <SFML/Window/Window.hpp>
 
 namespace qm
 {
@@ -45,7 +45,7 @@ int Pause::eventHandler(const Event* event)
     }
 
     log.writeLog(1, "Pause::eventHandler(): Game paused.");
-    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
+    sf::Window* window = DisplayManager::getInstance().getInputWindow();
     if (window == nullptr)
     {
         log.writeLog("Pause::eventHandler(): DisplayManager unexpectedly returned null window!  Cannot pause.");
@@ -73,6 +73,13 @@ int Pause::eventHandler(const Event* event)
                 closing = true;
                 paused = false;
             }
+        }
+        if (paused && platform::stopRequested())
+        {
+            // Ctrl-C or a termination signal must end the program while paused too: the pause
+            // ends and the game loop sees the request at its next iteration.
+            log.writeLog("Pause::eventHandler(): Stop requested while paused. Resuming.");
+            paused = false;
         }
         if (paused)
         {

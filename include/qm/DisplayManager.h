@@ -20,6 +20,7 @@ namespace sf
 {
 class Drawable;
 class RenderWindow;
+class Window;
 class RectangleShape;
 class Text;
 } // namespace sf
@@ -114,8 +115,13 @@ public:
     int getVerticalPixels() const { return verticalPixels; }
 
     /// The window, or null before start-up and in headless mode. Not owned by the caller.
-    /// The characters collected so far are drawn into it first (see flush).
+    /// The characters collected so far are drawn into it first (see flush), and whatever it
+    /// holds afterwards is taken as drawn by the caller.
     sf::RenderWindow* getWindow() const;
+
+    /// The same window for reading its events, focus and pointer only (nothing can be drawn
+    /// through it, so nothing is flushed), or null. Used by the input manager and the pause.
+    sf::Window* getInputWindow() const;
 
 private:
     DisplayManager();
@@ -125,6 +131,20 @@ private:
     void addCell(float x, float y, char ch, sf::Color color) const;
     // Draws the collected characters, if any, into the window.
     void drawPending() const;
+
+    // A rectangle of window pixels; empty when left >= right.
+    struct PixelBox
+    {
+        float left = 0, top = 0, right = 0, bottom = 0;
+    };
+    // Which pixels may differ from the background colour since the window was last cleared:
+    // glyphs drawn are noted by tiles (the box of what each tile received), anything else
+    // (drawing through getWindow, cell-by-cell drawing) makes the whole window count.
+    void markDrawn(PixelBox box) const;
+    PixelBox drawnWithin(PixelBox box) const;
+    void markAllClean() const;
+    // Whether pixel positions are window pixels (the window's own view, not resized).
+    bool pixelsAreWindowPixels() const;
 
     sf::Font font;
     std::unique_ptr<sf::RenderWindow> window;
@@ -147,6 +167,10 @@ private:
     mutable sf::VertexArray batch;
     // Leaves positions as they are: the collected vertices are in clip coordinates.
     sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};
+    mutable bool wholeWindowDrawn = true;
+    mutable std::vector<PixelBox> drawnTiles;
+    int tileColumns = 0;
+    int tileRows = 0;
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

@@ -150,6 +150,7 @@ private:
     std::unique_ptr<SpatialGrid> grid;
     bool indexed = true;
     std::uint64_t solidChanges = 0;
+    mutable std::vector<Object*> hardScratch; // firstHardObjectIn's, kept from call to call
 };
 
 } // namespace qm

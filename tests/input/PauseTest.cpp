@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <thread>
 
 namespace
 {
@@ -79,6 +81,30 @@ TEST_F(PauseWindow, CloseRequestWhilePausedEndsThePauseAndTheGame)
     // The iteration in which the game was paused was the last one.
     EXPECT_EQ(lastStep, 0);
     EXPECT_EQ(keys[qm::F10], (Steps{{0, qm::KEY_PRESS}}));
+}
+
+TEST_F(PauseWindow, TerminationSignalWhilePausedEndsThePauseAndTheGame)
+{
+    ASSERT_EQ(startWindowed(), 0);
+    new qm::Pause(qm::F10);
+    // The signal comes half a second into the pause; a key ten seconds later would end a pause
+    // that ignored it, so that this test fails instead of hanging.
+    ASSERT_TRUE(xdotool("key F10") && qmtest::runCommand("xdotool sleep 10 key a >/dev/null 2>&1 &") == 0);
+    std::thread signaller(
+        []
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            std::raise(SIGTERM);
+        });
+    const auto start = std::chrono::steady_clock::now();
+    runLoop([](int step) { return step >= 100; });
+    signaller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(countOf(log(), PAUSED), 1);
+    EXPECT_EQ(countOf(log(), "Pause::eventHandler(): Stop requested while paused. Resuming."), 1);
+    EXPECT_EQ(countOf(log(), "GameManager::run(): Stop requested. Setting game over."), 1);
+    // Paused in step 0; the loop sees the request as step 1 begins and ends after it.
+    EXPECT_EQ(lastStep, 1);
 }
 
 } // namespace

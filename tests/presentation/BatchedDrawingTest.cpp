@@ -199,6 +199,19 @@ TEST_F(BatchedDrawing, ShapesDrawnStraightIntoTheWindowStayBetweenTheCharactersA
             (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
         },
         4); // characters, circle, characters (flushed by getWindow), characters
+    // Drawn through the window before any character of the frame: the backgrounds of the
+    // characters over it must still cover it.
+    expectSamePicture(
+        [&]
+        {
+            display().getWindow()->draw(bar);
+            display().getWindow()->draw(circle);
+            for (int row = 6; row < 14; ++row)
+            {
+                (void)display().drawString(Vector(30, static_cast<float>(row) + 0.5f), "covers", qm::CENTER, qm::RED);
+            }
+        },
+        1);
 }
 
 TEST_F(BatchedDrawing, EveryGlyphLoadedMidFrameAndMoreCharactersThanOneBatchHolds)
@@ -247,6 +260,16 @@ TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
             }
         },
         1);
+}
+
+TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
+{
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nbatch_drawing:false,\n");
+    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    EXPECT_FALSE(display().isBatched());
+    ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);
+    ASSERT_EQ(display().swapBuffers(), 0);
+    EXPECT_EQ(display().getFrameDrawCalls(), 6);
 }
 
 TEST_F(BatchedDrawing, HeadlessAndStoppedDisplaysRefuseFlushAndDirectDrawing)
