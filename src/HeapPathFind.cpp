@@ -16,8 +16,9 @@ namespace qm
 namespace
 {
 // Up to this many solid objects, a copy of the HARD ones is tested cell by cell; with more,
-// the spatial index is asked for the ones near each expanded cell.
-constexpr int FEW_SOLID_OBJECTS = 32;
+// the spatial index is asked about each cell (PathBench: with 6 walls the copy takes about
+// 70 against 90 ns an expanded cell, with 42 solid objects about 140 against 108 ns).
+constexpr int FEW_SOLID_OBJECTS = 24;
 
 // A world box as the collision search computes it, float for float.
 struct Extent
@@ -140,10 +141,8 @@ void HeapPathFind::siftUp(std::size_t at, const Entry moving)
     place(at, moving);
 }
 
-void HeapPathFind::beginExpansion(Cell current)
+void HeapPathFind::beginExpansion(Cell)
 {
-    around = current;
-    gathered = false;
     const std::uint64_t changes = WorldManager::getInstance().getSceneGraph().getSolidChangeCount();
     const Box box = getObject()->getBox();
     if (changes == seenChanges && box == seenBox && getGoal() == seenGoal)
@@ -164,18 +163,6 @@ void HeapPathFind::beginExpansion(Cell current)
         }
         epoch = 1;
     }
-}
-
-void HeapPathFind::gatherAround()
-{
-    gathered = true;
-    // The object's box on the 3 x 3 block, with a cell's margin on every side to stay clear
-    // of any rounding: the exact test is made per cell in blockedByNearby().
-    const Extent self = extentOf(seenBox, static_cast<float>(around.x), static_cast<float>(around.y));
-    const Extent block{self.x0 - 2.0f, self.y0 - 2.0f, self.x1 + 2.0f, self.y1 + 2.0f};
-    nearby.clear();
-    WorldManager::getInstance().getSceneGraph().collectSolidObjectsIn(
-        Box(Vector(block.x0, block.y0), block.x1 - block.x0, block.y1 - block.y0), getObject(), nearby);
 }
 
 bool HeapPathFind::blocked(int x, int y)
@@ -232,33 +219,12 @@ bool HeapPathFind::findBlocked(int x, int y)
         }
         return false;
     }
-    const int dx = x - around.x;
-    const int dy = y - around.y;
-    if (dx < -1 || dx > 1 || dy < -1 || dy > 1)
-    {
-        return PathFind::blocked(x, y);
-    }
-    if (!gathered)
-    {
-        gatherAround();
-    }
-    return blockedByNearby(x, y);
-}
-
-bool HeapPathFind::blockedByNearby(int x, int y) const
-{
-    // isBlocked() over the gathered objects: the first HARD one touched decides.
+    // isBlocked() through the spatial index: the first HARD object touched decides.
     const Extent here = extentOf(seenBox, static_cast<float>(x), static_cast<float>(y));
-    for (const Object* other : nearby)
-    {
-        if (other->getSolidness() == HARD &&
-            overlap(here, extentOf(other->getBox(), other->getPosition().getX(), other->getPosition().getY())))
-        {
-            return !boxContainsPosition(getWorldBox(other),
-                                        Vector(static_cast<float>(seenGoal.x), static_cast<float>(seenGoal.y)));
-        }
-    }
-    return false;
+    const Object* first = WorldManager::getInstance().getSceneGraph().firstHardObjectIn(
+        Box(Vector(here.x0, here.y0), seenBox.getHorizontal(), seenBox.getVertical()), getObject());
+    return first != nullptr && !boxContainsPosition(getWorldBox(first), Vector(static_cast<float>(seenGoal.x),
+                                                                               static_cast<float>(seenGoal.y)));
 }
 
 } // namespace qm

@@ -68,8 +68,6 @@ private:
     // Places `moving` at `at` or, while it comes before its parent, higher up.
     void siftUp(std::size_t at, Entry moving);
     bool findBlocked(int x, int y);
-    void gatherAround();
-    bool blockedByNearby(int x, int y) const;
 
     std::vector<Entry> heap;
     std::unique_ptr<CellState[]> state;
@@ -87,9 +85,8 @@ private:
     // A cell not known yet is decided against the solid objects of the world, in the solid
     // list's order. With a handful of them, the HARD ones are copied once per epoch (their
     // world boxes and whether each holds the goal) and every unknown cell is tested against
-    // the copy. With more, the ones that can touch the object anywhere on the 3 x 3 cells
-    // around the expanded one are asked of the spatial index once per expansion, and only
-    // when some neighbour is unknown.
+    // the copy. With more, the spatial index is asked for the first HARD object the object
+    // would touch on the cell.
     struct HardBox
     {
         float x0, y0, x1, y1;
@@ -99,9 +96,6 @@ private:
     bool copied = false;
     bool few = false;
     std::vector<HardBox> hard;
-    Cell around;
-    bool gathered = false;
-    std::vector<Object*> nearby;
 };
 
 } // namespace qm
