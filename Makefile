@@ -13,10 +13,17 @@ FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 PACING_ROUNDS ?= 2
 
-.PHONY: play test deps build bench pacing fuzz soak format format-check clean
+.PHONY: play serve watch test deps build bench pacing fuzz soak format format-check clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
+
+# The game serving its world on 127.0.0.1:9876, and a watcher of it (HOST and PORT optional).
+serve: build
+	cd $(RELEASE_DIR)/run && QUILLMERE_CONFIG=qm-serve-config.txt ./quillmere
+
+watch: build
+	cd $(RELEASE_DIR)/run && ./quillmere-watch $(HOST) $(PORT)
 
 deps:
 	@bash scripts/install-deps.sh

@@ -45,9 +45,10 @@ DeadPlayer::~DeadPlayer()
         {
             object->setActive(true);
         }
-        else if (object->getType() != "Pause")
+        else if (object->getType() != "Pause" && object->getType() != "WorldServer")
         {
-            // The pause object lives for the whole program: F10 must pause every game.
+            // The pause object and the watchers' server live for the whole program: F10
+            // must pause every game, and watchers see every game.
             world.markForDelete(object);
         }
     }

@@ -1,8 +1,11 @@
 // The program entry: start the engine, show the splash screens, load the game's resources,
-// put up the start screen and a pause key (F10), run the game loop, shut down.
+// put up the start screen and a pause key (F10), run the game loop, shut down. With
+// "networking:true" the world is also served to watchers (quillmere-watch).
 #include "GameStart.h"
+#include "WorldServer.h"
 #include "loadResources.h"
 
+#include <qm/Config.h>
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
@@ -25,6 +28,10 @@ int main()
         qm::LogManager::getInstance().setFlush(true);
         qm::splash();
         loadResources();
+        if (qm::Config::getInstance().getNetworking())
+        {
+            new WorldServer; // serves the world to quillmere-watch
+        }
         new GameStart; // owned by the world, like every object
         new qm::Pause(qm::F10);
         game.run();

@@ -206,6 +206,8 @@ void Config::loadConfig(std::string text)
     applyText("logfile", logFile);
     applyInt("random_seed", randomSeed);
     applyBool("networking", networking);
+    applyText("network_address", networkAddress);
+    applyText("network_port", networkPort);
     applyBool("batch_drawing", batchDrawing);
     applyInt("grid_width", gridWidth);
     applyInt("grid_height", gridHeight);
@@ -233,6 +235,8 @@ void Config::writeToLog() const
     log.writeLog(1, "  Log file: %s", logFile.c_str());
     log.writeLog(1, "  Random seed: %d", randomSeed);
     log.writeLog(1, "  Networking: %s", networking ? "true" : "false");
+    log.writeLog(1, "  Network address: %s", networkAddress.c_str());
+    log.writeLog(1, "  Network port: %s", networkPort.c_str());
     log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);

@@ -8,6 +8,7 @@
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
+#include <qm/NetworkManager.h>
 #include <qm/PathManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/WorldManager.h>
@@ -86,6 +87,16 @@ int GameManager::startUp()
     }
     log.writeLog(1, "Input manager started.");
 
+    if (config.getNetworking())
+    {
+        if (NetworkManager::getInstance().startUp() != 0)
+        {
+            log.writeLog("Error starting network manager!");
+            return -1;
+        }
+        log.writeLog(1, "Network manager started.");
+    }
+
     if (ResourceManager::getInstance().startUp() != 0)
     {
         log.writeLog("Error starting resource manager!");
@@ -146,6 +157,7 @@ void GameManager::run()
     log.writeLog(1, "GameManager::run(): starting game loop");
     gameOver = false;
     stepCount = 0;
+    const bool networking = Config::getInstance().getNetworking();
     long long adjust = 0; // microseconds overslept in the previous iteration
 
     do
@@ -162,6 +174,11 @@ void GameManager::run()
 
         const EventStep step(stepCount);
         onEvent(&step);
+
+        if (networking)
+        {
+            networkPhase(clock);
+        }
 
         WorldManager& world = WorldManager::getInstance();
         world.update();
@@ -200,6 +217,42 @@ void GameManager::run()
     log.writeLog(1, "GameManager::run(): end of game loop");
 }
 
+void GameManager::networkPhase(const Clock& clock) const
+{
+    NetworkManager& network = NetworkManager::getInstance();
+    // What the step handlers sent goes out now; a peer that stops reading only fills its
+    // own bounded queue.
+    network.flush();
+    if (network.isServer())
+    {
+        network.accept();
+    }
+    const long long limit = static_cast<long long>(static_cast<float>(frameTime) * 0.2f * 1000.0f) + clock.split();
+    while (network.getNumConnections() > 0)
+    {
+        bool raised = false;
+        for (int i = 0; i < network.getNumConnections();)
+        {
+            const int before = network.getNumConnections();
+            raised = network.genDataEvents(i) > 0 || raised;
+            // A connection closed in the call moves the next one down to this index.
+            if (network.getNumConnections() >= before)
+            {
+                ++i;
+            }
+        }
+        if (!raised)
+        {
+            break;
+        }
+        if (clock.split() >= limit)
+        {
+            LogManager::getInstance().writeLog("GameManager::run(): Warning! Residual network data.");
+            break;
+        }
+    }
+}
+
 void GameManager::shutDown()
 {
     LogManager& log = LogManager::getInstance();
@@ -215,6 +268,11 @@ void GameManager::shutDown()
     log.writeLog(1, "World manager stopped");
     ResourceManager::getInstance().shutDown();
     log.writeLog(1, "Resource manager stopped");
+    if (Config::getInstance().getNetworking())
+    {
+        NetworkManager::getInstance().shutDown();
+        log.writeLog(1, "Network manager stopped");
+    }
     InputManager::getInstance().shutDown();
     log.writeLog(1, "Input manager stopped");
     DisplayManager::getInstance().shutDown();

@@ -5,6 +5,7 @@
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
+#include <qm/NetworkManager.h>
 #include <qm/Object.h>
 #include <qm/PathFind.h>
 #include <qm/PathManager.h>
@@ -98,12 +99,10 @@ Manager* managerFor(const std::string& name)
     {
         return &InputManager::getInstance();
     }
-    // The four network types belong to the network manager; until it exists nobody
-    // delivers them.
     if (name == EVENT_NETWORK || name == EVENT_NETWORK_KEYBOARD || name == EVENT_NETWORK_MOUSE ||
         name == EVENT_NETWORK_CUSTOM)
     {
-        return nullptr;
+        return &NetworkManager::getInstance();
     }
     return &WorldManager::getInstance();
 }
@@ -113,14 +112,16 @@ Object::Object() : id(nextId)
 {
     // Ids read from text may have raised the counter to its top: it stays there rather than
     // overflow, and later objects share that id.
+    static bool topGiven = false;
     if (nextId < INT_MAX)
     {
         ++nextId;
     }
-    else
+    else if (topGiven)
     {
         LogManager::getInstance().writeLog("Object::Object(): Warning! no ids left, id %d given again.", id);
     }
+    topGiven = topGiven || id == INT_MAX;
     shape.setType(-1);
     for (bool& flag : modified)
     {
@@ -837,8 +838,14 @@ int Object::deserialize(std::string str)
     const bool hasAccelerationY = readFloatValue("y_acceleration", y);
     if (hasAccelerationX || hasAccelerationY)
     {
-        log.writeLog(20, "Object::deserialize(): x_acceleration is %.2f", static_cast<double>(x));
-        log.writeLog(20, "Object::deserialize(): y_acceleration is %.2f", static_cast<double>(y));
+        if (hasAccelerationX)
+        {
+            log.writeLog(20, "Object::deserialize(): x_acceleration is %.2f", static_cast<double>(x));
+        }
+        if (hasAccelerationY)
+        {
+            log.writeLog(20, "Object::deserialize(): y_acceleration is %.2f", static_cast<double>(y));
+        }
         setAcceleration(Vector(hasAccelerationX ? x : acceleration.getX(), hasAccelerationY ? y : acceleration.getY()));
     }
     deserializeShape();

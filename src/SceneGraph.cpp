@@ -121,9 +121,8 @@ ObjectList SceneGraph::solidObjectsIn(const Box& box, const Object* ignore) cons
 
 void SceneGraph::collectSolidObjectsIn(const Box& box, const Object* ignore, std::vector<Object*>& out) const
 {
-    if (const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr)
+    if (indexed && grid->search(box, ignore, out))
     {
-        out.insert(out.end(), found->begin(), found->end());
         return;
     }
     for (ObjectListIterator it(&solidList); !it.isDone(); it.next())
@@ -138,10 +137,10 @@ void SceneGraph::collectSolidObjectsIn(const Box& box, const Object* ignore, std
 
 Object* SceneGraph::firstHardObjectIn(const Box& box, const Object* ignore) const
 {
-    const std::vector<Object*>* found = indexed ? grid->search(box, ignore) : nullptr;
-    if (found != nullptr)
+    hardScratch.clear();
+    if (indexed && grid->search(box, ignore, hardScratch))
     {
-        for (Object* object : *found)
+        for (Object* object : hardScratch)
         {
             if (object->getSolidness() == HARD)
             {

@@ -5,7 +5,6 @@
 #include <qm/utility.h>
 
 #include <SFML/Graphics/CircleShape.hpp>
-#include <SFML/Graphics/RenderWindow.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -74,8 +73,8 @@ void Shape::setRGB(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 void Shape::draw(Vector position)
 {
     LogManager& log = LogManager::getInstance();
-    sf::RenderWindow* window = DisplayManager::getInstance().getWindow();
-    if (window == nullptr)
+    const DisplayManager& display = DisplayManager::getInstance();
+    if (display.getWindow() == nullptr)
     {
         log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
         return;
@@ -114,7 +113,8 @@ void Shape::draw(Vector position)
     }
     log.writeLog(20, "Shape::draw(): Drawing at (%.2f, %.2f)", static_cast<double>(pixel.getX()),
                  static_cast<double>(pixel.getY()));
-    window->draw(shape);
+    // After the characters drawn so far, which the display may still be collecting.
+    display.drawIntoWindow(shape);
 }
 
 bool Shape::operator==(const Shape& other) const

@@ -128,6 +128,18 @@ void SpatialGrid::measure(Entry& entry, const Vector& position, const Box& box) 
     entry.y1 = entry.y0 + box.getVertical();
 }
 
+SpatialGrid::Record SpatialGrid::recordOf(const Entry& entry)
+{
+    return Record{entry.x0,
+                  entry.y0,
+                  entry.x1,
+                  entry.y1,
+                  entry.order,
+                  static_cast<std::uint16_t>(entry.column0),
+                  static_cast<std::uint16_t>(entry.row0),
+                  entry.object};
+}
+
 void SpatialGrid::file(int slot)
 {
     Entry& entry = entries[static_cast<std::size_t>(slot)];
@@ -141,14 +153,7 @@ void SpatialGrid::file(int slot)
         loose.push_back(slot);
         return;
     }
-    const Record record{entry.x0,
-                        entry.y0,
-                        entry.x1,
-                        entry.y1,
-                        entry.order,
-                        static_cast<std::uint16_t>(range.column0),
-                        static_cast<std::uint16_t>(range.row0),
-                        entry.object};
+    const Record record = recordOf(entry);
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
@@ -213,7 +218,7 @@ void SpatialGrid::append(Object* object)
         slot = static_cast<int>(entries.size());
         entries.emplace_back();
     }
-    if (nextOrder == lastOrder)
+    if (nextOrder >= lastOrder)
     {
         renumber();
     }
@@ -224,13 +229,12 @@ void SpatialGrid::append(Object* object)
     measure(entry, object->getPosition(), object->getBox());
     file(slot);
 
-    const auto first = firstOfObject.find(object);
-    if (first == firstOfObject.end())
+    if (object->spatialEntry < 0)
     {
-        firstOfObject.emplace(object, slot);
+        object->spatialEntry = slot;
         return;
     }
-    int last = first->second;
+    int last = object->spatialEntry;
     while (entries[static_cast<std::size_t>(last)].nextOfObject >= 0)
     {
         last = entries[static_cast<std::size_t>(last)].nextOfObject;
@@ -267,30 +271,21 @@ void SpatialGrid::release(int slot)
     freeSlots.push_back(slot);
 }
 
-void SpatialGrid::removeFirst(const Object* object)
+void SpatialGrid::removeFirst(Object* object)
 {
-    const auto first = firstOfObject.find(object);
-    if (first == firstOfObject.end())
+    const int slot = object->spatialEntry;
+    if (slot < 0)
     {
         return;
     }
-    const int slot = first->second;
-    const int next = entries[static_cast<std::size_t>(slot)].nextOfObject;
-    if (next >= 0)
-    {
-        first->second = next;
-    }
-    else
-    {
-        firstOfObject.erase(first);
-    }
+    object->spatialEntry = entries[static_cast<std::size_t>(slot)].nextOfObject;
     unfile(slot);
     release(slot);
 }
 
-void SpatialGrid::removeAll(const Object* object)
+void SpatialGrid::removeAll(Object* object)
 {
-    while (firstOfObject.count(object) != 0)
+    while (object->spatialEntry >= 0)
     {
         removeFirst(object);
     }
@@ -298,9 +293,15 @@ void SpatialGrid::removeAll(const Object* object)
 
 void SpatialGrid::clear()
 {
+    for (const Entry& entry : entries)
+    {
+        if (entry.object != nullptr)
+        {
+            entry.object->spatialEntry = -1;
+        }
+    }
     entries.clear();
     freeSlots.clear();
-    firstOfObject.clear();
     loose.clear();
     for (std::vector<Record>& bucket : buckets)
     {
@@ -308,14 +309,9 @@ void SpatialGrid::clear()
     }
 }
 
-void SpatialGrid::place(const Object* object, const Vector& position, const Box& box)
+void SpatialGrid::place(Object* object, const Vector& position, const Box& box)
 {
-    const auto first = firstOfObject.find(object);
-    if (first == firstOfObject.end())
-    {
-        return;
-    }
-    for (int slot = first->second; slot >= 0; slot = entries[static_cast<std::size_t>(slot)].nextOfObject)
+    for (int slot = object->spatialEntry; slot >= 0; slot = entries[static_cast<std::size_t>(slot)].nextOfObject)
     {
         Entry& entry = entries[static_cast<std::size_t>(slot)];
         measure(entry, position, box);
@@ -351,7 +347,7 @@ void SpatialGrid::place(const Object* object, const Vector& position, const Box&
     }
 }
 
-const std::vector<Object*>* SpatialGrid::search(const Box& box, const Object* ignore) const
+bool SpatialGrid::search(const Box& box, const Object* ignore, std::vector<Object*>& out) const
 {
     const float ax = box.getCorner().getX();
     const float ay = box.getCorner().getY();
@@ -360,22 +356,35 @@ const std::vector<Object*>* SpatialGrid::search(const Box& box, const Object* ig
     const Range range = rangeOf(ax, ay, ax1, ay1, MAX_SEARCH_SPAN);
     if (range.column0 < 0)
     {
-        return nullptr;
+        return false;
     }
     found.clear();
+    // The buckets' records are scattered in memory: asking for all of them first lets their
+    // cache misses overlap instead of following one another.
+    for (int y = range.row0; y <= range.row1; ++y)
+    {
+        for (int x = range.column0; x <= range.column1; ++x)
+        {
+            __builtin_prefetch(buckets[static_cast<std::size_t>(y) * columns + x].data());
+        }
+    }
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
             for (const Record& record : buckets[static_cast<std::size_t>(y) * columns + x])
             {
-                // The very test of the linear search, on the same floats.
-                const bool overlapX = (record.x0 <= ax && ax <= record.x1) || (ax <= record.x0 && record.x0 <= ax1);
-                const bool overlapY = (record.y0 <= ay && ay <= record.y1) || (ay <= record.y0 && record.y0 <= ay1);
+                // The very test of the linear search, on the same floats, written with & and |
+                // rather than && and || so that it compiles without branches on the data.
+                const bool overlapX =
+                    ((record.x0 <= ax) & (ax <= record.x1)) | ((ax <= record.x0) & (record.x0 <= ax1));
+                const bool overlapY =
+                    ((record.y0 <= ay) & (ay <= record.y1)) | ((ay <= record.y0) & (record.y0 <= ay1));
                 // An entry in several of the visited buckets is reported from the first of
                 // them only: the one at its own first column and row, or the search's.
-                if (overlapX && overlapY && x == std::max<int>(record.column0, range.column0) &&
-                    y == std::max<int>(record.row0, range.row0) && record.object != ignore)
+                const bool first =
+                    (x == std::max<int>(record.column0, range.column0)) & (y == std::max<int>(record.row0, range.row0));
+                if (overlapX & overlapY & first & (record.object != ignore))
                 {
                     found.push_back(Found{record.order, record.object});
                 }
@@ -407,12 +416,11 @@ const std::vector<Object*>* SpatialGrid::search(const Box& box, const Object* ig
         }
         found[j] = moving;
     }
-    result.clear();
     for (const Found& hit : found)
     {
-        result.push_back(hit.object);
+        out.push_back(hit.object);
     }
-    return &result;
+    return true;
 }
 
 } // namespace qm

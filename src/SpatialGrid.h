@@ -5,7 +5,6 @@
 #include <qm/Vector.h>
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace qm
@@ -26,13 +25,14 @@ class Object;
 /// would cover more than MAX_SPAN buckets, and those with a non-finite coordinate, are kept
 /// in one loose list that every search tests in full.
 ///
-/// Coordinates are world spaces. All operations work in place and allocate only when a
+/// An object can be filed in one grid only: the grid keeps the place of the object's first
+/// entry in the object itself. Coordinates are world spaces. All operations work in place and allocate only when a
 /// bucket outgrows its room.
 class SpatialGrid
 {
 public:
     /// Bucket side in spaces, chosen from the world benchmark (see README).
-    static constexpr float DEFAULT_BUCKET_SIZE = 4.0f;
+    static constexpr float DEFAULT_BUCKET_SIZE = 6.0f;
 
     /// Most buckets in the grid; over a large area the buckets grow to keep within it.
     static constexpr int MAX_BUCKETS = 1 << 16;
@@ -65,27 +65,27 @@ public:
     void append(Object* object);
 
     /// Removes the earliest entry of `object`; nothing when it has none.
-    void removeFirst(const Object* object);
+    void removeFirst(Object* object);
 
     /// Removes every entry of `object`.
-    void removeAll(const Object* object);
+    void removeAll(Object* object);
 
     /// Removes every entry.
     void clear();
 
     /// Re-files every entry of `object` for `box` (relative) placed at `position`. Objects
     /// without an entry are ignored.
-    void place(const Object* object, const Vector& position, const Box& box);
+    void place(Object* object, const Vector& position, const Box& box);
 
     /// Number of entries.
     int getCount() const { return static_cast<int>(entries.size() - freeSlots.size()); }
 
-    /// Every filed object other than `ignore` whose world box overlaps `box` (world spaces,
-    /// edges count), in the order of appending; an object filed twice is found twice. The
-    /// result lives in the grid until the next search. Null when the grid declines: `box`
-    /// has a non-finite coordinate or covers more than MAX_SEARCH_SPAN buckets, and the
-    /// caller should walk the list instead.
-    const std::vector<Object*>* search(const Box& box, const Object* ignore) const;
+    /// Appends to `out` every filed object other than `ignore` whose world box overlaps `box`
+    /// (world spaces, edges count), in the order of appending; an object filed twice is found
+    /// twice. Returns false, leaving `out` alone, when the grid declines: `box` has a
+    /// non-finite coordinate or covers more than MAX_SEARCH_SPAN buckets, and the caller
+    /// should walk the list instead.
+    bool search(const Box& box, const Object* ignore, std::vector<Object*>& out) const;
 
 private:
     struct Entry
@@ -129,6 +129,7 @@ private:
     int row(float y) const;
     Range rangeOf(float x0, float y0, float x1, float y1, int limit) const;
     void measure(Entry& entry, const Vector& position, const Box& box) const;
+    static Record recordOf(const Entry& entry);
     void file(int slot);
     void unfile(int slot);
     void release(int slot);
@@ -144,7 +145,6 @@ private:
 
     std::vector<Entry> entries;
     std::vector<int> freeSlots;
-    std::unordered_map<const Object*, int> firstOfObject;
     std::vector<std::vector<Record>> buckets;
     std::vector<int> loose;
     std::uint32_t nextOrder = 0;
@@ -152,7 +152,6 @@ private:
 
     // Scratch of the last search, reused so that searching allocates nothing once warm.
     mutable std::vector<Found> found;
-    mutable std::vector<Object*> result;
 };
 
 } // namespace qm

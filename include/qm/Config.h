@@ -12,6 +12,7 @@ inline const std::string DEFAULT_FONT_FILE = "qm-font.ttf";
 inline const std::string DEFAULT_LOG_FILE = "quillmere.log";
 inline const std::string DEFAULT_CONFIG_FILE = "qm-config.txt";
 inline const std::string DEFAULT_PORT = "9876";
+inline const std::string DEFAULT_NETWORK_ADDRESS = "127.0.0.1";
 
 /// Window style values of the "window_style" key (the window library's style bits).
 constexpr int WINDOW_STYLE_DEFAULT = 5;
@@ -62,6 +63,10 @@ public:
     std::string getLogFile() const { return logFile; }
     int getRandomSeed() const { return randomSeed; }
     bool getNetworking() const { return networking; }
+    /// The address a server listens on ("network_address"); loopback unless configured.
+    std::string getNetworkAddress() const { return networkAddress; }
+    /// The port a server listens on and a client connects to ("network_port").
+    std::string getNetworkPort() const { return networkPort; }
     /// True (the default): a frame's characters are collected and drawn with one call; false:
     /// each character is drawn on its own, two draw calls per character (the reference method).
     bool getBatchDrawing() const { return batchDrawing; }
@@ -92,6 +97,8 @@ private:
     std::string logFile = DEFAULT_LOG_FILE;
     int randomSeed = 0;
     bool networking = false;
+    std::string networkAddress = DEFAULT_NETWORK_ADDRESS;
+    std::string networkPort = DEFAULT_PORT;
     bool batchDrawing = true;
     int quadtreeThreshold = 1;
     int quadtreeDepth = 10;

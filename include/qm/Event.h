@@ -31,6 +31,10 @@ public:
     std::string getType() const { return eventType; }
     void setType(std::string type) { eventType = std::move(type); }
 
+protected:
+    /// For events raised in great numbers (collisions): the type is copied once.
+    explicit Event(const std::string& type) : eventType(type) {}
+
 private:
     std::string eventType = EVENT_UNDEFINED;
 };

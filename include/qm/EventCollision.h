@@ -13,9 +13,9 @@ class Object;
 class EventCollision : public Event
 {
 public:
-    EventCollision(Object* moving, Object* other, Vector where) : position(where), obj1(moving), obj2(other)
+    EventCollision(Object* moving, Object* other, Vector where)
+        : Event(EVENT_COLLISION), position(where), obj1(moving), obj2(other)
     {
-        setType(EVENT_COLLISION);
     }
 
     /// The object that moved.

@@ -6,6 +6,8 @@
 namespace qm
 {
 
+class Clock;
+
 /// The engine version written in the start banner.
 constexpr double ENGINE_VERSION = 4.15;
 
@@ -50,6 +52,8 @@ public:
 
 private:
     GameManager();
+    // Flushes, accepts one connection and raises network events for a fifth of a frame.
+    void networkPhase(const Clock& clock) const;
 
     bool gameOver = false;
     int frameTime = 0;

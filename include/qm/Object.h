@@ -271,6 +271,10 @@ private:
     // False when the world refused the object (it was stopped): the object is then in none
     // of the world's lists, and its setters must not touch them.
     bool inWorld = false;
+    // The object's first entry in the world's spatial index, or -1. Kept by the index alone,
+    // so that a move finds the object's entries without a look-up.
+    int spatialEntry = -1;
+    friend class SpatialGrid;
 };
 
 } // namespace qm

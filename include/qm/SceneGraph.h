@@ -141,6 +141,7 @@ private:
     std::map<std::string, ObjectList> typeMap;
     std::unique_ptr<SpatialGrid> grid;
     bool indexed = true;
+    mutable std::vector<Object*> hardScratch; // firstHardObjectIn's, kept from call to call
 };
 
 } // namespace qm

@@ -28,6 +28,13 @@ TEST(Geometry, ZeroVectorNormalizesToZeroAndSharedEdgesOverlap)
     Vector zero;
     zero.normalize();
     EXPECT_EQ(zero, Vector(0, 0));
+    // Beyond the range where squaring a float overflows or underflows.
+    Vector huge(3e30f, 4e30f), tiny(3e-30f, 4e-30f);
+    EXPECT_FLOAT_EQ(huge.getMagnitude(), 5e30f);
+    huge.normalize();
+    tiny.normalize();
+    EXPECT_FLOAT_EQ(huge.getX(), 0.6f);
+    EXPECT_FLOAT_EQ(tiny.getY(), 0.8f);
     EXPECT_TRUE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1, 0, 1, 1)));
     EXPECT_FALSE(qm::boxIntersectsBox(box(0, 0, 1, 1), box(1.01f, 0, 1, 1)));
     EXPECT_TRUE(qm::boxIntersectsBox(box(-5, 4, 20, 1), box(0, 0, 10, 10))); // crossing, no corner inside

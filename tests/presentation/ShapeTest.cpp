@@ -21,14 +21,14 @@ namespace
 using qm::Vector;
 using qmtest::countOf;
 
+// How many pixels have `color`, and their mean position.
 struct Region
 {
     int count = 0;
-    double centreX = 0;
-    double centreY = 0;
+    double x = 0;
+    double y = 0;
 };
 
-// Where the pixels of `color` are: how many, and their mean position.
 Region pixelsOf(const sf::Image& image, sf::Color color)
 {
     Region region;
@@ -38,18 +38,11 @@ Region pixelsOf(const sf::Image& image, sf::Color color)
         {
             if (image.getPixel(x, y) == color)
             {
-                ++region.count;
-                region.centreX += x;
-                region.centreY += y;
+                region = {region.count + 1, region.x + x, region.y + y};
             }
         }
     }
-    if (region.count > 0)
-    {
-        region.centreX /= region.count;
-        region.centreY /= region.count;
-    }
-    return region;
+    return region.count == 0 ? region : Region{region.count, region.x / region.count, region.y / region.count};
 }
 
 qm::Shape shapeOf(int type, int color, float size)
@@ -72,7 +65,6 @@ protected:
         ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
         dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n");
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-        qm::LogManager::getInstance().setFlush(true);
         clear();
     }
     void clear() { qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black); }
@@ -83,53 +75,45 @@ protected:
 
 TEST_F(ShapeWindow, ObjectDrawsRedCircleGreenSquareAndBlueTriangleWhereTheyBelong)
 {
-    struct Case
-    {
-        int type;
-        sf::Color color;
-        double area;               // of the polygon drawn, in pixels
-        double centreX, centreY;   // its centre
-        int halfWidth, halfHeight; // half the extent of its bounding box
-    };
     // Size 40: a 10-point circle of radius 40 from (236, 300); a square of side 20 * sqrt(2),
     // rotated upright, around (276, 325.4); a triangle of radius 20 centred on the pixel.
-    const Case cases[] = {
-        {qm::CIRCLE, sf::Color::Red, 0.5 * 10 * 1600 * std::sin(2 * M_PI / 10), 276, 340, 40, 40},
-        {qm::SQUARE, sf::Color::Green, 800, 276, 325.4, 14, 14},
-        {qm::TRIANGLE, sf::Color::Blue, 0.75 * std::sqrt(3.0) * 400, 256, 320, 17, 10},
+    const struct
+    {
+        int type, color;
+        sf::Color pixel;
+        double area, x, y; // of the polygon and its centre, in pixels
+        int halfWidth, halfHeight;
+    } cases[] = {
+        {qm::CIRCLE, qm::RED, sf::Color::Red, 5 * 1600 * std::sin(2 * M_PI / 10), 276, 340, 40, 40},
+        {qm::SQUARE, qm::GREEN, sf::Color::Green, 800, 276, 325.4, 14, 14},
+        {qm::TRIANGLE, qm::BLUE, sf::Color::Blue, 0.75 * std::sqrt(3.0) * 400, 256, 320, 17, 10},
     };
     qm::Object* object = new qm::Object;
     ASSERT_EQ(object->setPosition(Vector(20, 10)), 0);
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.type);
         clear();
-        object->setShape(shapeOf(c.type,
-                                 c.type == qm::CIRCLE   ? qm::RED
-                                 : c.type == qm::SQUARE ? qm::GREEN
-                                                        : qm::BLUE,
-                                 40));
+        object->setShape(shapeOf(c.type, c.color, 40));
         EXPECT_EQ(object->draw(), 0);
         const sf::Image image = capture();
-        const Region region = pixelsOf(image, c.color);
+        const Region region = pixelsOf(image, c.pixel);
         EXPECT_NEAR(region.count, c.area, c.area * 0.08);
-        EXPECT_NEAR(region.centreX, c.centreX, 1.5);
-        EXPECT_NEAR(region.centreY, c.centreY, c.type == qm::TRIANGLE ? 6 : 1.5); // a triangle's mean sits low
-        EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.centreX), static_cast<unsigned>(c.centreY)), c.color);
+        EXPECT_NEAR(region.x, c.x, 1.5);
+        EXPECT_NEAR(region.y, c.y, c.type == qm::TRIANGLE ? 6 : 1.5); // a triangle's mean sits low
+        EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.x), static_cast<unsigned>(c.y)), c.pixel);
         // The corners of a box just around the shape keep the background.
         for (const int dx : {-c.halfWidth - 2, c.halfWidth + 2})
         {
             for (const int dy : {-c.halfHeight - 2, c.halfHeight + 2})
             {
-                EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.centreX + dx), static_cast<unsigned>(c.centreY + dy)),
-                          sf::Color::Black)
-                    << dx << ", " << dy;
+                EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.x + dx), static_cast<unsigned>(c.y + dy)),
+                          sf::Color::Black);
             }
         }
     }
-    // A shape of type -1 is not drawn.
     clear();
-    object->setShape(shapeOf(-1, qm::RED, 40));
+    object->setShape(shapeOf(-1, qm::RED, 40)); // not drawn
     EXPECT_EQ(object->draw(), 0);
     EXPECT_EQ(pixelsOf(capture(), sf::Color::Black).count, 1024 * 768);
 }
@@ -148,20 +132,20 @@ TEST_F(ShapeWindow, TriangleLooksTheSameAfterASquareWasDrawn)
     EXPECT_EQ(std::memcmp(before.getPixelsPtr(), after.getPixelsPtr(), 1024 * 768 * 4), 0);
 }
 
-TEST_F(ShapeWindow, CustomColourAndOpacityReachThePixels)
+TEST_F(ShapeWindow, CustomColourOpacityAndNamedColourReachThePixels)
 {
     qm::Shape shape = shapeOf(qm::CIRCLE, qm::CUSTOM, 40);
     shape.setRGB(10, 20, 30);
     shape.draw(Vector(20, 10));
     EXPECT_EQ(capture().getPixel(276, 340), sf::Color(10, 20, 30));
-    // Half-transparent white over black.
     clear();
     shape.setColor(qm::WHITE);
-    shape.setOpacity(128);
+    shape.setOpacity(128); // half-transparent over black
     shape.draw(Vector(20, 10));
     const sf::Color grey = capture().getPixel(276, 340);
     EXPECT_NEAR(grey.r, 128, 2);
     EXPECT_EQ(grey.r, grey.b);
+    EXPECT_EQ(shape.getRed(), 255); // a named colour is stored as r, g, b when drawn
 }
 
 class HeadlessShape : public qmtest::EngineTest
@@ -176,33 +160,21 @@ TEST_F(HeadlessShape, RefusesUnknownValuesAndOnlyLogsWhenDrawing)
     EXPECT_EQ(shape.getSize(), 24.0f); // font_scale 2 times the 12.8-pixel cell side, truncated first
     shape.setType(qm::SQUARE);
     shape.setType(3);
-    EXPECT_EQ(shape.getType(), qm::SQUARE);
-    shape.setType(-1);
-    EXPECT_EQ(shape.getType(), -1);
     shape.setColor(9);
     shape.setSize(std::nanf(""));
-    EXPECT_EQ(shape.getColor(), qm::WHITE);
-    EXPECT_EQ(shape.getSize(), 24.0f);
+    EXPECT_EQ(shape, shapeOf(qm::SQUARE, qm::WHITE, 24));
+    shape.setType(-1);
+    EXPECT_EQ(shape.getType(), -1);
     shape.setColor(qm::RED);
     shape.draw(Vector(1, 1));
     EXPECT_EQ(shape.getRed(), 0); // nothing drawn, nothing filled in
-    const std::string text = log();
-    EXPECT_EQ(countOf(text, "Shape::setType(): Unknown shape type 3. Ignoring."), 1);
-    EXPECT_EQ(countOf(text, "Shape::setColor(): Unknown color 9. Ignoring."), 1);
-    EXPECT_EQ(countOf(text, "Shape::setSize(): Size nan not finite. Ignoring."), 1);
-    EXPECT_EQ(countOf(text, "Shape::draw(): DisplayManager window not defined."), 1);
-    EXPECT_EQ(countOf(text, "Drawing at"), 0);
-}
-
-TEST_F(ShapeWindow, NamedColourOverwritesTheStoredRgbWhenDrawn)
-{
-    qm::Shape shape = shapeOf(qm::CIRCLE, qm::CUSTOM, 10);
-    shape.setRGB(10, 20, 30);
-    shape.setColor(qm::RED);
-    shape.draw(Vector(20, 10));
-    EXPECT_EQ(shape.getRed(), 255);
-    EXPECT_EQ(shape.getGreen(), 0);
-    EXPECT_EQ(shape.getBlue(), 0);
+    for (const char* line :
+         {"Shape::setType(): Unknown shape type 3. Ignoring.", "Shape::setColor(): Unknown color 9.",
+          "Shape::setSize(): Size nan not finite.", "Shape::draw(): DisplayManager window not defined."})
+    {
+        EXPECT_EQ(countOf(log(), line), 1) << line;
+    }
+    EXPECT_EQ(countOf(log(), "Drawing at"), 0);
 }
 
 } // namespace

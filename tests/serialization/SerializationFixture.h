@@ -83,37 +83,45 @@ public:
         return path;
     }
 
-    /// Applies one randomly chosen public change to `object`, as game code could.
+    /// Applies one randomly chosen public change to `object`, as game code could; view
+    /// objects also get view changes.
     void change(qm::Object& object)
     {
         static const char* const events[] = {"qm-step", "qm-view", "death", "custom event, 100%: sure"};
-        switch (integer(0, 21))
+        auto* view = dynamic_cast<qm::ViewObject*>(&object);
+        using qm::Vector;
+        switch (integer(0, view != nullptr ? 27 : 20))
         {
-        case 0:
-            object.setActive(coin());
-            break;
-        case 1:
-            object.setVisible(coin());
-            break;
-        case 2:
-            object.registerInterest(events[integer(0, 3)]);
-            break;
-        case 3:
-            object.unregisterInterest(events[integer(0, 3)]);
-            break;
-        case 4:
-            object.setBox(qm::Box(vector(), number(), number()));
-            break;
-        case 5:
-            object.setPosition(vector());
-            break;
-        case 6:
-            object.setType(text());
-            break;
-        case 7:
-            object.setSprite(coin() ? "example" : "other");
-            break;
-        case 8:
+            // clang-format off
+        case 0: object.setActive(coin()); break;
+        case 1: object.setVisible(coin()); break;
+        case 2: object.registerInterest(events[integer(0, 3)]); break;
+        case 3: object.unregisterInterest(events[integer(0, 3)]); break;
+        case 4: object.setBox(qm::Box(vector(), number(), number())); break;
+        case 5: object.setPosition(vector()); break;
+        case 6: object.setType(text()); break;
+        case 7: object.setSprite(coin() ? "example" : "other"); break;
+        case 8: object.setAltitude(integer(0, qm::MAX_ALTITUDE)); break;
+        case 9: object.setSolidness(static_cast<qm::Solidness>(integer(0, 2))); break;
+        case 10: object.setNoSoft(coin()); break;
+        case 11: object.setVelocity(vector()); break;
+        case 12: object.setAcceleration(coin() ? vector() : Vector()); break;
+        case 13: object.setShape(shape()); break;
+        case 14: object.setPath(path()); break;
+        case 15: object.setFollowPath(coin()); break;
+        case 16: object.setAvoidCollisions(coin()); break;
+        case 17: object.followPath(); break;
+        case 18: object.applyAcceleration(); break;
+        case 19: object.draw(); break; // headless: nothing shows, but the animation plays on
+        case 21: view->setViewString(text()); break;
+        case 22: view->setValue(coin() ? integer(-1000, 1000) : integer(INT32_MIN, INT32_MAX)); break;
+        case 23: view->setBorder(coin()); break;
+        case 24: view->setColor(static_cast<qm::Color>(integer(qm::BLACK, qm::CUSTOM))); break;
+        case 25: view->setLocation(static_cast<qm::ViewObjectLocation>(integer(qm::TOP_LEFT, qm::BOTTOM_RIGHT))); break;
+        case 26: view->setDrawValue(coin()); break;
+        case 27: view->setPosition(vector()); break;
+            // clang-format on
+        default:
         {
             qm::Animation animation = object.getAnimation();
             animation.setIndex(integer(-2, 3));
@@ -123,78 +131,7 @@ public:
                 animation.setSprite(nullptr);
             }
             object.setAnimation(animation, coin());
-            break;
         }
-        case 9:
-            object.setAltitude(integer(0, qm::MAX_ALTITUDE));
-            break;
-        case 10:
-            object.setSolidness(static_cast<qm::Solidness>(integer(0, 2)));
-            break;
-        case 11:
-            object.setNoSoft(coin());
-            break;
-        case 12:
-            object.setVelocity(vector());
-            break;
-        case 13:
-            object.setAcceleration(coin() ? vector() : qm::Vector());
-            break;
-        case 14:
-            object.setShape(shape());
-            break;
-        case 15:
-            object.setPath(path());
-            break;
-        case 16:
-            object.setFollowPath(coin());
-            break;
-        case 17:
-            object.setAvoidCollisions(coin());
-            break;
-        case 18:
-            object.followPath();
-            break;
-        case 19:
-            object.applyAcceleration();
-            break;
-        case 20:
-            object.draw(); // headless: nothing shows, but the animation plays on
-            break;
-        default:
-            if (auto* view = dynamic_cast<qm::ViewObject*>(&object))
-            {
-                changeView(*view);
-            }
-            break;
-        }
-    }
-
-    void changeView(qm::ViewObject& view)
-    {
-        switch (integer(0, 6))
-        {
-        case 0:
-            view.setViewString(text());
-            break;
-        case 1:
-            view.setValue(coin() ? integer(-1000, 1000) : integer(INT32_MIN, INT32_MAX));
-            break;
-        case 2:
-            view.setBorder(coin());
-            break;
-        case 3:
-            view.setColor(static_cast<qm::Color>(integer(qm::BLACK, qm::CUSTOM)));
-            break;
-        case 4:
-            view.setLocation(static_cast<qm::ViewObjectLocation>(integer(qm::TOP_LEFT, qm::BOTTOM_RIGHT)));
-            break;
-        case 5:
-            view.setDrawValue(coin());
-            break;
-        default:
-            view.setPosition(vector());
-            break;
         }
     }
 

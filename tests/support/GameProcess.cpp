@@ -12,7 +12,10 @@
 namespace qmtest
 {
 
-GameProcess::GameProcess(const std::string& config)
+GameProcess::GameProcess(const std::string& config) : GameProcess(config, "quillmere", {}) {}
+
+GameProcess::GameProcess(const std::string& config, const std::string& name, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment)
 {
     const std::string configPath = dir.write("qm-config.txt", config);
     const std::string logPath = dir.file("game.log");
@@ -26,10 +29,20 @@ GameProcess::GameProcess(const std::string& config)
         dup2(out, STDERR_FILENO);
         setenv("QUILLMERE_LOG", logPath.c_str(), 1);
         setenv("QUILLMERE_CONFIG", configPath.c_str(), 1);
-        const std::string program = std::string(QM_RUN_DIR) + "/quillmere";
+        for (const std::string& variable : environment)
+        {
+            putenv(const_cast<char*>(variable.c_str())); // the child's copy lives until exec
+        }
+        const std::string program = std::string(QM_RUN_DIR) + "/" + name;
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& argument : arguments)
+        {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
         if (chdir(QM_RUN_DIR) == 0)
         {
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            execv(program.c_str(), argv.data());
         }
         _exit(127);
     }
@@ -49,11 +62,11 @@ bool GameProcess::waitForLog(const std::string& text, int times) const
     return waitFor([&] { return countOf(log(), text) >= times; }, 60);
 }
 
-bool GameProcess::focusWindow()
+bool GameProcess::focusWindow(const std::string& title)
 {
     const auto found = [&]
     {
-        const std::string id = commandOutput("xdotool search --name '^Quillmere$' 2>/dev/null | head -n 1");
+        const std::string id = commandOutput("xdotool search --name '^" + title + "$' 2>/dev/null | head -n 1");
         window = std::strtoul(id.c_str(), nullptr, 10);
         return window != 0;
     };

@@ -7,6 +7,7 @@
 
 #include <signal.h>
 #include <string>
+#include <vector>
 
 namespace qmtest
 {
@@ -17,6 +18,10 @@ public:
     /// Starts the game with `config` as the text of its configuration file. DISPLAY must be
     /// set. The program is killed when this object goes, should it still run.
     explicit GameProcess(const std::string& config);
+    /// The same for another program of the run directory, with arguments and environment
+    /// variables ("NAME=value") of its own.
+    GameProcess(const std::string& config, const std::string& program, const std::vector<std::string>& arguments,
+                const std::vector<std::string>& environment = {});
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
@@ -25,8 +30,8 @@ public:
     std::string output() const { return readFile(dir.file("output.txt")); }
     /// Waits (up to a minute) until the log holds `text` at least `times` times.
     bool waitForLog(const std::string& text, int times = 1) const;
-    /// Waits for the window titled "Quillmere" and gives it the keyboard focus.
-    bool focusWindow();
+    /// Waits for the window titled `title` and gives it the keyboard focus.
+    bool focusWindow(const std::string& title = "Quillmere");
     unsigned long windowId() const { return window; }
     /// Asks the window to close, as its close button does (a WM_DELETE_WINDOW message).
     bool closeWindow() const;

@@ -1,0 +1,67 @@
+// quillmere-watch [host [port]]: shows a game served with "networking:true" live in a window
+// of its own, read only. Defaults: 127.0.0.1 and the configuration's "network_port" (9876).
+// Its configuration is qm-watch-config.txt and its log quillmere-watch.log, in the working
+// directory, unless QUILLMERE_CONFIG and QUILLMERE_LOG name others, so that it can run in the
+// game's own run directory beside the game. QUILLMERE_WATCH_COPIES names a file that every
+// completed step rewrites with the copies' attribute texts.
+#include "Watcher.h"
+#include "loadResources.h"
+
+#include <qm/Config.h>
+#include <qm/GameManager.h>
+#include <qm/LogManager.h>
+#include <qm/NetworkManager.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (std::getenv("QUILLMERE_CONFIG") == nullptr)
+    {
+        setenv("QUILLMERE_CONFIG", "qm-watch-config.txt", 1);
+    }
+    if (std::getenv("QUILLMERE_LOG") == nullptr)
+    {
+        setenv("QUILLMERE_LOG", "quillmere-watch.log", 1);
+    }
+    const std::string host = argc > 1 ? argv[1] : "127.0.0.1";
+    const std::string port = argc > 2 ? argv[2] : "";
+
+    int status = 1;
+    qm::GameManager& game = qm::GameManager::getInstance();
+    if (game.startUp() != 0)
+    {
+        std::fprintf(stderr, "quillmere-watch: could not start; the log file says why.\n");
+    }
+    else
+    {
+        qm::LogManager::getInstance().setFlush(true);
+        // Watching needs the network whatever the configuration file says.
+        qm::Config& config = qm::Config::getInstance();
+        if (!config.getNetworking())
+        {
+            config.loadConfig("networking:true,");
+            qm::NetworkManager::getInstance().startUp();
+        }
+        loadResources();
+        auto* watcher = new Watcher(host, port);
+        if (const char* copies = std::getenv("QUILLMERE_WATCH_COPIES"))
+        {
+            watcher->setCopiesFile(copies);
+        }
+        if (watcher->isConnected())
+        {
+            game.run();
+            status = 0;
+        }
+        else
+        {
+            std::fprintf(stderr, "quillmere-watch: no game to watch at %s; is it running with networking:true?\n",
+                         host.c_str());
+        }
+    }
+    game.shutDown();
+    return status;
+}

@@ -1,0 +1,217 @@
+// A game served over loopback and the real quillmere-watch program watching it: headless,
+// the watcher's copies end as the game's objects were; in windows, the watcher shows what
+// the game's window shows, cell by cell.
+#include "GameStart.h"
+#include "WorldServer.h"
+#include "loadResources.h"
+#include "support/GameProcess.h"
+#include "support/InputDriver.h"
+#include "support/VirtualDisplay.h"
+
+#include <qm/EventKeyboard.h>
+#include <qm/EventStep.h>
+#include <qm/InputManager.h>
+#include <qm/NetworkManager.h>
+#include <qm/ObjectListIterator.h>
+#include <qm/WorldManager.h>
+
+#include <SFML/Graphics/Image.hpp>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <thread>
+
+namespace
+{
+
+using qmtest::countOf;
+
+// Every object's whole attribute text, one line each in id order, leaving out `skip`.
+std::string worldText(const qm::Object* skip)
+{
+    std::map<int, std::string> lines;
+    const qm::ObjectList all = qm::WorldManager::getInstance().getAllObjects(true);
+    for (qm::ObjectListIterator it(&all); !it.isDone(); it.next())
+    {
+        if (it.currentObject() != skip)
+        {
+            lines[it.currentObject()->getId()] = it.currentObject()->serialize("ALL");
+        }
+    }
+    std::string text;
+    for (const auto& line : lines)
+    {
+        text += line.second + "\n";
+    }
+    return text;
+}
+
+void key(int which, int action)
+{
+    qm::EventKeyboard event;
+    event.setKey(which);
+    event.setKeyboardAction(action);
+    qm::InputManager::getInstance().onEvent(&event);
+}
+
+class WatchedGame : public qmtest::EngineTest
+{
+};
+
+// The test process is the game, headless, its keys scripted; the watcher is the real program.
+TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
+{
+    std::filesystem::current_path(QM_RUN_DIR);
+    ASSERT_EQ(startEngine("networking:true,\nnetwork_port:0,\nrandom_seed:11,\nframe_time:20,\n"), 0);
+    loadResources();
+    auto* server = new WorldServer;
+    const int port = qm::NetworkManager::getInstance().getServerPort();
+    ASSERT_GT(port, 0);
+    auto* script = new qmtest::RecordingObject;
+    script->registerInterest(qm::EVENT_STEP);
+    auto* start = new GameStart;
+
+    qmtest::ScratchDir watchDir;
+    const std::string copiesFile = watchDir.file("copies.txt");
+    qmtest::GameProcess watcher("headless:true,\n", "quillmere-watch", {"127.0.0.1", std::to_string(port)},
+                                {"QUILLMERE_WATCH_COPIES=" + copiesFile});
+
+    int startedAt = -1;
+    std::string gameText;
+    script->onEvent = [&](const qm::Event* event)
+    {
+        const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
+        if (startedAt < 0)
+        {
+            if (qm::NetworkManager::getInstance().getNumConnections() > 0)
+            {
+                startedAt = step;
+                start->startGame();
+            }
+            else if (step > 500)
+            {
+                qm::GameManager::getInstance().setGameOver();
+            }
+            return;
+        }
+        // Walk right, jump, walk left while enemies and bubbles move; the server has served
+        // this step before this handler runs (it registered first).
+        const int r = step - startedAt;
+        if (r >= 5 && r < 25)
+        {
+            key(qm::D, r == 5 ? qm::KEY_PRESS : qm::KEY_HELD);
+        }
+        if (r == 25)
+        {
+            key(qm::D, qm::KEY_RELEASE);
+        }
+        if (r == 30)
+        {
+            key(qm::SPACE, qm::KEY_PRESS);
+        }
+        if (r >= 40 && r < 50)
+        {
+            key(qm::A, qm::KEY_HELD);
+        }
+        if (r == 70)
+        {
+            gameText = worldText(server);
+            qm::GameManager::getInstance().setGameOver();
+        }
+    };
+    qm::GameManager::getInstance().run();
+    ASSERT_GE(startedAt, 0) << "the watcher never connected:\n" << watcher.log();
+    qm::GameManager::getInstance().shutDown(); // the watcher ends when the game closes the connection
+    EXPECT_EQ(watcher.waitForExit(), 0) << watcher.log();
+    EXPECT_EQ(countOf(watcher.log(), "Watcher::eventHandler(): The game closed the connection."), 1);
+
+    EXPECT_GT(countOf(gameText, "type:Player,"), 0) << gameText;
+    EXPECT_GT(countOf(gameText, "view_string:"), 2) << "the score displays";
+    EXPECT_EQ(qmtest::readFile(copiesFile), gameText);
+}
+
+// Two 640 x 480 windows side by side (80 x 24 cells of 8 x 20 pixels): the game, paused, and
+// the watcher, which the pause key served at once.
+class WatchedWindow : public ::testing::Test
+{
+protected:
+    static constexpr int WIDTH = 640;
+    static constexpr int HEIGHT = 480;
+
+    bool capture(unsigned long window, const std::string& name, sf::Image& image) const
+    {
+        const std::string file = game.dir.file(name);
+        return qmtest::runCommand("import -window " + std::to_string(window) + " png:'" + file + "' >/dev/null 2>&1") ==
+                   0 &&
+               image.loadFromFile(file) && image.getSize() == sf::Vector2u(WIDTH, HEIGHT);
+    }
+
+    qmtest::VirtualDisplay xserver;
+    const std::string windowConfig = "window_horizontal_pixels:640,\nwindow_vertical_pixels:480,\nnetworking:true,\n";
+    qmtest::GameProcess game{windowConfig + "network_port:0,\nrandom_seed:4242,\n"};
+};
+
+TEST_F(WatchedWindow, TheWatcherShowsWhatThePausedGameShowsCellByCell)
+{
+    ASSERT_TRUE(xserver.ok());
+    ASSERT_TRUE(game.focusWindow());
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 Return")); // past the splash screens
+    ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
+    std::smatch port;
+    const std::string gameLog = game.log();
+    ASSERT_TRUE(std::regex_search(gameLog, port, std::regex(R"(Listening on 127\.0\.0\.1:(\d+)\.)"))) << gameLog;
+
+    qmtest::GameProcess watcher(windowConfig + "window_title:Quillmere-watch,\n", "quillmere-watch",
+                                {"127.0.0.1", port[1].str()});
+    ASSERT_TRUE(watcher.focusWindow("Quillmere-watch")) << watcher.log();
+    // Side by side: a window that covers part of another hides that part from its capture.
+    ASSERT_TRUE(qmtest::xdotool("windowmove " + std::to_string(game.windowId()) + " 0 0"));
+    ASSERT_TRUE(qmtest::xdotool("windowmove " + std::to_string(watcher.windowId()) + " 640 0"));
+    ASSERT_TRUE(game.waitForLog("WorldServer::eventHandler(): Watcher 0 connected.")) << game.log();
+    ASSERT_TRUE(game.focusWindow());
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 space"));
+    ASSERT_TRUE(game.waitForLog("WorldManager::isValid(): Event qm-collision handled automatically."));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500)); // enemies and bubbles on their way
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 F10"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000)); // the game paused, the watcher caught up
+
+    sf::Image shown;
+    sf::Image watched;
+    ASSERT_TRUE(capture(game.windowId(), "game.png", shown));
+    ASSERT_TRUE(capture(watcher.windowId(), "watcher.png", watched));
+    std::vector<std::string> differing;
+    int drawnCells = 0;
+    int fishPixels = 0;
+    for (int row = 0; row < 24; ++row)
+    {
+        for (int column = 0; column < 80; ++column)
+        {
+            bool same = true;
+            bool drawn = false;
+            for (unsigned y = row * 20u; y < row * 20u + 20; ++y)
+            {
+                for (unsigned x = column * 8u; x < column * 8u + 8; ++x)
+                {
+                    const sf::Color c = shown.getPixel(x, y);
+                    same = same && c == watched.getPixel(x, y);
+                    drawn = drawn || c != sf::Color::Black;
+                    fishPixels += c.r < 100 && c.g > 150 && c.b > 150 ? 1 : 0;
+                }
+            }
+            drawnCells += drawn ? 1 : 0;
+            if (!same)
+            {
+                differing.push_back(std::to_string(column) + "," + std::to_string(row));
+            }
+        }
+    }
+    EXPECT_GT(drawnCells, 100) << "the ground, the fish and the displays";
+    EXPECT_GT(fishPixels, 20) << "the fish is cyan";
+    EXPECT_TRUE(differing.empty()) << differing.size() << " cells differ, the first at " << differing.front()
+                                   << "; see " << game.dir.path();
+    ASSERT_TRUE(qmtest::xdotool("key --delay 60 F10")); // resume: the watcher ends with the game
+}
+
+} // namespace

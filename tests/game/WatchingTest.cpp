@@ -1,0 +1,259 @@
+// Serving the world to watchers and watching it, in one headless engine: what the server
+// sends a watcher from its first step on, and how a watcher's copies take the records, the
+// hostile ones included.
+#include "DeadPlayer.h"
+#include "GameStart.h"
+#include "Mirror.h"
+#include "MirrorView.h"
+#include "WatchMessage.h"
+#include "Watcher.h"
+#include "WorldServer.h"
+#include "loadResources.h"
+#include "platform/Socket.h"
+#include "support/EngineTest.h"
+
+#include <qm/NetworkManager.h>
+#include <qm/ObjectListIterator.h>
+#include <qm/ViewObject.h>
+#include <qm/WorldManager.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+
+namespace
+{
+
+using qmtest::countOf;
+
+/// A watcher as raw bytes: reads whole records off a plain socket.
+class RawWatcher
+{
+public:
+    explicit RawWatcher(int port)
+    {
+        int error = 0;
+        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
+        EXPECT_NE(handle, -1);
+    }
+    ~RawWatcher() { close(); }
+    RawWatcher(const RawWatcher&) = delete;
+    RawWatcher& operator=(const RawWatcher&) = delete;
+
+    /// Every whole record that arrived, in order.
+    std::vector<std::string> records()
+    {
+        char buffer[65536];
+        int error = 0;
+        for (long n; (n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error)) > 0;)
+        {
+            pending.append(buffer, static_cast<std::size_t>(n));
+        }
+        std::vector<std::string> whole;
+        while (pending.size() >= 4)
+        {
+            std::int32_t length = 0;
+            std::memcpy(&length, pending.data(), 4);
+            if (pending.size() < static_cast<std::size_t>(length))
+            {
+                break;
+            }
+            whole.push_back(pending.substr(4, static_cast<std::size_t>(length) - 4));
+            pending.erase(0, static_cast<std::size_t>(length));
+        }
+        return whole;
+    }
+    void close()
+    {
+        int error = 0;
+        if (handle != -1)
+        {
+            qm::platform::closeSocket(handle, error);
+        }
+        handle = -1;
+    }
+
+private:
+    int handle = -1;
+    std::string pending;
+};
+
+class Watching : public qmtest::EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_EQ(startEngine("networking:true,\nnetwork_port:0,\n"), 0);
+        std::filesystem::current_path(QM_RUN_DIR);
+        loadResources();
+    }
+    void TearDown() override
+    {
+        qm::NetworkManager::getInstance().setMaxSockets(1);
+        EngineTest::TearDown();
+    }
+    // Accepts every watcher waiting, as the loop's network phase does once per frame.
+    void acceptAll(int expected)
+    {
+        for (int i = 0; i < 4000 && network.getNumConnections() < expected; ++i)
+        {
+            network.accept();
+            qm::platform::waitMicroseconds(250);
+        }
+        ASSERT_EQ(network.getNumConnections(), expected);
+    }
+    // Serves a step and lets its bytes arrive.
+    void serve(WorldServer* server, int step)
+    {
+        server->serve(step);
+        network.flush();
+        qm::platform::sleepMilliseconds(20);
+    }
+
+    qm::NetworkManager& network = qm::NetworkManager::getInstance();
+    qm::WorldManager& world = qm::WorldManager::getInstance();
+};
+
+TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
+{
+    auto* server = new WorldServer;
+    auto* fish = new qm::Object;
+    fish->setSprite("player");
+    auto* label = new qm::ViewObject;
+    label->setViewString("Points");
+    RawWatcher first(network.getServerPort());
+    acceptAll(1);
+
+    serve(server, 0);
+    EXPECT_EQ(first.records(),
+              (std::vector<std::string>{WatchMessage::object(fish->getId(), fish->serialize("ALL")),
+                                        WatchMessage::view(label->getId(), label->serialize("ALL")), "S0"}));
+    fish->setPosition(qm::Vector(7, 3));
+    serve(server, 1);
+    EXPECT_EQ(first.records(),
+              (std::vector<std::string>{WatchMessage::object(fish->getId(), "pos-x:7,pos-y:3,"), "S1"}))
+        << "only what changed";
+
+    // A newcomer mid-game gets the whole world; the first watcher only the change.
+    RawWatcher second(network.getServerPort());
+    acceptAll(2);
+    label->setValue(5);
+    const int fishId = fish->getId();
+    world.markForDelete(fish);
+    world.update();
+    serve(server, 2);
+    const std::string valueChange = WatchMessage::view(label->getId(), "view_value:5,");
+    EXPECT_EQ(first.records(), (std::vector<std::string>{valueChange, WatchMessage::deletion(fishId), "S2"}));
+    EXPECT_EQ(second.records(),
+              (std::vector<std::string>{WatchMessage::view(label->getId(), label->serialize("ALL")), "S2"}));
+
+    // A watcher that leaves changes nothing for the one that stays.
+    first.close();
+    qm::platform::sleepMilliseconds(20);
+    for (int i = 0; i < 10 && network.getNumConnections() == 2; ++i)
+    {
+        network.genDataEvents(0);
+    }
+    EXPECT_EQ(network.getNumConnections(), 1);
+    label->setValue(6);
+    serve(server, 3);
+    EXPECT_EQ(second.records(), (std::vector<std::string>{WatchMessage::view(label->getId(), "view_value:6,"), "S3"}));
+    EXPECT_EQ(network.getMaxSockets(), WorldServer::MAX_WATCHERS);
+}
+
+TEST_F(Watching, TheEndOfAGameSparesTheServer)
+{
+    new WorldServer;
+    auto* start = new GameStart;
+    start->startGame();
+    world.markForDelete(new DeadPlayer(qm::Vector(10, 10)));
+    world.update(); // the dead fish goes, and with it the game's objects
+    EXPECT_EQ(world.objectsOfType("Player").getCount(), 0);
+    EXPECT_EQ(world.objectsOfType("Points").getCount(), 0);
+    EXPECT_EQ(world.objectsOfType("WorldServer").getCount(), 1) << "watchers see every game";
+    EXPECT_TRUE(start->isActive());
+}
+
+class WatcherRecords : public Watching
+{
+protected:
+    void SetUp() override
+    {
+        Watching::SetUp();
+        watcher = new Watcher("127.0.0.1", "1"); // nobody there: records are applied by hand
+    }
+    Watcher* watcher = nullptr;
+};
+
+TEST_F(WatcherRecords, CopiesTakeTheGamesTextsAndStayPutBetweenThem)
+{
+    ASSERT_FALSE(watcher->isConnected());
+    EXPECT_EQ(watcher->apply("O500|id:500,type:Enemy,pos-x:10,pos-y:5,sprite_name:player,x_direction:-1,y_direction:0,"
+                             "speed:1,"),
+              0);
+    EXPECT_EQ(watcher->apply("V501|id:501,type:Points,view_string:Points,view_value:12,"), 0);
+    EXPECT_EQ(watcher->getCopyCount(), 2);
+    const qm::ObjectList enemies = world.objectsOfType("Enemy");
+    ASSERT_EQ(enemies.getCount(), 1);
+    qm::Object* enemy = qm::ObjectListIterator(&enemies).currentObject();
+    EXPECT_NE(dynamic_cast<Mirror*>(enemy), nullptr);
+    EXPECT_EQ(enemy->getId(), 500);
+    const qm::ObjectList points = world.objectsOfType("Points");
+    ASSERT_EQ(points.getCount(), 1);
+    EXPECT_NE(dynamic_cast<MirrorView*>(qm::ObjectListIterator(&points).currentObject()), nullptr);
+
+    world.update();
+    EXPECT_EQ(enemy->getPosition(), qm::Vector(10, 5)) << "only the game moves it";
+    EXPECT_EQ(watcher->apply("O500|pos-x:9,pos-y:5,"), 0);
+    EXPECT_EQ(enemy->getPosition(), qm::Vector(9, 5));
+
+    EXPECT_EQ(watcher->apply("S41"), 0);
+    EXPECT_EQ(watcher->getStep(), 41);
+    EXPECT_EQ(watcher->apply("D500"), 0);
+    world.update();
+    EXPECT_EQ(world.objectsOfType("Enemy").getCount(), 0);
+    EXPECT_EQ(watcher->getCopyCount(), 1);
+}
+
+TEST_F(WatcherRecords, HostileRecordsAreRefusedAndTheirLogLinesBounded)
+{
+    qm::LogManager::getInstance().setLogLevel(0);
+    const char* const hostile[] = {
+        "",                           // empty
+        "Q1|x",                       // unknown kind
+        "O12",                        // no text
+        "D77",                        // deletion of an unknown object
+        "O5|id:6,",                   // the text names another id
+        "O5|id:2147483647,",          // the same, trying to overflow the id counter
+        "O5|event_count:1000000000,", // more interests than an object can hold
+        "O5|event_count:101,",        // one more than MAX_OBJ_EVENTS
+    };
+    for (const char* record : hostile)
+    {
+        EXPECT_EQ(watcher->apply(record), -1) << record;
+    }
+    EXPECT_EQ(watcher->getCopyCount(), 0);
+    for (int i = 0; i < 30; ++i)
+    {
+        (void)watcher->apply("nonsense");
+    }
+    EXPECT_EQ(countOf(log(), "Watcher::apply(): Warning!"), 20) << "a hostile game cannot fill the disk";
+}
+
+TEST_F(WatcherRecords, CopiesStopAtTheirMaximum)
+{
+    for (int id = 1000; id < 1000 + Watcher::MAX_COPIES; ++id)
+    {
+        ASSERT_EQ(watcher->apply("O" + std::to_string(id) + "|"), 0);
+    }
+    EXPECT_TRUE(watcher->hasCopy(1000)) << "a copy takes its record's id when its text names none";
+    EXPECT_EQ(watcher->apply("O99999|"), -1);
+    EXPECT_EQ(watcher->getCopyCount(), Watcher::MAX_COPIES);
+    EXPECT_EQ(countOf(log(), "Watcher::apply(): Warning! too many objects; record ignored: 'O99999|'"), 1);
+    EXPECT_EQ(watcher->apply("O1000|pos-x:1,pos-y:2,"), 0) << "known objects still update";
+}
+
+} // namespace

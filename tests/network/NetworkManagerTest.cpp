@@ -1,0 +1,580 @@
+// The network manager over 127.0.0.1: accepting, framing, closing, sending, and its place in
+// the game loop. Peers are raw sockets in this process or in a forked second process.
+#include "platform/Socket.h"
+#include "support/EngineTest.h"
+
+#include <qm/Config.h>
+#include <qm/EventNetwork.h>
+#include <qm/EventStep.h>
+#include <qm/NetworkManager.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+
+using qmtest::countOf;
+
+struct Seen
+{
+    int label;
+    int index;
+    int bytes;
+    bool operator==(const Seen& other) const
+    {
+        return label == other.label && index == other.index && bytes == other.bytes;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& seen)
+{
+    return out << "{" << seen.label << ", " << seen.index << ", " << seen.bytes << "}";
+}
+
+/// Notes every network event; `react` may act on it.
+class Listener : public qm::Object
+{
+public:
+    Listener() { registerInterest(qm::EVENT_NETWORK); }
+    int eventHandler(const qm::Event* event) override
+    {
+        const auto* network = dynamic_cast<const qm::EventNetwork*>(event);
+        if (network == nullptr)
+        {
+            return 0;
+        }
+        seen.push_back({network->getLabel(), network->getSocketIndex(), network->getBytes()});
+        if (react)
+        {
+            react(*network);
+        }
+        return 1;
+    }
+    int count(int label) const
+    {
+        int n = 0;
+        for (const Seen& s : seen)
+        {
+            n += s.label == label ? 1 : 0;
+        }
+        return n;
+    }
+    std::vector<Seen> seen;
+    std::function<void(const qm::EventNetwork&)> react;
+};
+
+/// A plain TCP client: the far end of a connection, writing exactly the bytes it is given.
+class RawPeer
+{
+public:
+    explicit RawPeer(int port)
+    {
+        int error = 0;
+        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
+        EXPECT_NE(handle, -1) << qm::platform::errorText(error);
+    }
+    ~RawPeer() { close(); }
+    RawPeer(const RawPeer&) = delete;
+    RawPeer& operator=(const RawPeer&) = delete;
+
+    /// Writes all of `bytes`, waiting while the socket is full.
+    void write(const std::string& bytes) const
+    {
+        std::size_t done = 0;
+        while (done < bytes.size())
+        {
+            int error = 0;
+            const long sent =
+                qm::platform::sendBytes(handle, bytes.data() + done, static_cast<long>(bytes.size() - done), error);
+            if (sent > 0)
+            {
+                done += static_cast<std::size_t>(sent);
+            }
+            else if (!qm::platform::isWouldBlock(error))
+            {
+                ADD_FAILURE() << qm::platform::errorText(error);
+                return;
+            }
+            else
+            {
+                qm::platform::waitMicroseconds(500);
+            }
+        }
+    }
+    /// Reads what arrives within `milliseconds`; `closed` tells whether the other side closed.
+    std::string read(int milliseconds, bool* closed = nullptr) const
+    {
+        std::string got;
+        char buffer[65536];
+        for (int waited = 0; waited < milliseconds * 2; ++waited)
+        {
+            int error = 0;
+            const long n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error);
+            if (n > 0)
+            {
+                got.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n == 0)
+            {
+                if (closed != nullptr)
+                {
+                    *closed = true;
+                }
+                break;
+            }
+            qm::platform::waitMicroseconds(500);
+        }
+        return got;
+    }
+    void close()
+    {
+        int error = 0;
+        if (handle != -1)
+        {
+            qm::platform::closeSocket(handle, error);
+        }
+        handle = -1;
+    }
+
+private:
+    int handle = -1;
+};
+
+/// A length prefix (machine order, its own 4 bytes counted) for a message of `length` bytes.
+std::string prefix(std::int32_t length)
+{
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &length, 4);
+    return bytes;
+}
+
+std::string message(const std::string& body)
+{
+    return prefix(static_cast<std::int32_t>(body.size() + 4)) + body;
+}
+
+class Network : public qmtest::EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ASSERT_EQ(startEngine("networking:true,\nnetwork_port:0,\n"), 0);
+        qm::LogManager::getInstance().setLogLevel(1);
+        ASSERT_TRUE(network.isStarted());
+        ASSERT_EQ(network.serve(), 0);
+        port = network.getServerPort();
+        ASSERT_GT(port, 0);
+        listener = new Listener;
+    }
+    void TearDown() override
+    {
+        network.setMaxSockets(1);
+        network.setMaxMessageSize(qm::DEFAULT_MAX_MESSAGE_SIZE);
+        network.setMaxQueuedBytes(qm::DEFAULT_MAX_QUEUED_BYTES);
+        EngineTest::TearDown();
+    }
+    /// Accepts the peer that just connected (connections arrive asynchronously).
+    int acceptOne()
+    {
+        for (int i = 0; i < 2000; ++i)
+        {
+            const int index = network.accept();
+            if (index != -1)
+            {
+                return index;
+            }
+            qm::platform::waitMicroseconds(500);
+        }
+        return -1;
+    }
+    /// Calls genDataEvents on `index` until it returns other than 0 or `milliseconds` pass.
+    int pollData(int index, int milliseconds = 2000)
+    {
+        for (int waited = 0; waited < milliseconds * 2; ++waited)
+        {
+            const int result = network.genDataEvents(index);
+            if (result != 0 || network.getNumConnections() <= index)
+            {
+                return result;
+            }
+            qm::platform::waitMicroseconds(500);
+        }
+        return 0;
+    }
+    /// Lets bytes just written reach the other socket.
+    static void settle() { qm::platform::sleepMilliseconds(20); }
+
+    qm::NetworkManager& network = qm::NetworkManager::getInstance();
+    Listener* listener = nullptr;
+    int port = -1;
+};
+
+TEST_F(Network, AcceptsWithoutBlockingAndClosesANewcomerAtTheLimit)
+{
+    EXPECT_EQ(network.accept(), -1);
+    EXPECT_TRUE(listener->seen.empty());
+    EXPECT_EQ(countOf(log(), "NetworkManager::serve(): Listening on 127.0.0.1:" + std::to_string(port) + "."), 1);
+
+    RawPeer first(port);
+    EXPECT_EQ(acceptOne(), 0);
+    EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_ACCEPT, 0, 0}}));
+
+    RawPeer second(port);
+    settle();
+    EXPECT_EQ(network.accept(), -1);
+    EXPECT_EQ(network.getNumConnections(), 1);
+    EXPECT_EQ(listener->seen.size(), 1u) << "no event for the refused newcomer";
+    EXPECT_EQ(countOf(log(), "NetworkManager::accept(): Warning! accept() connection, but at limit (1)."), 1);
+    EXPECT_EQ(countOf(log(), "\tUse NM.setMaxSockets() to change."), 1);
+    bool closed = false;
+    second.read(500, &closed);
+    EXPECT_TRUE(closed) << "the newcomer is closed at once";
+}
+
+TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
+{
+    RawPeer peer(port);
+    ASSERT_EQ(acceptOne(), 0);
+
+    peer.write(std::string("\x64\0\0", 3));
+    settle();
+    EXPECT_EQ(network.genDataEvents(0), 0);
+    EXPECT_EQ(network.isData(0), 3);
+
+    const std::string body(96, 'b');
+    const std::string whole = prefix(100) + body;
+    peer.write(whole.substr(3, 57)); // 60 of 100
+    settle();
+    EXPECT_EQ(network.genDataEvents(0), 0);
+    EXPECT_EQ(network.isData(0), 60);
+    EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
+
+    peer.write(whole.substr(60) + message("") + message("next"));
+    ASSERT_EQ(pollData(0), 1);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 100}));
+    EXPECT_GE(network.isData(0), 100);
+    EXPECT_EQ(network.genDataEvents(0), 1) << "an unread message is announced again";
+    std::string got;
+    EXPECT_EQ(network.receive(0, got), 100);
+    EXPECT_EQ(got, body);
+
+    // The empty message: complete as soon as its 4 bytes are there.
+    EXPECT_EQ(pollData(0), 1);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 4}));
+    EXPECT_EQ(network.receive(0, got), 4);
+    EXPECT_EQ(got, "");
+    EXPECT_EQ(network.receive(0, got), 8);
+    EXPECT_EQ(got, "next");
+    EXPECT_EQ(network.receive(0, got), 0);
+    EXPECT_EQ(network.genDataEvents(0), 0);
+}
+
+class BadLength : public Network, public ::testing::WithParamInterface<std::int32_t>
+{
+};
+
+TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
+{
+    network.setMaxMessageSize(1000);
+    RawPeer peer(port);
+    ASSERT_EQ(acceptOne(), 0);
+    peer.write(prefix(GetParam()) + std::string(2000, 'x'));
+    EXPECT_EQ(pollData(0), -1);
+    EXPECT_EQ(network.getNumConnections(), 0);
+    EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
+    EXPECT_EQ(countOf(log(), "NetworkManager::genDataEvents(): Error! Sock index 0 announced a message of " +
+                                 std::to_string(GetParam()) + " bytes (allowed 4 to 1000). Closing it."),
+              1)
+        << log();
+    bool closed = false;
+    peer.read(500, &closed);
+    EXPECT_TRUE(closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Values(0, 3, -7, 1001, 0x7fffffff));
+
+TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
+{
+    network.setMaxSockets(3);
+    RawPeer a(port);
+    ASSERT_EQ(acceptOne(), 0);
+    RawPeer b(port);
+    ASSERT_EQ(acceptOne(), 1);
+    RawPeer c(port);
+    ASSERT_EQ(acceptOne(), 2);
+
+    EXPECT_EQ(network.close(0), 0);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
+    ASSERT_EQ(network.getNumConnections(), 2);
+    b.write(message("from b"));
+    ASSERT_EQ(pollData(0), 1) << "b is now index 0";
+    std::string got;
+    EXPECT_EQ(network.receive(0, got), 10);
+    EXPECT_EQ(got, "from b");
+
+    // A close handler closing its own connection again and the other one as well.
+    listener->react = [this](const qm::EventNetwork& event)
+    {
+        if (event.getLabel() == qm::NETWORK_CLOSE && event.getSocketIndex() == 1)
+        {
+            EXPECT_EQ(network.close(1), 0);
+            EXPECT_EQ(network.isData(1), -1) << "closed before its event";
+            EXPECT_EQ(network.close(0), 0);
+        }
+    };
+    listener->seen.clear();
+    EXPECT_EQ(network.close(1), 0);
+    EXPECT_EQ(network.getNumConnections(), 0);
+    EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
+    EXPECT_EQ(network.close(0), -1);
+    EXPECT_EQ(countOf(log(), "NetworkManager::close(): sock_index (0) out of range."), 1);
+}
+
+TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
+{
+    network.setMaxSockets(3);
+    RawPeer a(port);
+    RawPeer b(port);
+    RawPeer c(port);
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(acceptOne(), i);
+    }
+    listener->seen.clear();
+    // Directly: the game manager stops the world, which deletes the listener, before the network.
+    network.shutDown();
+    EXPECT_EQ(listener->seen,
+              (std::vector<Seen>{{qm::NETWORK_CLOSE, 2, 0}, {qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
+    EXPECT_FALSE(network.isServer());
+    EXPECT_FALSE(network.isStarted());
+    for (RawPeer* peer : {&a, &b, &c})
+    {
+        bool closed = false;
+        peer->read(500, &closed);
+        EXPECT_TRUE(closed);
+    }
+}
+
+TEST_F(Network, APeerThatLeavesMidMessageIsClosedWithoutADataEvent)
+{
+    RawPeer peer(port);
+    ASSERT_EQ(acceptOne(), 0);
+    peer.write(message("complete") + prefix(100) + std::string(40, 'x'));
+    peer.close();
+    ASSERT_EQ(pollData(0), 1) << "what arrived whole is still delivered";
+    std::string got;
+    EXPECT_EQ(network.receive(0, got), 12);
+    EXPECT_EQ(pollData(0), 0);
+    EXPECT_EQ(network.getNumConnections(), 0);
+    EXPECT_EQ(listener->count(qm::NETWORK_DATA), 1);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
+    EXPECT_EQ(countOf(log(), "Sock index 0 closed by its peer (44 bytes of a message unfinished)."), 1) << log();
+}
+
+TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
+{
+    network.setMaxSockets(2);
+    ASSERT_EQ(network.connect("127.0.0.1", std::to_string(port)), 0);
+    ASSERT_EQ(acceptOne(), 1);
+    // More than both loopback sockets hold at once: it completes only in the reader's buffer.
+    network.setMaxMessageSize(16 * 1024 * 1024);
+    network.setMaxQueuedBytes(16 * 1024 * 1024);
+    const std::string big(12 * 1024 * 1024, 'q');
+    EXPECT_EQ(network.send(0, "hello"), 0);
+    EXPECT_EQ(network.send(0, big), 0);
+    EXPECT_EQ(network.send(1, "back"), 0);
+
+    std::string got;
+    ASSERT_EQ(pollData(1), 1);
+    EXPECT_EQ(network.receive(1, got), 9);
+    EXPECT_EQ(got, "hello");
+    for (int i = 0; i < 20000 && network.receive(1, got) == 0; ++i)
+    {
+        network.flush();
+        qm::platform::waitMicroseconds(100);
+    }
+    EXPECT_EQ(got, big);
+    EXPECT_EQ(network.getQueuedBytes(0), 0);
+    ASSERT_EQ(pollData(0), 1);
+    EXPECT_EQ(network.receive(0, got), 8);
+    EXPECT_EQ(got, "back");
+
+    network.setMaxMessageSize(100);
+    EXPECT_EQ(network.send(0, std::string(97, 'x')), -1);
+    EXPECT_EQ(countOf(log(), "NetworkManager::send(): Error! A message of 101 bytes is over the maximum (100)."), 1);
+    EXPECT_EQ(network.getNumConnections(), 2) << "refusing a message leaves the connection";
+    EXPECT_EQ(network.send(5, "x"), -1);
+    EXPECT_EQ(network.connect("127.0.0.1", std::to_string(port)), -1) << "at the limit of two";
+}
+
+TEST_F(Network, WritingToAPeerThatWentAwayClosesTheConnectionAndTheProgramLivesOn)
+{
+    RawPeer peer(port);
+    ASSERT_EQ(acceptOne(), 0);
+    peer.close();
+    settle();
+    // The first writes may still be taken by the system; the reset follows.
+    int result = 0;
+    for (int i = 0; i < 50 && result == 0; ++i)
+    {
+        result = network.send(0, std::string(1000, 'z'));
+        settle();
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(network.getNumConnections(), 0);
+    EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
+    EXPECT_EQ(countOf(log(), "NetworkManager::send(): Error! send() returned:"), 1) << log();
+}
+
+TEST_F(Network, RefusesOtherEventNamesAndUndefinedLabels)
+{
+    EXPECT_TRUE(network.isValid(qm::EVENT_NETWORK_CUSTOM));
+    EXPECT_FALSE(network.isValid(qm::EVENT_STEP));
+    EXPECT_EQ(countOf(log(), "NetworkManager::isValid(): Error! NetworkManager does not handle qm-step."), 1);
+    const qm::EventNetwork undefined(4);
+    EXPECT_EQ(undefined.getLabel(), qm::NETWORK_UNDEFINED);
+    EXPECT_EQ(countOf(log(), "EventNetwork::setLabel(): Undefined type (4)."), 1);
+    EXPECT_EQ(network.serve(), -1) << "already serving";
+    EXPECT_EQ(network.isData(0), -1);
+    EXPECT_EQ(countOf(log(), "NetworkManager::isData(): Error! Sock index 0 not connected."), 1);
+}
+
+// Runs `child` in a second process; returns its exit status.
+template <typename Child> pid_t spawn(Child child)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        child();
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    return pid;
+}
+
+int waitExit(pid_t pid)
+{
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
+{
+    const std::string body = "one byte at a time, every event whole";
+    const std::string whole = message(body);
+    const pid_t pid = spawn(
+        [&]
+        {
+            RawPeer peer(port);
+            for (char byte : whole)
+            {
+                peer.write(std::string(1, byte));
+                qm::platform::sleepMilliseconds(2);
+            }
+            peer.read(3000); // until the server closes
+        });
+    ASSERT_EQ(acceptOne(), 0);
+    ASSERT_EQ(pollData(0, 5000), 1);
+    EXPECT_EQ(listener->seen.back().bytes, static_cast<int>(whole.size()));
+    std::string got;
+    EXPECT_EQ(network.receive(0, got), static_cast<int>(whole.size()));
+    EXPECT_EQ(got, body);
+    EXPECT_EQ(network.close(0), 0);
+    EXPECT_EQ(waitExit(pid), 0);
+}
+
+TEST_F(Network, AGameLoopServingAPeerThatNeverReadsKeepsStepping)
+{
+    // The peer in another process connects and sleeps; the server sends it 256 KiB per step
+    // until the system's buffers and then the connection's queue are full.
+    const pid_t pid = spawn(
+        [&]
+        {
+            RawPeer peer(port);
+            qm::platform::sleepMilliseconds(20000);
+        });
+    network.setMaxQueuedBytes(1024 * 1024);
+    auto* sender = new qmtest::RecordingObject;
+    sender->registerInterest(qm::EVENT_STEP);
+    int steps = 0;
+    int refused = 0;
+    sender->onEvent = [&](const qm::Event*)
+    {
+        if (network.getNumConnections() == 1 && network.send(0, std::string(256 * 1024, 's')) == -1)
+        {
+            ++refused;
+        }
+        if (++steps == 300 || refused > 0)
+        {
+            qm::GameManager::getInstance().setGameOver();
+        }
+    };
+    qm::GameManager::getInstance().run();
+    EXPECT_EQ(refused, 1);
+    EXPECT_EQ(listener->count(qm::NETWORK_ACCEPT), 1);
+    EXPECT_EQ(listener->count(qm::NETWORK_CLOSE), 1);
+    EXPECT_EQ(countOf(log(), "bytes waiting to be sent (at most 1048576). Closing it."), 1) << log();
+    kill(pid, SIGKILL);
+    waitExit(pid);
+}
+
+TEST_F(Network, TheLoopRaisesEventsEachFrameAndCutsUnreadMessagesOffAtAFifthOfIt)
+{
+    RawPeer peer(port);
+    auto* stopper = new qmtest::RecordingObject;
+    stopper->registerInterest(qm::EVENT_STEP);
+    stopper->onEvent = [&](const qm::Event* event)
+    {
+        const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
+        if (step == 2)
+        {
+            peer.write(message("read me") + message("leave me"));
+            settle();
+        }
+        if (step == 6)
+        {
+            qm::GameManager::getInstance().setGameOver();
+        }
+    };
+    int reads = 0;
+    listener->react = [&](const qm::EventNetwork& event)
+    {
+        std::string got;
+        if (event.getLabel() == qm::NETWORK_DATA && reads++ == 0)
+        {
+            EXPECT_EQ(network.receive(event.getSocketIndex(), got), 11);
+            EXPECT_EQ(got, "read me");
+        }
+    };
+    qm::GameManager::getInstance().run();
+    EXPECT_EQ(listener->count(qm::NETWORK_ACCEPT), 1);
+    EXPECT_GT(listener->count(qm::NETWORK_DATA), 2) << "the unread message is announced pass after pass";
+    // The unread message holds each frame's network work to its budget, from step 2 to 6.
+    EXPECT_GE(countOf(log(), "GameManager::run(): Warning! Residual network data."), 4);
+}
+
+class NetworkOff : public qmtest::EngineTest
+{
+};
+
+TEST_F(NetworkOff, WithoutNetworkingTheManagerIsNeitherStartedNorStopped)
+{
+    ASSERT_EQ(startEngine(), 0);
+    qm::LogManager::getInstance().setLogLevel(1);
+    EXPECT_FALSE(qm::NetworkManager::getInstance().isStarted());
+    EXPECT_EQ(qm::NetworkManager::getInstance().serve("0"), -1);
+    EXPECT_EQ(qm::Config::getInstance().getNetworkAddress(), "127.0.0.1");
+    EXPECT_EQ(qm::Config::getInstance().getNetworkPort(), "9876");
+    qm::GameManager::getInstance().shutDown();
+    EXPECT_EQ(countOf(log(), "Network manager"), 0);
+}
+
+} // namespace
