@@ -1,11 +1,15 @@
-// Searches over wall maps, apart from the world, and a runner that records how a search ends.
+// Searches over wall maps, apart from the world, a runner that records how a search ends, and a world
+// fixture with a walker and solid pieces.
 #ifndef QM_TEST_MAPSEARCH_H
 #define QM_TEST_MAPSEARCH_H
+
+#include "support/WorldTest.h"
 
 #include <qm/HeapPathFind.h>
 #include <qm/PathFind.h>
 
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,11 +26,12 @@ namespace qmtest
 {
 
 using Cell = qm::PathFind::Cell;
+using Cells = std::vector<Cell>;
 
-/// A wall map: `rows` of '.' (free) and '#' (wall), all of one length.
+/// A wall map: `rows` of '.' (free) and '#' (wall), all of one length; or `w` x `h` cells whose walls are the
+/// set bits of `pattern`, row by row.
 struct WallMap
 {
-    WallMap() = default;
     explicit WallMap(const std::vector<std::string>& rows)
         : width(rows.empty() ? 0 : static_cast<int>(rows[0].size())), height(static_cast<int>(rows.size()))
     {
@@ -39,12 +44,32 @@ struct WallMap
         }
     }
     WallMap(int w, int h, std::vector<bool> cells) : width(w), height(h), walls(std::move(cells)) {}
+    WallMap(int w, int h, int pattern) : width(w), height(h)
+    {
+        for (int i = 0; i < w * h; ++i)
+        {
+            walls.push_back(((pattern >> i) & 1) != 0);
+        }
+    }
     bool wall(int x, int y) const { return walls[static_cast<std::size_t>(y * width + x)]; }
 
     int width = 0;
     int height = 0;
     std::vector<bool> walls;
 };
+
+inline std::ostream& operator<<(std::ostream& out, const WallMap& map)
+{
+    for (int y = 0; y < map.height; ++y)
+    {
+        out << "\n";
+        for (int x = 0; x < map.width; ++x)
+        {
+            out << (map.wall(x, y) ? '#' : '.');
+        }
+    }
+    return out << "\n";
+}
 
 /// `Search` (PathFind or a replacement) whose cells are blocked by a wall map instead of the world.
 template <class Search> class MapSearch : public Search
@@ -65,7 +90,7 @@ struct Outcome
 {
     int status = -1;
     int calls = 0;
-    std::vector<Cell> path;
+    Cells path;
     Cell goal;
     bool operator==(const Outcome& other) const
     {
@@ -73,9 +98,9 @@ struct Outcome
     }
 };
 
-inline std::vector<Cell> cellsOf(const qm::Path& path)
+inline Cells cellsOf(const qm::Path& path)
 {
-    std::vector<Cell> cells;
+    Cells cells;
     for (int i = 0; i < path.getNodeCount(); ++i)
     {
         cells.push_back(Cell{static_cast<int>(path.getNode(i).getX()), static_cast<int>(path.getNode(i).getY())});
@@ -83,18 +108,23 @@ inline std::vector<Cell> cellsOf(const qm::Path& path)
     return cells;
 }
 
+/// The state of `search` after a call that answered `status`.
+inline Outcome outcomeOf(const qm::PathFind& search, int status, int calls = 0)
+{
+    return Outcome{status, calls, cellsOf(search.buildPath()), search.getGoal()};
+}
+
 /// Cycles `search` until it ends (or `maxCalls` calls) and records how.
 inline Outcome runToEnd(qm::PathFind& search, int maxCalls = 1000000)
 {
-    Outcome outcome;
-    do
+    int status = 1;
+    int calls = 0;
+    while (status == 1 && calls < maxCalls)
     {
-        outcome.status = search.cycleOnce();
-        ++outcome.calls;
-    } while (outcome.status == 1 && outcome.calls < maxCalls);
-    outcome.path = cellsOf(search.buildPath());
-    outcome.goal = search.getGoal();
-    return outcome;
+        status = search.cycleOnce();
+        ++calls;
+    }
+    return outcomeOf(search, status, calls);
 }
 
 inline std::ostream& operator<<(std::ostream& out, const Outcome& outcome)
@@ -106,6 +136,61 @@ inline std::ostream& operator<<(std::ostream& out, const Outcome& outcome)
     }
     return out;
 }
+
+/// Seeded random numbers, uniform over closed ranges.
+struct Dice
+{
+    explicit Dice(unsigned seed) : random(seed) {}
+    int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+    float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); }
+    bool chance(double p) { return std::bernoulli_distribution(p)(random); }
+    Cell cell(int width, int height) { return Cell{(*this)(0, width - 1), (*this)(0, height - 1)}; }
+    std::mt19937 random;
+};
+
+/// The engine running headless with a SOFT walker; pieces added here are deleted by clearPieces().
+class PathTest : public WorldTest
+{
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        walker = new qm::Object;
+        walker->setSolidness(qm::SOFT);
+    }
+    void setWorld(int width, int height)
+    {
+        world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
+    }
+    // A piece at (x, y) with `box` (by default one cell).
+    qm::Object* addPiece(float x, float y, const qm::Box& box = qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f),
+                         qm::Solidness solidness = qm::HARD)
+    {
+        auto* piece = new qm::Object;
+        piece->setSolidness(solidness);
+        piece->setBox(box);
+        piece->setPosition(qm::Vector(x, y));
+        pieces.push_back(piece);
+        return piece;
+    }
+    void removePiece(qm::Object* piece)
+    {
+        pieces.erase(std::find(pieces.begin(), pieces.end(), piece));
+        world.markForDelete(piece);
+        world.update();
+    }
+    void clearPieces()
+    {
+        for (qm::Object* piece : pieces)
+        {
+            world.markForDelete(piece);
+        }
+        pieces.clear();
+        world.update();
+    }
+    qm::Object* walker = nullptr;
+    std::vector<qm::Object*> pieces;
+};
 
 } // namespace qmtest
 

@@ -2,88 +2,34 @@
 // still: here the world changes between the calls of one search, and the heap search must still
 // follow the linear reference call for call.
 #include "MapSearch.h"
-#include "support/WorldTest.h"
-
-#include <qm/HeapPathFind.h>
-#include <qm/PathFind.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <random>
-#include <string>
 
 namespace
 {
 
 using qmtest::Cell;
 using qmtest::Outcome;
+using qmtest::outcomeOf;
 
 // Both searches, called in turn on the same world, until the first one ends (or `maxCalls`).
 // Returns the number of calls; any difference in status fails the test.
 int runSideBySide(qm::PathFind& linear, qm::PathFind& heap, int maxCalls)
 {
     int calls = 0;
-    while (calls < maxCalls)
+    for (int expected = 1; expected == 1 && calls < maxCalls; ++calls)
     {
-        const int expected = linear.cycleOnce();
+        expected = linear.cycleOnce();
         const int status = heap.cycleOnce();
-        ++calls;
-        EXPECT_EQ(status, expected) << "at call " << calls;
-        if (status != expected || expected != 1)
-        {
-            break;
-        }
+        EXPECT_EQ(status, expected) << "at call " << calls + 1;
+        expected = status == expected ? expected : -1;
     }
     return calls;
 }
 
-Outcome outcomeOf(const qm::PathFind& search, int status)
-{
-    Outcome outcome;
-    outcome.status = status;
-    outcome.path = qmtest::cellsOf(search.buildPath());
-    outcome.goal = search.getGoal();
-    return outcome;
-}
-
-class ChangingWorld : public qmtest::WorldTest
-{
-protected:
-    void SetUp() override
-    {
-        qmtest::WorldTest::SetUp();
-        walker = new qm::Object;
-        walker->setSolidness(qm::SOFT);
-    }
-    void clearPieces()
-    {
-        for (qm::Object* piece : pieces)
-        {
-            world.markForDelete(piece);
-        }
-        pieces.clear();
-        world.update();
-    }
-    qm::Object* addPiece(float x, float y, const qm::Box& box, qm::Solidness solidness = qm::HARD)
-    {
-        auto* piece = new qm::Object;
-        piece->setSolidness(solidness);
-        piece->setBox(box);
-        piece->setPosition(qm::Vector(x, y));
-        pieces.push_back(piece);
-        return piece;
-    }
-    void removePiece(qm::Object* piece)
-    {
-        pieces.erase(std::find(pieces.begin(), pieces.end(), piece));
-        world.markForDelete(piece);
-        world.update();
-    }
-    qm::Object* walker = nullptr;
-    std::vector<qm::Object*> pieces;
-};
+using ChangingWorld = qmtest::PathTest;
 
 // A 12 x 5 world, the search from (0,2) to (11,2), and a wall over rows 0 to 3 of column 6:
 // the way round is the gap at row 4. Six calls take the search to (5,2), where it finds the
@@ -101,7 +47,7 @@ TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearche
         {"moved to column 9", [](qm::Object* wall) { wall->setPosition(qm::Vector(9, 0)); }},
         {"shrunk to row 0", [](qm::Object* wall) { wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f)); }},
     };
-    world.setBoundary(qm::Box(qm::Vector(0, 0), 12, 5));
+    setWorld(12, 5);
     for (const auto& change : changes)
     {
         SCOPED_TRACE("wall " + change.first);
@@ -126,7 +72,7 @@ TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearche
 TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLongerFits)
 {
     ASSERT_EQ(walker->setSolidness(qm::SPECTRAL), 0);
-    world.setBoundary(qm::Box(qm::Vector(0, 0), 12, 5));
+    setWorld(12, 5);
     addPiece(6, 0, qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 3.99f));
     qm::PathFind linear(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
     qm::HeapPathFind heap(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
@@ -145,25 +91,23 @@ TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLonger
 // the solid list, with no move or box change that would also tell the heap search.
 TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOver)
 {
-    std::mt19937 random(99);
-    auto uniform = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    qmtest::Dice uniform(99);
     int switched = 0;
     for (int round = 0; round < 150; ++round)
     {
         const int width = uniform(6, 16);
         const int height = uniform(4, 10);
-        world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
+        setWorld(width, height);
         std::vector<qm::Object*> waiting;
         for (int i = 0; i < width * height / 3; ++i)
         {
             qm::Object* wall =
-                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1)),
-                         qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1)));
             ASSERT_EQ(wall->setActive(false), 0);
             waiting.push_back(wall);
         }
-        const Cell start{uniform(0, width - 1), uniform(0, height - 1)};
-        const Cell goal{uniform(0, width - 1), uniform(0, height - 1)};
+        const Cell start = uniform.cell(width, height);
+        const Cell goal = uniform.cell(width, height);
         qm::PathFind linear(walker, start, goal, nullptr, width, height);
         qm::HeapPathFind heap(walker, start, goal, nullptr, width, height);
         int status = 1;
@@ -195,9 +139,8 @@ class ChangingWorlds : public ChangingWorld, public ::testing::WithParamInterfac
 TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
 {
     const int pieceCount = GetParam();
-    std::mt19937 random(static_cast<unsigned>(pieceCount) * 7919u + 1);
-    auto uniform = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-    auto real = [&random](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+    qmtest::Dice uniform(static_cast<unsigned>(pieceCount) * 7919u + 1);
+    auto real = [&uniform](float low, float high) { return uniform.real(low, high); };
     auto randomBox = [&]()
     {
         if (uniform(0, 2) == 0)
@@ -215,7 +158,7 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
     {
         const int width = uniform(8, 30);
         const int height = uniform(6, 20);
-        world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
+        setWorld(width, height);
         auto randomPlace = [&]() { return qm::Vector(real(-1, static_cast<float>(width)), real(-1, height)); };
         for (int i = 0; i < pieceCount; ++i)
         {
@@ -227,8 +170,8 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
         walker->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f));
         // The walker's own solidness does not matter to the search, only to what counts as a change.
         ASSERT_EQ(walker->setSolidness(static_cast<qm::Solidness>(round % 3)), 0);
-        const Cell start{uniform(0, width - 1), uniform(0, height - 1)};
-        const Cell goal{uniform(0, width - 1), uniform(0, height - 1)};
+        const Cell start = uniform.cell(width, height);
+        const Cell goal = uniform.cell(width, height);
         qm::PathFind linear(walker, start, goal, nullptr, width, height);
         qm::HeapPathFind heap(walker, start, goal, nullptr, width, height);
         int status = 1;
@@ -279,8 +222,7 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
             }
             ++changesMade;
         }
-        const Outcome reference = outcomeOf(linear, status);
-        ASSERT_EQ(outcomeOf(heap, status), reference) << "round " << round;
+        ASSERT_EQ(outcomeOf(heap, status), outcomeOf(linear, status)) << "round " << round;
         found += status == 2 ? 1 : 0;
         clearPieces();
     }

@@ -1,17 +1,12 @@
 // The heap search against the linear reference, and both against an independent shortest-path check:
 // every wall pattern of the tiny maps, then random maps, then random worlds of real objects.
 #include "MapSearch.h"
-#include "support/WorldTest.h"
-
-#include <qm/HeapPathFind.h>
-#include <qm/PathFind.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <map>
-#include <random>
 
 namespace
 {
@@ -35,34 +30,33 @@ bool canStep(const WallMap& map, Cell from, int dx, int dy)
     return dx == 0 || dy == 0 || !(map.wall(from.x + dx, from.y) && map.wall(from.x, from.y + dy));
 }
 
+double stepLength(int dx, int dy)
+{
+    return dx != 0 && dy != 0 ? std::sqrt(2.0) : 1.0;
+}
+
 // Shortest path lengths from `start` by a breadth-first relaxation over the eight steps
-// (repeated until nothing improves), in double: infinity where unreachable.
+// (repeated until nothing improves): infinity where unreachable.
 std::vector<double> shortestFrom(const WallMap& map, Cell start)
 {
-    const double none = std::numeric_limits<double>::infinity();
-    std::vector<double> best(static_cast<std::size_t>(map.width * map.height), none);
-    best[static_cast<std::size_t>(start.y * map.width + start.x)] = 0;
+    std::vector<double> best(static_cast<std::size_t>(map.width * map.height), std::numeric_limits<double>::infinity());
+    const auto at = [&](int x, int y) -> double& { return best[static_cast<std::size_t>(y * map.width + x)]; };
+    at(start.x, start.y) = 0;
     std::vector<Cell> frontier{start};
     while (!frontier.empty())
     {
         std::vector<Cell> next;
         for (const Cell cell : frontier)
         {
-            const double here = best[static_cast<std::size_t>(cell.y * map.width + cell.x)];
-            for (int dy = -1; dy <= 1; ++dy)
+            for (int step = 0; step < 9; ++step)
             {
-                for (int dx = -1; dx <= 1; ++dx)
+                const int dx = step % 3 - 1;
+                const int dy = step / 3 - 1;
+                const double length = at(cell.x, cell.y) + stepLength(dx, dy);
+                if ((dx != 0 || dy != 0) && canStep(map, cell, dx, dy) && length < at(cell.x + dx, cell.y + dy) - 1e-9)
                 {
-                    if ((dx != 0 || dy != 0) && canStep(map, cell, dx, dy))
-                    {
-                        double& there = best[static_cast<std::size_t>((cell.y + dy) * map.width + cell.x + dx)];
-                        const double length = here + ((dx != 0 && dy != 0) ? std::sqrt(2.0) : 1.0);
-                        if (length < there - 1e-9)
-                        {
-                            there = length;
-                            next.push_back(Cell{cell.x + dx, cell.y + dy});
-                        }
-                    }
+                    at(cell.x + dx, cell.y + dy) = length;
+                    next.push_back(Cell{cell.x + dx, cell.y + dy});
                 }
             }
         }
@@ -81,13 +75,9 @@ std::string checkAgainstShortest(const WallMap& map, Cell start, Cell goal, cons
     {
         return outcome.status == 0 && outcome.path.empty() ? "" : "found a path to an unreachable goal";
     }
-    if (outcome.status != 2 || outcome.path.empty())
+    if (outcome.status != 2 || outcome.path.empty() || outcome.path.front() != start || outcome.path.back() != goal)
     {
-        return "no path to a reachable goal";
-    }
-    if (outcome.path.front() != start || outcome.path.back() != goal)
-    {
-        return "path does not run from the start to the goal";
+        return "no path from the start to a reachable goal";
     }
     double length = 0;
     for (std::size_t i = 1; i < outcome.path.size(); ++i)
@@ -98,37 +88,31 @@ std::string checkAgainstShortest(const WallMap& map, Cell start, Cell goal, cons
         {
             return "illegal step in the path";
         }
-        length += (dx != 0 && dy != 0) ? std::sqrt(2.0) : 1.0;
+        length += stepLength(dx, dy);
     }
     return std::abs(length - expected) < 1e-4 ? "" : "path longer than the shortest";
 }
 
-std::string describe(const WallMap& map, Cell start, Cell goal)
+// Both searches from `start` to `goal` on `map`: the same outcome, and (given the shortest lengths) a shortest
+// path. Returns whether both hold.
+bool compare(qm::Object* walker, const WallMap& map, Cell start, Cell goal, const std::vector<double>* shortest,
+             int* found = nullptr)
 {
-    std::string text = "start (" + std::to_string(start.x) + "," + std::to_string(start.y) + ") goal (" +
-                       std::to_string(goal.x) + "," + std::to_string(goal.y) + ")\n";
-    for (int y = 0; y < map.height; ++y)
+    MapSearch<qm::PathFind> linear(walker, start, goal, map);
+    MapSearch<qm::HeapPathFind> heap(walker, start, goal, map);
+    const Outcome reference = runToEnd(linear);
+    const Outcome fast = runToEnd(heap);
+    const std::string fault = shortest ? checkAgainstShortest(map, start, goal, reference, *shortest) : "";
+    EXPECT_EQ(fault, "") << map << "start " << start << " goal " << goal << ": " << reference;
+    EXPECT_EQ(fast, reference) << map << "start " << start << " goal " << goal;
+    if (found != nullptr)
     {
-        for (int x = 0; x < map.width; ++x)
-        {
-            text += map.wall(x, y) ? '#' : '.';
-        }
-        text += '\n';
+        *found += reference.status == 2 ? 1 : 0;
     }
-    return text;
+    return fault.empty() && fast == reference;
 }
 
-class PathDifferential : public qmtest::WorldTest
-{
-protected:
-    void SetUp() override
-    {
-        qmtest::WorldTest::SetUp();
-        walker = new qm::Object;
-        walker->setSolidness(qm::SOFT);
-    }
-    qm::Object* walker = nullptr;
-};
+using PathDifferential = qmtest::PathTest;
 
 // One height of tiny maps per test, widths 1 to 4, so that the suite's programs share the work.
 class TinyMaps : public PathDifferential, public ::testing::WithParamInterface<int>
@@ -140,44 +124,24 @@ TEST_P(TinyMaps, EveryWallPatternGivesTheShortestPathAndBothSearchesAgreeStepFor
     int compared = 0;
     int failures = 0;
     const int height = GetParam();
+    for (int width = 1; width <= 4; ++width)
     {
-        for (int width = 1; width <= 4; ++width)
+        const int cells = width * height;
+        // Every start on maps of up to nine cells; from the corner on the larger ones,
+        // where every pattern of the other cells still comes up.
+        const int starts = cells <= 9 ? cells : 1;
+        for (int pattern = 0; pattern < (1 << cells); ++pattern)
         {
-            const int cells = width * height;
-            // Every start on maps of up to nine cells; from the corner on the larger ones,
-            // where every pattern of the other cells still comes up.
-            const int starts = cells <= 9 ? cells : 1;
-            for (int pattern = 0; pattern < (1 << cells); ++pattern)
+            const WallMap map(width, height, pattern);
+            for (int s = 0; s < starts; ++s)
             {
-                std::vector<bool> walls(static_cast<std::size_t>(cells));
-                for (int i = 0; i < cells; ++i)
+                if (((pattern >> s) & 1) == 0)
                 {
-                    walls[static_cast<std::size_t>(i)] = ((pattern >> i) & 1) != 0;
-                }
-                const WallMap map(width, height, walls);
-                for (int s = 0; s < starts; ++s)
-                {
-                    if (walls[static_cast<std::size_t>(s)])
-                    {
-                        continue;
-                    }
                     const Cell start{s % width, s / width};
                     const std::vector<double> shortest = shortestFrom(map, start);
-                    for (int g = 0; g < cells && failures < 5; ++g)
+                    for (int g = 0; g < cells && failures < 5; ++g, ++compared)
                     {
-                        const Cell goal{g % width, g / width};
-                        MapSearch<qm::PathFind> linear(walker, start, goal, map);
-                        MapSearch<qm::HeapPathFind> heap(walker, start, goal, map);
-                        const Outcome reference = runToEnd(linear);
-                        const Outcome fast = runToEnd(heap);
-                        const std::string fault = checkAgainstShortest(map, start, goal, reference, shortest);
-                        if (!fault.empty() || !(fast == reference))
-                        {
-                            ++failures;
-                            ADD_FAILURE() << describe(map, start, goal) << (fault.empty() ? "" : fault + "\n")
-                                          << "linear: " << reference << "\nheap:   " << fast;
-                        }
-                        ++compared;
+                        failures += compare(walker, map, start, Cell{g % width, g / width}, &shortest) ? 0 : 1;
                     }
                 }
             }
@@ -192,84 +156,63 @@ INSTANTIATE_TEST_SUITE_P(Heights, TinyMaps, ::testing::Values(1, 2, 3, 4));
 
 TEST_F(PathDifferential, RandomMapsGiveTheSamePathsStepCountsAndStatuses)
 {
-    std::mt19937 random(20261207);
+    qmtest::Dice dice(20261207);
     int found = 0;
-    for (int round = 0; round < 1000; ++round)
+    for (int round = 0; round < 1000 && !HasFailure(); ++round)
     {
-        const int width = std::uniform_int_distribution<int>(1, 40)(random);
-        const int height = std::uniform_int_distribution<int>(1, 30)(random);
-        const double density = std::uniform_real_distribution<double>(0.0, 0.45)(random);
-        std::bernoulli_distribution isWall(density);
+        const int width = dice(1, 40);
+        const int height = dice(1, 30);
+        const double density = dice.real(0.0f, 0.45f);
         std::vector<bool> walls(static_cast<std::size_t>(width * height));
         for (std::size_t i = 0; i < walls.size(); ++i)
         {
-            walls[i] = isWall(random);
+            walls[i] = dice.chance(density);
         }
         const WallMap map(width, height, walls);
-        const Cell start{std::uniform_int_distribution<int>(0, width - 1)(random),
-                         std::uniform_int_distribution<int>(0, height - 1)(random)};
-        const Cell goal{std::uniform_int_distribution<int>(0, width - 1)(random),
-                        std::uniform_int_distribution<int>(0, height - 1)(random)};
-        MapSearch<qm::PathFind> linear(walker, start, goal, map);
-        MapSearch<qm::HeapPathFind> heap(walker, start, goal, map);
-        const Outcome reference = runToEnd(linear);
-        const Outcome fast = runToEnd(heap);
-        ASSERT_EQ(fast, reference) << describe(map, start, goal);
-        if (!map.wall(start.x, start.y))
-        {
-            ASSERT_EQ(checkAgainstShortest(map, start, goal, reference, shortestFrom(map, start)), "")
-                << describe(map, start, goal) << reference;
-        }
-        found += reference.status == 2 ? 1 : 0;
+        const Cell start = dice.cell(width, height);
+        const std::vector<double> shortest = shortestFrom(map, start);
+        compare(walker, map, start, dice.cell(width, height), map.wall(start.x, start.y) ? nullptr : &shortest, &found);
     }
     EXPECT_GT(found, 250) << "the maps must not all be closed";
 }
 
 TEST_F(PathDifferential, RandomWorldsOfHardAndSoftObjectsGiveTheSameOutcomeWithAndWithoutATarget)
 {
-    std::mt19937 random(7);
+    qmtest::Dice dice(7);
     int found = 0;
     for (int round = 0; round < 300; ++round)
     {
-        const int width = std::uniform_int_distribution<int>(4, 30)(random);
-        const int height = std::uniform_int_distribution<int>(4, 20)(random);
-        world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
-        std::vector<qm::Object*> pieces;
-        const int count = std::uniform_int_distribution<int>(0, width * height / 6)(random);
+        const int width = dice(4, 30);
+        const int height = dice(4, 20);
+        setWorld(width, height);
+        const int count = dice(0, width * height / 6);
         for (int i = 0; i < count; ++i)
         {
-            auto* piece = new qm::Object;
-            piece->setSolidness(std::bernoulli_distribution(0.8)(random) ? qm::HARD : qm::SOFT);
+            const qm::Solidness solidness = dice.chance(0.8) ? qm::HARD : qm::SOFT;
             // Boxes from none to a few cells, some off the cell grid, some whose edges meet the
             // walker's exactly (a whole cell wide on whole positions: edges touching count).
-            const int kind = std::uniform_int_distribution<int>(0, 3)(random);
-            const float w = kind == 0 ? 0.0f : std::uniform_real_distribution<float>(0.2f, 3.5f)(random);
-            const float h = kind == 0 ? 0.0f : std::uniform_real_distribution<float>(0.2f, 2.5f)(random);
+            const int kind = dice(0, 3);
+            const float w = kind == 0 ? 0.0f : dice.real(0.2f, 3.5f);
+            const float h = kind == 0 ? 0.0f : dice.real(0.2f, 2.5f);
             if (kind == 1)
             {
-                piece->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 1.0f, 1.0f));
-                piece->setPosition(
-                    qm::Vector(static_cast<float>(std::uniform_int_distribution<int>(-1, width)(random)),
-                               static_cast<float>(std::uniform_int_distribution<int>(-1, height)(random))));
+                const qm::Box cell(qm::Vector(-0.5f, -0.5f), 1.0f, 1.0f);
+                addPiece(static_cast<float>(dice(-1, width)), static_cast<float>(dice(-1, height)), cell, solidness);
             }
             else
             {
-                piece->setBox(qm::Box(qm::Vector(-w / 2, -h / 2), w, h));
-                piece->setPosition(
-                    qm::Vector(std::uniform_real_distribution<float>(-1, static_cast<float>(width + 1))(random),
-                               std::uniform_real_distribution<float>(-1, static_cast<float>(height + 1))(random)));
+                const float x = dice.real(-1, static_cast<float>(width + 1));
+                addPiece(x, dice.real(-1, static_cast<float>(height + 1)), qm::Box(qm::Vector(-w / 2, -h / 2), w, h),
+                         solidness);
             }
-            pieces.push_back(piece);
         }
-        const Cell start{std::uniform_int_distribution<int>(0, width - 1)(random),
-                         std::uniform_int_distribution<int>(0, height - 1)(random)};
+        const Cell start = dice.cell(width, height);
         walker->setPosition(qm::Vector(static_cast<float>(start.x), static_cast<float>(start.y)));
         // The walker's own box decides what it touches: sometimes none, sometimes several cells.
-        const float reach = round % 3 == 0 ? std::uniform_real_distribution<float>(0.0f, 2.5f)(random) : 0.99f;
+        const float reach = round % 3 == 0 ? dice.real(0.0f, 2.5f) : 0.99f;
         walker->setBox(qm::Box(qm::Vector(-reach / 2, -reach / 2), reach, reach));
         qm::Object* target = nullptr;
-        Cell goal{std::uniform_int_distribution<int>(0, width - 1)(random),
-                  std::uniform_int_distribution<int>(0, height - 1)(random)};
+        Cell goal = dice.cell(width, height);
         if (!pieces.empty() && round % 2 == 1)
         {
             target = pieces[static_cast<std::size_t>(round) % pieces.size()];
@@ -279,14 +222,9 @@ TEST_F(PathDifferential, RandomWorldsOfHardAndSoftObjectsGiveTheSameOutcomeWithA
         qm::PathFind linear(walker, start, goal, target, width, height);
         qm::HeapPathFind heap(walker, start, goal, target, width, height);
         const Outcome reference = runToEnd(linear);
-        const Outcome fast = runToEnd(heap);
-        ASSERT_EQ(fast, reference) << "round " << round << ", " << count << " objects, target " << (target != nullptr);
+        ASSERT_EQ(runToEnd(heap), reference) << "round " << round << ", " << count << " objects, target " << !!target;
         found += reference.status == 2 ? 1 : 0;
-        for (qm::Object* piece : pieces)
-        {
-            world.markForDelete(piece);
-        }
-        world.update();
+        clearPieces();
     }
     EXPECT_GT(found, 75);
 }

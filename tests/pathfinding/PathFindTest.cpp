@@ -1,9 +1,5 @@
 // One search on its own: the algorithm's cases, run on the linear reference and on the heap search alike.
 #include "MapSearch.h"
-#include "support/WorldTest.h"
-
-#include <qm/HeapPathFind.h>
-#include <qm/PathFind.h>
 
 #include <gtest/gtest.h>
 
@@ -11,33 +7,20 @@ namespace
 {
 
 using qmtest::Cell;
-using qmtest::MapSearch;
+using qmtest::Cells;
 using qmtest::Outcome;
 using qmtest::runToEnd;
-using qmtest::WallMap;
-using Cells = std::vector<Cell>;
 
-// A HARD wall piece of one cell at (x, y), or a block with another box.
-qm::Object* wallAt(int x, int y, qm::Solidness solidness = qm::HARD)
-{
-    auto* wall = new qm::Object;
-    wall->setSolidness(solidness);
-    wall->setPosition(qm::Vector(static_cast<float>(x), static_cast<float>(y)));
-    return wall;
-}
-
-template <class Search> class OneSearch : public qmtest::WorldTest
+template <class Search> class OneSearch : public qmtest::PathTest
 {
 protected:
     void SetUp() override
     {
-        qmtest::WorldTest::SetUp();
-        world.setBoundary(qm::Box(qm::Vector(0, 0), 80, 24));
-        walker = new qm::Object;
-        walker->setSolidness(qm::SOFT);
+        qmtest::PathTest::SetUp();
+        setWorld(80, 24);
         walker->setPosition(qm::Vector(0, 0));
     }
-    // A search through the world from (0, 0) (where the walker stands) on 80 x 24.
+    // A search through the world on `width` x `height` cells.
     Outcome searchWorld(Cell start, Cell goal, qm::Object* target = nullptr, int width = 80, int height = 24)
     {
         Search search(walker, start, goal, target, width, height);
@@ -45,74 +28,49 @@ protected:
     }
     Outcome searchMap(Cell start, Cell goal, const std::vector<std::string>& rows)
     {
-        MapSearch<Search> search(walker, start, goal, WallMap(rows));
+        qmtest::MapSearch<Search> search(walker, start, goal, qmtest::WallMap(rows));
         return runToEnd(search);
     }
-    qm::Object* walker = nullptr;
 };
 
 using Implementations = ::testing::Types<qm::PathFind, qm::HeapPathFind>;
 TYPED_TEST_SUITE(OneSearch, Implementations);
 
-TYPED_TEST(OneSearch, StartEqualsGoalEndsOnTheFirstCallWithTheStartAlone)
+TYPED_TEST(OneSearch, StartEqualsGoalAndTheDiagonalToThreeThreeTakeOneAndFourCalls)
 {
-    const Outcome outcome = this->searchWorld({5, 7}, {5, 7});
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_EQ(outcome.path, (Cells{{5, 7}}));
-}
-
-TYPED_TEST(OneSearch, DiagonalToThreeThreeInAnEmptyWorldTakesFourCalls)
-{
-    const Outcome outcome = this->searchWorld({0, 0}, {3, 3});
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.calls, 4);
-    EXPECT_EQ(outcome.path, (Cells{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
+    EXPECT_EQ(this->searchWorld({5, 7}, {5, 7}), (Outcome{2, 1, {{5, 7}}, {5, 7}}));
+    EXPECT_EQ(this->searchWorld({0, 0}, {3, 3}), (Outcome{2, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {3, 3}}));
 }
 
 TYPED_TEST(OneSearch, DiagonalStepRefusedBetweenTwoBlockedSidesAndTakenBesideOne)
 {
-    wallAt(1, 0);
-    Outcome outcome = this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.path, (Cells{{0, 0}, {1, 1}}));
-
-    wallAt(0, 1);
-    outcome = this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.calls, 1);
-    EXPECT_TRUE(outcome.path.empty());
+    this->addPiece(1, 0);
+    EXPECT_EQ(this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2).path, (Cells{{0, 0}, {1, 1}}));
+    this->addPiece(0, 1);
+    EXPECT_EQ(this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2), (Outcome{0, 1, {}, {1, 1}}));
 }
 
 TYPED_TEST(OneSearch, HardObjectBlocksItsCellUnlessItsBoxHoldsTheGoal)
 {
-    // A corridor one cell high: the hard piece at (3, 0) closes it.
-    wallAt(3, 0);
-    Outcome outcome = this->searchWorld({0, 0}, {6, 0}, nullptr, 7, 1);
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.calls, 3) << "every reachable cell (0..2) is expanded once";
-    EXPECT_TRUE(outcome.path.empty());
-
-    outcome = this->searchWorld({0, 0}, {3, 0}, nullptr, 7, 1);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.path, (Cells{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
+    // A corridor one cell high: the hard piece at (3, 0) closes it; every reachable cell (0..2) is expanded once.
+    this->addPiece(3, 0);
+    EXPECT_EQ(this->searchWorld({0, 0}, {6, 0}, nullptr, 7, 1), (Outcome{0, 3, {}, {6, 0}}));
+    EXPECT_EQ(this->searchWorld({0, 0}, {3, 0}, nullptr, 7, 1).path, (Cells{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
 }
 
 TYPED_TEST(OneSearch, OnlyTheFirstHardObjectOfACellIsAskedWhetherItHoldsTheGoal)
 {
     // Two hard pieces on (3, 0): the first one filed does not hold the goal (4, 0), so the
     // cell is closed even though the second, wide one would hold it.
-    wallAt(3, 0);
-    qm::Object* wide = wallAt(3, 0);
-    wide->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 1.99f, 0.99f));
-    const Outcome outcome = this->searchWorld({0, 0}, {4, 0}, nullptr, 7, 1);
-    EXPECT_EQ(outcome.status, 0);
+    this->addPiece(3, 0);
+    this->addPiece(3, 0, qm::Box(qm::Vector(-0.5f, -0.5f), 1.99f, 0.99f));
+    EXPECT_EQ(this->searchWorld({0, 0}, {4, 0}, nullptr, 7, 1).status, 0);
 }
 
 TYPED_TEST(OneSearch, OnlyHardObjectsBlock)
 {
-    wallAt(3, 0, qm::SOFT);
-    wallAt(4, 0, qm::SPECTRAL);
+    this->addPiece(3, 0, this->walker->getBox(), qm::SOFT);
+    this->addPiece(4, 0, this->walker->getBox(), qm::SPECTRAL);
     const Outcome outcome = this->searchWorld({0, 0}, {6, 0}, nullptr, 7, 1);
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.path.size(), 7u);
@@ -120,38 +78,22 @@ TYPED_TEST(OneSearch, OnlyHardObjectsBlock)
 
 TYPED_TEST(OneSearch, UnreachableGoalExpandsEveryReachableCellThenEndsWithNoPath)
 {
-    const Outcome outcome = this->searchMap({0, 0}, {4, 1},
-                                            {
-                                                "..#..",
-                                                "..#..",
-                                                "..#..",
-                                            });
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.calls, 6);
-    EXPECT_TRUE(outcome.path.empty());
+    EXPECT_EQ(this->searchMap({0, 0}, {4, 1}, {"..#..", "..#..", "..#.."}), (Outcome{0, 6, {}, {4, 1}}));
 }
 
 TYPED_TEST(OneSearch, AmongEqualEstimatesTheLatestAddedCellIsExpandedFirst)
 {
     // From (0, 1) the steps to (1, 0) and (1, 2) have equal estimates; (1, 2) is added later,
     // so the path goes below the wall (the earliest-added rule would go above it).
-    const Outcome outcome = this->searchMap({0, 1}, {2, 1},
-                                            {
-                                                "...",
-                                                ".#.",
-                                                "...",
-                                            });
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.calls, 3);
-    EXPECT_EQ(outcome.path, (Cells{{0, 1}, {1, 2}, {2, 1}}));
+    EXPECT_EQ(this->searchMap({0, 1}, {2, 1}, {"...", ".#.", "..."}),
+              (Outcome{2, 3, {{0, 1}, {1, 2}, {2, 1}}, {2, 1}}));
 }
 
 TYPED_TEST(OneSearch, TouchingTheTargetEndsTheSearchAndBecomesTheGoal)
 {
     // A hard target two cells wide at (10, 0), reaching from 8.5 to 11.49: the walker at
     // (9, 0) touches it, at (8, 0) (up to 8.49) it does not.
-    qm::Object* target = wallAt(10, 0);
-    target->setBox(qm::Box(qm::Vector(-1.5f, -0.5f), 2.99f, 0.99f));
+    qm::Object* target = this->addPiece(10, 0, qm::Box(qm::Vector(-1.5f, -0.5f), 2.99f, 0.99f));
     const Outcome outcome = this->searchWorld({0, 0}, {10, 0}, target, 20, 1);
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.goal, (Cell{9, 0}));
@@ -173,15 +115,12 @@ TYPED_TEST(OneSearch, AFoundSearchKeepsAnsweringTwoWithTheSamePath)
 
 TYPED_TEST(OneSearch, AnEndedSearchCalledAgainGoesOnThroughACellFreedSince)
 {
-    qm::Object* wall = wallAt(1, 0);
+    qm::Object* wall = this->addPiece(1, 0);
     TypeParam search(this->walker, {0, 0}, {3, 0}, nullptr, 4, 1);
     EXPECT_EQ(search.cycleOnce(), 0);
     EXPECT_EQ(search.cycleOnce(), 0) << "nothing changed, nothing to expand";
-    this->world.markForDelete(wall);
-    this->world.update();
-    const Outcome outcome = runToEnd(search);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.path, (Cells{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
+    this->removePiece(wall);
+    EXPECT_EQ(runToEnd(search).path, (Cells{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
 }
 
 TYPED_TEST(OneSearch, WithoutANodeGridOrWithTheStartOffTheGridTheSearchEndsWithALogLine)
@@ -190,16 +129,13 @@ TYPED_TEST(OneSearch, WithoutANodeGridOrWithTheStartOffTheGridTheSearchEndsWithA
     {
         TypeParam search(this->walker, {0, 0}, {1, 1}, nullptr, width, height);
         EXPECT_FALSE(search.hasNodes()) << width << " x " << height;
-        EXPECT_EQ(search.cycleOnce(), 0);
-        EXPECT_TRUE(search.buildPath().getNodeCount() == 0);
+        EXPECT_EQ(runToEnd(search), (Outcome{0, 1, {}, {1, 1}}));
     }
     EXPECT_EQ(qmtest::countOf(this->log(), "PathFind::cycleOnce(): node graph not allocated.  Cannot find path."), 3);
-
     for (const Cell start : {Cell{-1, 0}, Cell{0, -1}, Cell{4, 0}, Cell{0, 3}})
     {
         TypeParam search(this->walker, start, {1, 1}, nullptr, 4, 3);
-        EXPECT_EQ(search.cycleOnce(), 0) << start;
-        EXPECT_EQ(search.buildPath().getNodeCount(), 0);
+        EXPECT_EQ(runToEnd(search), (Outcome{0, 1, {}, {1, 1}})) << start;
     }
     EXPECT_EQ(qmtest::countOf(this->log(), "outside the 4 x 3 grid.  Cannot find path."), 4);
 }
