@@ -38,12 +38,20 @@ TEST_F(PauseHeadless, PauseKeyIsRefusedWithoutAWindow)
     EXPECT_EQ(countOf(log(), RESUMED), 0);
 }
 
-using PauseWindow = qmtest::InputWindowTest;
+// A real window with a pause on F10.
+class PauseWindow : public qmtest::InputWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        InputWindowTest::SetUp();
+        ASSERT_EQ(startWindowed(), 0);
+        new qm::Pause(qm::F10);
+    }
+};
 
 TEST_F(PauseWindow, PauseKeyFreezesTheLoopUntilAnotherKeyIsPressed)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    new qm::Pause(qm::F10);
     // The loop reads F10 at once; A comes a second later, from a process of its own.
     const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(xdotool("key F10") && qmtest::runCommand("xdotool sleep 1 key a >/dev/null 2>&1 &") == 0);
@@ -58,8 +66,6 @@ TEST_F(PauseWindow, PauseKeyFreezesTheLoopUntilAnotherKeyIsPressed)
 
 TEST_F(PauseWindow, PauseKeyPressedAgainResumesAndStaysResumedWhileHeld)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    new qm::Pause(qm::F10);
     // The second press resumes and stays down: the held reports that follow at once must not pause again.
     ASSERT_TRUE(xdotool("key F10 sleep 0.1 keydown F10"));
     runLoop({{3, "keyup F10"}}, 6);
@@ -72,8 +78,6 @@ TEST_F(PauseWindow, PauseKeyPressedAgainResumesAndStaysResumedWhileHeld)
 
 TEST_F(PauseWindow, CloseRequestWhilePausedEndsThePauseAndTheGame)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    new qm::Pause(qm::F10);
     ASSERT_TRUE(xdotool("key F10") && qmtest::sendCloseRequest(window));
     runLoop([](int step) { return step >= 100; });
     EXPECT_EQ(countOf(log(), "Pause::eventHandler(): Window close event while paused. Setting game over."), 1);
@@ -85,8 +89,6 @@ TEST_F(PauseWindow, CloseRequestWhilePausedEndsThePauseAndTheGame)
 
 TEST_F(PauseWindow, TerminationSignalWhilePausedEndsThePauseAndTheGame)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    new qm::Pause(qm::F10);
     // The signal comes half a second into the pause; a key ten seconds later would end a pause
     // that ignored it, so that this test fails instead of hanging.
     ASSERT_TRUE(xdotool("key F10") && qmtest::runCommand("xdotool sleep 10 key a >/dev/null 2>&1 &") == 0);

@@ -31,11 +31,8 @@ int runSideBySide(qm::PathFind& linear, qm::PathFind& heap, int maxCalls)
 
 using ChangingWorld = qmtest::PathTest;
 
-// A 12 x 5 world, the search from (0,2) to (11,2), and a wall over rows 0 to 3 of column 6:
-// the way round is the gap at row 4. Six calls take the search to (5,2), where it finds the
-// wall's cells blocked; then the wall changes and the search goes on. Each change opens
-// column 6 above the gap, so both searches must cross there: a heap search that kept its
-// old answers would still go round by row 4.
+// A wall over rows 0 to 3 of column 6, met by the search after six calls, then changed so that column 6 opens
+// above the gap at row 4: a heap search that kept its old answers would still go round by row 4.
 TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearches)
 {
     const qm::Box column(qm::Vector(-0.5f, -0.5f), 0.99f, 3.99f);
@@ -128,9 +125,7 @@ TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOve
     EXPECT_GT(switched, 1000);
 }
 
-// Random worlds, few or many solid objects (both ways the heap search looks at them), changed
-// every few calls in every way a solid object can change: added, removed, moved, given another
-// box, made soft, hard or neither, inactive or active again, and the walker's own box. Both
+// Random worlds changed every few calls in every way a solid object (or the walker's box) can change; both
 // searches go on after a call that found no path, as the path manager's would.
 class ChangingWorlds : public ChangingWorld, public ::testing::WithParamInterface<int>
 {

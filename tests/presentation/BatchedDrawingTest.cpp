@@ -60,10 +60,8 @@ protected:
         display().swapBuffers();
     }
 
-    // Draws `scene` collected (first, so that the glyphs it loads join the page during that
-    // frame), then cell by cell, and expects the same pixels, not all of them background, but
-    // for at most `offByOneAllowed` pixels one level apart. The collected frame must take
-    // `batchedCalls` draw calls.
+    // Draws `scene` collected (first, so that the glyphs it loads join the page mid-frame), then cell by cell:
+    // the same pixels but `offByOneAllowed` one level apart, and `batchedCalls` draw calls when collected.
     void expectSamePicture(const std::function<void()>& scene, int batchedCalls, int offByOneAllowed = 0)
     {
         sf::Image pictures[2];
