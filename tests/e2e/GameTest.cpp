@@ -67,19 +67,16 @@ protected:
         sf::Image image;
         p.ok = qmtest::runCommand("import -window " + id + " png:'" + folder + name + "' >/dev/null 2>&1") == 0 &&
                image.loadFromFile(folder + name) && image.getSize() == sf::Vector2u(1024, 768);
-        double sumX = 0;
-        double sumY = 0;
-        for (unsigned y = 0; p.ok && y < 768; ++y)
+        double sumX = 0, sumY = 0;
+        for (unsigned i = 0; p.ok && i < 1024 * 768; ++i)
         {
-            for (unsigned x = 0; x < 1024; ++x)
-            {
-                const sf::Color c = image.getPixel(x, y);
-                const bool cyan = c.r < 100 && c.g > 150 && c.b > 150;
-                p.cyan += cyan ? 1 : 0;
-                sumX += cyan ? x : 0;
-                sumY += cyan ? y : 0;
-                p.ground += c.r > 150 && c.g > 150 && c.b < 100 && y > 620 && x < 700 ? 1 : 0;
-            }
+            const unsigned x = i % 1024, y = i / 1024;
+            const sf::Color c = image.getPixel(x, y);
+            const bool cyan = c.r < 100 && c.g > 150 && c.b > 150;
+            p.cyan += cyan ? 1 : 0;
+            sumX += cyan ? x : 0;
+            sumY += cyan ? y : 0;
+            p.ground += c.r > 150 && c.g > 150 && c.b < 100 && y > 620 && x < 700 ? 1 : 0;
         }
         p.cyanX = static_cast<float>(sumX / std::max(p.cyan, 1));
         p.cyanY = static_cast<float>(sumY / std::max(p.cyan, 1));
@@ -112,23 +109,22 @@ protected:
                                                                  : game.dir.path() + "/";
 };
 
-// The signal arrives during the splash screens' run of the loop (they last about three
-// seconds): it must end the whole program, not just the splash.
-TEST_F(Game, TerminationSignalDuringTheSplashEndsTheProgram)
+// A termination signal or an interrupt from the terminal, arriving during the splash screens' run of the loop
+// (they last about three seconds), ends the whole program, not just the splash: once for the splash's loop, once
+// for the game's loop that follows it.
+class GameSignal : public Game, public ::testing::WithParamInterface<int>
 {
-    ASSERT_TRUE(game.signal(SIGTERM));
+};
+
+TEST_P(GameSignal, DuringTheSplashEndsTheProgramCleanly)
+{
+    ASSERT_TRUE(game.signal(GetParam()));
     EXPECT_EQ(game.waitForExit(), 0);
-    // Once for the splash's loop, once for the game's loop that follows it.
     EXPECT_EQ(countOf(game.log(), "GameManager::run(): Stop requested. Setting game over."), 2);
     EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
 }
 
-TEST_F(Game, InterruptFromTheTerminalShutsDownCleanly)
-{
-    ASSERT_TRUE(game.signal(SIGINT));
-    EXPECT_EQ(game.waitForExit(), 0);
-    EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
-}
+INSTANTIATE_TEST_SUITE_P(TerminationAndInterrupt, GameSignal, ::testing::Values(SIGTERM, SIGINT));
 
 TEST_F(Game, QOnTheStartScreenEndsTheProgram)
 {
