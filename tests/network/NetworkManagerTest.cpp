@@ -1,7 +1,7 @@
 // The network manager over 127.0.0.1: accepting, framing, closing, sending, and its place in
 // the game loop. Peers are raw sockets in this process or in a forked second process.
-#include "platform/Socket.h"
 #include "support/EngineTest.h"
+#include "support/RawPeer.h"
 
 #include <qm/Config.h>
 #include <qm/EventNetwork.h>
@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +19,9 @@ namespace
 {
 
 using qmtest::countOf;
+using qmtest::framed;
+using qmtest::lengthPrefix;
+using qmtest::RawPeer;
 
 struct Seen
 {
@@ -44,120 +47,23 @@ public:
     int eventHandler(const qm::Event* event) override
     {
         const auto* network = dynamic_cast<const qm::EventNetwork*>(event);
-        if (network == nullptr)
+        if (network != nullptr)
         {
-            return 0;
+            seen.push_back({network->getLabel(), network->getSocketIndex(), network->getBytes()});
+            if (react)
+            {
+                react(*network);
+            }
         }
-        seen.push_back({network->getLabel(), network->getSocketIndex(), network->getBytes()});
-        if (react)
-        {
-            react(*network);
-        }
-        return 1;
+        return network != nullptr ? 1 : 0;
     }
-    int count(int label) const
+    long count(int label) const
     {
-        int n = 0;
-        for (const Seen& s : seen)
-        {
-            n += s.label == label ? 1 : 0;
-        }
-        return n;
+        return std::count_if(seen.begin(), seen.end(), [label](const Seen& s) { return s.label == label; });
     }
     std::vector<Seen> seen;
     std::function<void(const qm::EventNetwork&)> react;
 };
-
-/// A plain TCP client: the far end of a connection, writing exactly the bytes it is given.
-class RawPeer
-{
-public:
-    explicit RawPeer(int port)
-    {
-        int error = 0;
-        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
-        EXPECT_NE(handle, -1) << qm::platform::errorText(error);
-    }
-    ~RawPeer() { close(); }
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
-
-    /// Writes all of `bytes`, waiting while the socket is full.
-    void write(const std::string& bytes) const
-    {
-        std::size_t done = 0;
-        while (done < bytes.size())
-        {
-            int error = 0;
-            const long sent =
-                qm::platform::sendBytes(handle, bytes.data() + done, static_cast<long>(bytes.size() - done), error);
-            if (sent > 0)
-            {
-                done += static_cast<std::size_t>(sent);
-            }
-            else if (!qm::platform::isWouldBlock(error))
-            {
-                ADD_FAILURE() << qm::platform::errorText(error);
-                return;
-            }
-            else
-            {
-                qm::platform::waitMicroseconds(500);
-            }
-        }
-    }
-    /// Reads what arrives within `milliseconds`; `closed` tells whether the other side closed.
-    std::string read(int milliseconds, bool* closed = nullptr) const
-    {
-        std::string got;
-        char buffer[65536];
-        for (int waited = 0; waited < milliseconds * 2; ++waited)
-        {
-            int error = 0;
-            const long n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error);
-            if (n > 0)
-            {
-                got.append(buffer, static_cast<std::size_t>(n));
-                continue;
-            }
-            if (n == 0)
-            {
-                if (closed != nullptr)
-                {
-                    *closed = true;
-                }
-                break;
-            }
-            qm::platform::waitMicroseconds(500);
-        }
-        return got;
-    }
-    void close()
-    {
-        int error = 0;
-        if (handle != -1)
-        {
-            qm::platform::closeSocket(handle, error);
-        }
-        handle = -1;
-    }
-
-private:
-    int handle = -1;
-};
-
-/// A length prefix (machine order, its own 4 bytes counted) for a message of `length` bytes.
-std::string prefix(std::int32_t length)
-{
-    std::string bytes(4, '\0');
-    std::memcpy(bytes.data(), &length, 4);
-    return bytes;
-}
-
-std::string message(const std::string& body)
-{
-    return prefix(static_cast<std::int32_t>(body.size() + 4)) + body;
-}
 
 class Network : public qmtest::EngineTest
 {
@@ -233,9 +139,7 @@ TEST_F(Network, AcceptsWithoutBlockingAndClosesANewcomerAtTheLimit)
     EXPECT_EQ(listener->seen.size(), 1u) << "no event for the refused newcomer";
     EXPECT_EQ(countOf(log(), "NetworkManager::accept(): Warning! accept() connection, but at limit (1)."), 1);
     EXPECT_EQ(countOf(log(), "\tUse NM.setMaxSockets() to change."), 1);
-    bool closed = false;
-    second.read(500, &closed);
-    EXPECT_TRUE(closed) << "the newcomer is closed at once";
+    EXPECT_TRUE(second.closes()) << "the newcomer is closed at once";
 }
 
 TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
@@ -249,14 +153,14 @@ TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
     EXPECT_EQ(network.isData(0), 3);
 
     const std::string body(96, 'b');
-    const std::string whole = prefix(100) + body;
+    const std::string whole = lengthPrefix(100) + body;
     peer.write(whole.substr(3, 57)); // 60 of 100
     settle();
     EXPECT_EQ(network.genDataEvents(0), 0);
     EXPECT_EQ(network.isData(0), 60);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
 
-    peer.write(whole.substr(60) + message("") + message("next"));
+    peer.write(whole.substr(60) + framed("") + framed("next"));
     ASSERT_EQ(pollData(0), 1);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 100}));
     EXPECT_GE(network.isData(0), 100);
@@ -285,7 +189,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
     network.setMaxMessageSize(1000);
     RawPeer peer(port);
     ASSERT_EQ(acceptOne(), 0);
-    peer.write(prefix(GetParam()) + std::string(2000, 'x'));
+    peer.write(lengthPrefix(GetParam()) + std::string(2000, 'x'));
     EXPECT_EQ(pollData(0), -1);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
@@ -294,9 +198,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
                                  std::to_string(GetParam()) + " bytes (allowed 4 to 1000). Closing it."),
               1)
         << log();
-    bool closed = false;
-    peer.read(500, &closed);
-    EXPECT_TRUE(closed);
+    EXPECT_TRUE(peer.closes());
 }
 
 INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Values(0, 3, -7, 1001, 0x7fffffff));
@@ -314,7 +216,7 @@ TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
     ASSERT_EQ(network.getNumConnections(), 2);
-    b.write(message("from b"));
+    b.write(framed("from b"));
     ASSERT_EQ(pollData(0), 1) << "b is now index 0";
     std::string got;
     EXPECT_EQ(network.receive(0, got), 10);
@@ -355,19 +257,14 @@ TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
               (std::vector<Seen>{{qm::NETWORK_CLOSE, 2, 0}, {qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
     EXPECT_FALSE(network.isServer());
     EXPECT_FALSE(network.isStarted());
-    for (RawPeer* peer : {&a, &b, &c})
-    {
-        bool closed = false;
-        peer->read(500, &closed);
-        EXPECT_TRUE(closed);
-    }
+    EXPECT_TRUE(a.closes() && b.closes() && c.closes());
 }
 
 TEST_F(Network, APeerThatLeavesMidMessageIsClosedWithoutADataEvent)
 {
     RawPeer peer(port);
     ASSERT_EQ(acceptOne(), 0);
-    peer.write(message("complete") + prefix(100) + std::string(40, 'x'));
+    peer.write(framed("complete") + lengthPrefix(100) + std::string(40, 'x'));
     peer.close();
     ASSERT_EQ(pollData(0), 1) << "what arrived whole is still delivered";
     std::string got;
@@ -469,7 +366,7 @@ int waitExit(pid_t pid)
 TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
 {
     const std::string body = "one byte at a time, every event whole";
-    const std::string whole = message(body);
+    const std::string whole = framed(body);
     const pid_t pid = spawn(
         [&]
         {
@@ -536,7 +433,7 @@ TEST_F(Network, TheLoopRaisesEventsEachFrameAndCutsUnreadMessagesOffAtAFifthOfIt
         const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
         if (step == 2)
         {
-            peer.write(message("read me") + message("leave me"));
+            peer.write(framed("read me") + framed("leave me"));
             settle();
         }
         if (step == 6)
