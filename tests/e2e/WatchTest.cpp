@@ -50,9 +50,7 @@ std::string worldText(const qm::Object* skip)
 
 void key(int which, int action)
 {
-    qm::EventKeyboard event;
-    event.setKey(which);
-    event.setKeyboardAction(action);
+    const qm::EventKeyboard event = qmtest::keyEvent(which, action);
     qm::InputManager::getInstance().onEvent(&event);
 }
 

@@ -293,10 +293,7 @@ private:
 
     void queue(qm::InputManager& input, int key, int action)
     {
-        qm::EventKeyboard event;
-        event.setKey(key);
-        event.setKeyboardAction(action);
-        refusedKeys += input.queueKeyboard(event) != 0;
+        refusedKeys += input.queueKeyboard(keyEvent(key, action)) != 0;
     }
 
     ScratchDir dir;
