@@ -114,6 +114,13 @@ protected:
         }
         return 0;
     }
+    /// Receives the next message on `index`, expecting `bytes` (its prefix counted); returns its body.
+    std::string receive(int index, int bytes)
+    {
+        std::string got;
+        EXPECT_EQ(network.receive(index, got), bytes);
+        return got;
+    }
     /// Lets bytes just written reach the other socket.
     static void settle() { qm::platform::sleepMilliseconds(20); }
 
@@ -165,18 +172,14 @@ TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 100}));
     EXPECT_GE(network.isData(0), 100);
     EXPECT_EQ(network.genDataEvents(0), 1) << "an unread message is announced again";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 100);
-    EXPECT_EQ(got, body);
+    EXPECT_EQ(receive(0, 100), body);
 
     // The empty message: complete as soon as its 4 bytes are there.
     EXPECT_EQ(pollData(0), 1);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 4}));
-    EXPECT_EQ(network.receive(0, got), 4);
-    EXPECT_EQ(got, "");
-    EXPECT_EQ(network.receive(0, got), 8);
-    EXPECT_EQ(got, "next");
-    EXPECT_EQ(network.receive(0, got), 0);
+    EXPECT_EQ(receive(0, 4), "");
+    EXPECT_EQ(receive(0, 8), "next");
+    receive(0, 0);
     EXPECT_EQ(network.genDataEvents(0), 0);
 }
 
@@ -218,9 +221,7 @@ TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
     ASSERT_EQ(network.getNumConnections(), 2);
     b.write(framed("from b"));
     ASSERT_EQ(pollData(0), 1) << "b is now index 0";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 10);
-    EXPECT_EQ(got, "from b");
+    EXPECT_EQ(receive(0, 10), "from b");
 
     // A close handler closing its own connection again and the other one as well.
     listener->react = [this](const qm::EventNetwork& event)
@@ -267,8 +268,7 @@ TEST_F(Network, APeerThatLeavesMidMessageIsClosedWithoutADataEvent)
     peer.write(framed("complete") + lengthPrefix(100) + std::string(40, 'x'));
     peer.close();
     ASSERT_EQ(pollData(0), 1) << "what arrived whole is still delivered";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 12);
+    EXPECT_EQ(receive(0, 12), "complete");
     EXPECT_EQ(pollData(0), 0);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 1);
@@ -289,10 +289,9 @@ TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
     EXPECT_EQ(network.send(0, big), 0);
     EXPECT_EQ(network.send(1, "back"), 0);
 
-    std::string got;
     ASSERT_EQ(pollData(1), 1);
-    EXPECT_EQ(network.receive(1, got), 9);
-    EXPECT_EQ(got, "hello");
+    EXPECT_EQ(receive(1, 9), "hello");
+    std::string got;
     for (int i = 0; i < 20000 && network.receive(1, got) == 0; ++i)
     {
         network.flush();
@@ -301,8 +300,7 @@ TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
     EXPECT_EQ(got, big);
     EXPECT_EQ(network.getQueuedBytes(0), 0);
     ASSERT_EQ(pollData(0), 1);
-    EXPECT_EQ(network.receive(0, got), 8);
-    EXPECT_EQ(got, "back");
+    EXPECT_EQ(receive(0, 8), "back");
 
     network.setMaxMessageSize(100);
     EXPECT_EQ(network.send(0, std::string(97, 'x')), -1);
@@ -381,9 +379,7 @@ TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
     ASSERT_EQ(acceptOne(), 0);
     ASSERT_EQ(pollData(0, 5000), 1);
     EXPECT_EQ(listener->seen.back().bytes, static_cast<int>(whole.size()));
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), static_cast<int>(whole.size()));
-    EXPECT_EQ(got, body);
+    EXPECT_EQ(receive(0, static_cast<int>(whole.size())), body);
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(waitExit(pid), 0);
 }

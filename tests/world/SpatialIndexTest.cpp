@@ -260,9 +260,11 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
     qm::SpatialGrid grid(6); // renumbers at the sixth order, as the engine's does at 2^32 - 1
     grid.setArea(Box(Vector(0, 0), 40, 40));
     std::map<char, qm::Object*> made;
+    std::map<const qm::Object*, char> nameOf;
     for (const char name : std::string("abcdefg"))
     {
         made[name] = new qm::Object;
+        nameOf[made[name]] = name;
         made[name]->setSolidness(qm::SPECTRAL); // out of the world's own index: one grid each
         made[name]->setPosition(Vector(10, 10));
     }
@@ -274,22 +276,20 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
         std::string names;
         for (qm::Object* object : out)
         {
-            for (const auto& entry : made)
-            {
-                names += entry.second == object ? std::string(1, entry.first) : "";
-            }
+            names += nameOf.at(object);
         }
         return names;
     };
-    for (const char name : std::string("abc"))
+    const auto append = [&](const std::string& names)
     {
-        grid.append(made[name]);
-    }
+        for (const char name : names)
+        {
+            grid.append(made[name]);
+        }
+    };
+    append("abc");
     grid.removeFirst(made['a']);
-    for (const char name : std::string("defg")) // d reuses a's slot; g's order runs out
-    {
-        grid.append(made[name]);
-    }
+    append("defg"); // d reuses a's slot; g's order runs out
     EXPECT_EQ(found(), "bcdefg");
     grid.removeFirst(made['c']);
     grid.append(made['a']);
