@@ -97,13 +97,9 @@ TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
         // Walk right, jump, walk left while enemies and bubbles move; the server has served
         // this step before this handler runs (it registered first).
         const int r = step - startedAt;
-        if (r >= 5 && r < 25)
+        if (r >= 5 && r <= 25)
         {
-            key(qm::D, r == 5 ? qm::KEY_PRESS : qm::KEY_HELD);
-        }
-        if (r == 25)
-        {
-            key(qm::D, qm::KEY_RELEASE);
+            key(qm::D, r == 5 ? qm::KEY_PRESS : r == 25 ? qm::KEY_RELEASE : qm::KEY_HELD);
         }
         if (r == 30)
         {

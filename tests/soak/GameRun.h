@@ -138,23 +138,13 @@ public:
         qm::WorldManager& world = qm::WorldManager::getInstance();
         const int objects = world.getAllObjects(true).getCount();
         const bool onStartScreen = startScreen->isActive();
-        if (onStartScreen && !wasOnStartScreen)
+        if (onStartScreen && !wasOnStartScreen && ++gamesEnded == 1)
         {
-            ++gamesEnded;
-            if (gamesEnded == 1)
-            {
-                afterFirstGame = readMemory();
-            }
+            afterFirstGame = readMemory();
         }
-        if (onStartScreen && wasOnStartScreen)
-        {
-            // A whole iteration on the start screen: every object of the last game is gone.
-            mostObjectsOnStartScreen = std::max(mostObjectsOnStartScreen, objects);
-        }
-        if (!onStartScreen)
-        {
-            mostObjectsInAGame = std::max(mostObjectsInAGame, objects);
-        }
+        // After a whole iteration on the start screen every object of the last game is gone.
+        int& most = onStartScreen ? mostObjectsOnStartScreen : mostObjectsInAGame;
+        most = !onStartScreen || wasOnStartScreen ? std::max(most, objects) : most;
         wasOnStartScreen = onStartScreen;
 
         queueScriptKeys();
@@ -197,13 +187,12 @@ public:
             visible[altitude] = members(graph.visibleObjects(altitude));
         }
         std::map<int, const qm::Object*> byId;
-        for (const qm::Object* object : active)
+        for (const auto* list : {&active, &inactive})
         {
-            byId[object->getId()] = object;
-        }
-        for (const qm::Object* object : inactive)
-        {
-            byId[object->getId()] = object;
+            for (const qm::Object* object : *list)
+            {
+                byId[object->getId()] = object;
+            }
         }
         Fnv1a hash;
         for (const auto& [id, object] : byId)
