@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -23,21 +24,8 @@ using qmtest::framed;
 using qmtest::lengthPrefix;
 using qmtest::RawPeer;
 
-struct Seen
-{
-    int label;
-    int index;
-    int bytes;
-    bool operator==(const Seen& other) const
-    {
-        return label == other.label && index == other.index && bytes == other.bytes;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Seen& seen)
-{
-    return out << "{" << seen.label << ", " << seen.index << ", " << seen.bytes << "}";
-}
+/// A network event as (label, socket index, bytes).
+using Seen = std::tuple<int, int, int>;
 
 /// Notes every network event; `react` may act on it.
 class Listener : public qm::Object
@@ -59,7 +47,7 @@ public:
     }
     long count(int label) const
     {
-        return std::count_if(seen.begin(), seen.end(), [label](const Seen& s) { return s.label == label; });
+        return std::count_if(seen.begin(), seen.end(), [label](const Seen& s) { return std::get<0>(s) == label; });
     }
     std::vector<Seen> seen;
     std::function<void(const qm::EventNetwork&)> react;
@@ -89,30 +77,24 @@ protected:
     /// Accepts the peer that just connected (connections arrive asynchronously).
     int acceptOne()
     {
-        for (int i = 0; i < 2000; ++i)
+        int index = -1;
+        for (int i = 0; i < 2000 && (index = network.accept()) == -1; ++i)
         {
-            const int index = network.accept();
-            if (index != -1)
-            {
-                return index;
-            }
             qm::platform::waitMicroseconds(500);
         }
-        return -1;
+        return index;
     }
     /// Calls genDataEvents on `index` until it returns other than 0 or `milliseconds` pass.
     int pollData(int index, int milliseconds = 2000)
     {
-        for (int waited = 0; waited < milliseconds * 2; ++waited)
+        int result = 0;
+        for (int waited = 0; waited < milliseconds * 2 && (result = network.genDataEvents(index)) == 0 &&
+                             network.getNumConnections() > index;
+             ++waited)
         {
-            const int result = network.genDataEvents(index);
-            if (result != 0 || network.getNumConnections() <= index)
-            {
-                return result;
-            }
             qm::platform::waitMicroseconds(500);
         }
-        return 0;
+        return result;
     }
     /// Receives the next message on `index`, expecting `bytes` (its prefix counted); returns its body.
     std::string receive(int index, int bytes)
@@ -378,7 +360,7 @@ TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
         });
     ASSERT_EQ(acceptOne(), 0);
     ASSERT_EQ(pollData(0, 5000), 1);
-    EXPECT_EQ(listener->seen.back().bytes, static_cast<int>(whole.size()));
+    EXPECT_EQ(std::get<2>(listener->seen.back()), static_cast<int>(whole.size()));
     EXPECT_EQ(receive(0, static_cast<int>(whole.size())), body);
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(waitExit(pid), 0);
