@@ -96,7 +96,7 @@ TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitFor
 {
     ASSERT_EQ(startEngine(), 0);
     qm::InputManager& input = qm::InputManager::getInstance();
-    std::vector<std::pair<int, int>> heard;
+    Steps heard; // (key, action) pairs here
     auto* object = new qmtest::RecordingObject;
     object->registerInterest(qm::EVENT_KEYBOARD);
     object->onEvent = [&](const qm::Event* event)
@@ -109,17 +109,18 @@ TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitFor
             EXPECT_EQ(input.queueKeyboard(keyEvent(qm::Z, qm::KEY_PRESS)), 0);
         }
     };
-    ASSERT_EQ(input.queueKeyboard(keyEvent(qm::A, qm::KEY_PRESS)), 0);
-    ASSERT_EQ(input.queueKeyboard(keyEvent(qm::A, qm::KEY_HELD)), 0);
-    ASSERT_EQ(input.queueKeyboard(keyEvent(qm::SPACE, qm::KEY_RELEASE)), 0);
+    const Steps queued{{qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}};
+    for (const auto& [code, action] : queued)
+    {
+        ASSERT_EQ(input.queueKeyboard(keyEvent(code, action)), 0);
+    }
     EXPECT_TRUE(heard.empty()) << "queued keys must wait for the input phase";
     input.getInput();
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{
-                         {qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}}));
+    EXPECT_EQ(heard, queued);
     EXPECT_EQ(input.getQueuedKeyCount(), 1);
     heard.clear();
     input.getInput();
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{qm::Z, qm::KEY_PRESS}}));
+    EXPECT_EQ(heard, (Steps{{qm::Z, qm::KEY_PRESS}}));
     heard.clear();
     input.getInput();
     EXPECT_TRUE(heard.empty()) << "a delivered key must not come again";

@@ -1,8 +1,6 @@
-// A headless run of the real game: the engine started without a window and unthrottled, the
-// game's resources and start screen as the entry creates them, and a seeded script of key
-// presses, holds and releases queued through the input manager. A new game starts whenever
-// the start screen comes back (the script's Space or P reaches it). It records what a long
-// run must keep bounded: memory, live objects, the log and the time of each iteration.
+// A headless, unthrottled run of the real game from its start screen, played by a seeded script of
+// keys queued through the input manager (its Space or P starts the next game). It records what a
+// long run must keep bounded: memory, live objects, the log and the time of each iteration.
 #ifndef QM_TEST_SOAK_GAMERUN_H
 #define QM_TEST_SOAK_GAMERUN_H
 
@@ -231,15 +229,9 @@ public:
         return sorted[at];
     }
 
-    /// Size of the log file so far, in bytes.
-    std::uintmax_t logSize() const
-    {
-        std::error_code ignored;
-        const auto size = std::filesystem::file_size(logPath, ignored);
-        return ignored ? 0 : size;
-    }
-
     std::string log() const { return readFile(logPath); }
+    /// Size of the log file so far, in bytes.
+    std::uintmax_t logSize() const { return log().size(); }
 
     int stepCount = 0;
     int gamesEnded = 0;
