@@ -50,11 +50,13 @@ HeadlessEngine& engine()
 
 // A world of `width` x `height` cells crossed by `walls` vertical HARD walls, each one
 // object whose box spans the height but a gap of `gap` cells, at the bottom and the top
-// in turn, so that the path zigzags. The walker is at the middle of the left edge.
+// in turn, so that the path zigzags; with `rocks`, a one-cell HARD rock every 9 columns and
+// 6 rows as well (more solid objects than the heap search copies, so it asks the spatial
+// index). The walker is at the middle of the left edge.
 class WalledWorld
 {
 public:
-    WalledWorld(int width, int height, int walls, int gap) : w(width), h(height)
+    WalledWorld(int width, int height, int walls, int gap, bool rocks) : w(width), h(height)
     {
         qm::WorldManager& world = qm::WorldManager::getInstance();
         world.setBoundary(qm::Box(qm::Vector(0, 0), static_cast<float>(width), static_cast<float>(height)));
@@ -66,6 +68,15 @@ public:
             wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, length - 0.01f));
             wall->setPosition(qm::Vector(static_cast<float>(width * i / (walls + 1)), fromTop ? 0.0f : gap));
             objects.push_back(wall);
+        }
+        for (int x = 4; rocks && x < width - 1; x += 9)
+        {
+            for (int y = 3; y < height; y += 6)
+            {
+                auto* rock = new qm::Object;
+                rock->setPosition(qm::Vector(static_cast<float>(x), static_cast<float>(y)));
+                objects.push_back(rock);
+            }
         }
         walker = new qm::Object;
         walker->setSolidness(qm::SOFT);
@@ -113,9 +124,12 @@ struct Layout
     int height;
     int walls;
     int gap;
+    bool rocks;
 };
-constexpr Layout SCREEN{80, 24, 6, 4};
-constexpr Layout LARGE{200, 200, 8, 10};
+constexpr Layout SCREEN{80, 24, 6, 4, false};
+constexpr Layout LARGE{200, 200, 8, 10, false};
+constexpr Layout SCREEN_ROCKS{80, 24, 6, 4, true};
+constexpr Layout LARGE_ROCKS{200, 200, 8, 10, true};
 
 template <class Search> void BM_Search(benchmark::State& state, Layout layout)
 {
@@ -124,7 +138,7 @@ template <class Search> void BM_Search(benchmark::State& state, Layout layout)
         state.SkipWithError("engine did not start");
         return;
     }
-    const WalledWorld world(layout.width, layout.height, layout.walls, layout.gap);
+    const WalledWorld world(layout.width, layout.height, layout.walls, layout.gap, layout.rocks);
     long long cells = 0;
     int length = 0;
     for (auto _ : state)
@@ -152,7 +166,7 @@ void BM_LinearOverHeap(benchmark::State& state, Layout layout, int heapRepeats)
         state.SkipWithError("engine did not start");
         return;
     }
-    const WalledWorld world(layout.width, layout.height, layout.walls, layout.gap);
+    const WalledWorld world(layout.width, layout.height, layout.walls, layout.gap, layout.rocks);
     double linearUs = 0;
     double heapUs = 0;
     for (auto _ : state)
@@ -197,5 +211,7 @@ BENCHMARK_CAPTURE(BM_Linear, 200x200, LARGE)->Unit(benchmark::kMillisecond)->Ite
 BENCHMARK_CAPTURE(BM_Heap, 200x200, LARGE)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_LinearOverHeap, 80x24, SCREEN, 50)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK_CAPTURE(BM_LinearOverHeap, 200x200, LARGE, 50)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Heap, 200x200_rocks, LARGE_ROCKS)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LinearOverHeap, 80x24_rocks, SCREEN_ROCKS, 50)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace

@@ -59,6 +59,10 @@ ObjectList SceneGraph::objectsOfType(const std::string& type)
 
 int SceneGraph::updatePosition(Object* object, const Vector& position)
 {
+    if (object->isSolid())
+    {
+        ++solidChanges;
+    }
     if (indexed)
     {
         grid->place(object, position, object->getBox());
@@ -68,6 +72,10 @@ int SceneGraph::updatePosition(Object* object, const Vector& position)
 
 int SceneGraph::updateBox(Object* object, const Box& box)
 {
+    if (object->isSolid())
+    {
+        ++solidChanges;
+    }
     if (indexed)
     {
         grid->place(object, object->getPosition(), box);
@@ -77,6 +85,7 @@ int SceneGraph::updateBox(Object* object, const Box& box)
 
 void SceneGraph::setBoundary(const Box& boundary)
 {
+    ++solidChanges;
     grid->setArea(boundary);
 }
 
@@ -87,6 +96,7 @@ void SceneGraph::setSpatialIndex(bool on)
         return;
     }
     indexed = on;
+    ++solidChanges;
     grid->clear();
     if (on)
     {
@@ -162,6 +172,7 @@ Object* SceneGraph::firstHardObjectIn(const Box& box, const Object* ignore) cons
 
 int SceneGraph::insertSolid(Object* object)
 {
+    ++solidChanges;
     if (solidList.insert(object) == -1)
     {
         return -1;
@@ -175,6 +186,7 @@ int SceneGraph::insertSolid(Object* object)
 
 int SceneGraph::removeSolid(Object* object)
 {
+    ++solidChanges;
     if (solidList.remove(object) == -1)
     {
         return -1;
@@ -270,6 +282,7 @@ void SceneGraph::purge(Object* object)
         }
     };
     drop(objects);
+    ++solidChanges;
     drop(solidList);
     grid->removeAll(object);
     for (ObjectList& list : visibleList)
@@ -386,6 +399,8 @@ int SceneGraph::updateSolidness(Object* object, Solidness solidness)
     {
         return 0;
     }
+    // HARD and SOFT objects stay in the solid list between the two, but only HARD ones block.
+    ++solidChanges;
     const bool willBeSolid = solidness == HARD || solidness == SOFT;
     if (object->isSolid() && solidness == SPECTRAL)
     {

@@ -1,6 +1,7 @@
 #ifndef QM_HEAPPATHFIND_H
 #define QM_HEAPPATHFIND_H
 
+#include <qm/Box.h>
 #include <qm/PathFind.h>
 
 #include <cstdint>
@@ -14,6 +15,8 @@ namespace qm
 /// heap (ordered by estimate, the latest added first among equals) and a flag per cell for
 /// open and closed membership, instead of sequences searched linearly. It finds the same
 /// paths in the same number of cycleOnce() calls, with the same statuses, as PathFind.
+/// It remembers each cell's blocked answer across calls while the scene graph's count of
+/// solid changes, the object's box and the goal stay the same.
 /// Owned like any search by the object it searches for; PathManager::startSearch makes one.
 class HeapPathFind : public PathFind
 {
@@ -27,11 +30,11 @@ public:
 protected:
     bool openEmpty() const override { return heap.empty(); }
     Cell takeBestOpen() override;
-    bool isOpen(Cell cell) const override { return slot[index(cell)] >= 0; }
+    bool isOpen(Cell cell) const override { return state[index(cell)].slot >= 0; }
     void addOpen(Cell cell) override;
     void openImproved(Cell cell) override;
-    bool isClosed(Cell cell) const override { return slot[index(cell)] == CLOSED; }
-    void addClosed(Cell cell) override { slot[index(cell)] = CLOSED; }
+    bool isClosed(Cell cell) const override { return state[index(cell)].slot == CLOSED; }
+    void addClosed(Cell cell) override { state[index(cell)].slot = CLOSED; }
     bool blocked(int x, int y) override;
     void beginExpansion(Cell current) override;
 
@@ -40,34 +43,59 @@ private:
 
     struct Entry
     {
-        float estimate;
-        std::uint32_t order; // when the cell was added: later ones win among equal estimates
+        // The estimate's bits above (a float that is never negative orders as its bits do)
+        // and the complement of the order of addition below: the smaller key is taken
+        // first, and among equal estimates the one added later.
+        std::uint64_t key;
         Cell cell;
+    };
+    struct CellState
+    {
+        // The heap position while the cell is open, else UNSEEN or CLOSED (a closed cell is
+        // never opened again).
+        std::int32_t slot;
+        // The last answer of blocked() for the cell (lowest bit) and the epoch it belongs to
+        // (the bits above); an answer of another epoch is unknown.
+        std::uint32_t known;
     };
     // Slot values of cells that are not open.
     static constexpr std::int32_t UNSEEN = -1;
     static constexpr std::int32_t CLOSED = -2;
 
     std::size_t index(Cell cell) const { return static_cast<std::size_t>(cell.y) * getWidth() + cell.x; }
-    static bool before(const Entry& a, const Entry& b)
-    {
-        return a.estimate < b.estimate || (a.estimate == b.estimate && a.order > b.order);
-    }
+    static std::uint64_t keyOf(float estimate, std::uint32_t order);
     void place(std::size_t at, const Entry& entry);
-    void siftUp(std::size_t at);
+    // Places `moving` at `at` or, while it comes before its parent, higher up.
+    void siftUp(std::size_t at, Entry moving);
+    bool findBlocked(int x, int y);
 
     std::vector<Entry> heap;
-    // Per cell: its heap position while it is open, else UNSEEN or CLOSED (a closed cell
-    // is never opened again).
-    std::unique_ptr<std::int32_t[]> slot;
+    std::unique_ptr<CellState[]> state;
     std::uint32_t added = 0;
-    // The world stands still during one expansion, so the solid objects that can touch the
-    // object anywhere on the 3 x 3 cells around the expanded one are asked of the world's
-    // spatial index once (in the solid list's order), and the answers of blocked() for those
-    // cells are kept: each side of a diagonal step is also a neighbour asked about.
-    Cell around;
-    std::int8_t blockedAround[9] = {};
-    std::vector<Object*> nearby;
+
+    // The answers of blocked() are kept per cell across calls for as long as nothing they
+    // depend on changes: the scene graph's count of solid changes, the object's box and the
+    // goal. When one of them differs at the start of an expansion, a new epoch begins and
+    // every kept answer is forgotten at once.
+    std::uint32_t epoch = 1;
+    std::uint64_t seenChanges = 0;
+    Box seenBox;
+    Cell seenGoal;
+
+    // A cell not known yet is decided against the solid objects of the world, in the solid
+    // list's order. With a handful of them, the HARD ones are copied once per epoch (their
+    // world boxes and whether each holds the goal) and every unknown cell is tested against
+    // the copy. With more, the spatial index is asked for the first HARD object the object
+    // would touch on the cell.
+    struct HardBox
+    {
+        float x0, y0, x1, y1;
+        bool holdsGoal; // a HARD object whose box holds the goal does not block
+    };
+    void copyHardObjects();
+    bool copied = false;
+    bool few = false;
+    std::vector<HardBox> hard;
 };
 
 } // namespace qm

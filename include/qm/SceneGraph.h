@@ -5,6 +5,7 @@
 #include <qm/Object.h>
 #include <qm/ObjectList.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -106,6 +107,13 @@ public:
     /// null when there is none. Allocates nothing once warm.
     Object* firstHardObjectIn(const Box& box, const Object* ignore = nullptr) const;
 
+    /// Counts the changes that can alter what a collision search finds among the solid
+    /// objects: every solid object filed or unfiled (insertion, removal, activity,
+    /// solidness), moved or given another box, any change of solidness, and every boundary
+    /// or index change. Equal counts mean the same answers, so a path search can keep what
+    /// it learnt of its cells while the count stands.
+    std::uint64_t getSolidChangeCount() const { return solidChanges; }
+
     /// The index itself, for tests and benchmarks; null while it is off.
     const SpatialGrid* getSpatialGrid() const { return indexed ? grid.get() : nullptr; }
 
@@ -141,6 +149,7 @@ private:
     std::map<std::string, ObjectList> typeMap;
     std::unique_ptr<SpatialGrid> grid;
     bool indexed = true;
+    std::uint64_t solidChanges = 0;
     mutable std::vector<Object*> hardScratch; // firstHardObjectIn's, kept from call to call
 };
 
