@@ -54,9 +54,7 @@ void key(int which, int action)
     qm::InputManager::getInstance().onEvent(&event);
 }
 
-class WatchedGame : public qmtest::EngineTest
-{
-};
+using WatchedGame = qmtest::EngineTest;
 
 // The test process is the game, headless, its keys scripted; the watcher is the real program.
 TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)

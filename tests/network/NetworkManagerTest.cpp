@@ -436,9 +436,7 @@ TEST_F(Network, TheLoopRaisesEventsEachFrameAndCutsUnreadMessagesOffAtAFifthOfIt
     EXPECT_GE(countOf(log(), "GameManager::run(): Warning! Residual network data."), 4);
 }
 
-class NetworkOff : public qmtest::EngineTest
-{
-};
+using NetworkOff = qmtest::EngineTest;
 
 TEST_F(NetworkOff, WithoutNetworkingTheManagerIsNeitherStartedNorStopped)
 {

@@ -146,9 +146,7 @@ TEST_F(ShapeWindow, CustomColourOpacityAndNamedColourReachThePixels)
     EXPECT_EQ(shape.getRed(), 255); // a named colour is stored as r, g, b when drawn
 }
 
-class HeadlessShape : public qmtest::EngineTest
-{
-};
+using HeadlessShape = qmtest::EngineTest;
 
 TEST_F(HeadlessShape, RefusesUnknownValuesAndOnlyLogsWhenDrawing)
 {

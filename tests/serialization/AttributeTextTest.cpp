@@ -14,9 +14,7 @@ namespace
 using qm::Vector;
 using qmtest::countOf;
 
-class AttributeText : public qmtest::SerializationTest
-{
-};
+using AttributeText = qmtest::SerializationTest;
 
 TEST_F(AttributeText, NewObjectWritesEveryPairInOrderWithDirectionBeforeSpeedAndFollowPathBeforePath)
 {
