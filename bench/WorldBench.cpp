@@ -1,6 +1,6 @@
 // Costs of the world manager that every frame pays: moving and colliding objects, and
 // walking the visible objects to draw them.
-#include "SpatialGrid.h"
+#include "world/SpatialGrid.h"
 
 #include <qm/Animation.h>
 #include <qm/Box.h>

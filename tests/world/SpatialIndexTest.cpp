@@ -1,7 +1,7 @@
 // The scene graph's spatial index finds exactly what walking the solid list finds, in the same
 // order, through every kind of change; a whole world run gives the same events either way.
-#include "SpatialGrid.h"
 #include "support/WorldTest.h"
+#include "world/SpatialGrid.h"
 
 #include <qm/Animation.h>
 #include <qm/EventCollision.h>

@@ -1,4 +1,4 @@
-#include "SpatialGrid.h"
+#include "world/SpatialGrid.h"
 
 #include <qm/Object.h>
 

@@ -1,4 +1,4 @@
-#include "AttributeText.h"
+#include "serialization/AttributeText.h"
 
 #include <qm/DisplayManager.h>
 #include <qm/EventView.h>

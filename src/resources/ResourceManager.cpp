@@ -1,4 +1,4 @@
-#include "AudioDevice.h"
+#include "audio/AudioDevice.h"
 
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>

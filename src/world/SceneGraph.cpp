@@ -1,4 +1,4 @@
-#include "SpatialGrid.h"
+#include "world/SpatialGrid.h"
 
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>

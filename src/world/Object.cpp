@@ -1,4 +1,4 @@
-#include "AttributeText.h"
+#include "serialization/AttributeText.h"
 
 #include <qm/Event.h>
 #include <qm/EventPath.h>

@@ -1,4 +1,4 @@
-#include "LibraryMessages.h"
+#include "core/LibraryMessages.h"
 #include "platform/Platform.h"
 
 #include <qm/Clock.h>

@@ -1,4 +1,4 @@
-#include "PathFindCycle.h"
+#include "pathfinding/PathFindCycle.h"
 
 #include <qm/LogManager.h>
 #include <qm/Object.h>

@@ -1,4 +1,4 @@
-#include "AudioDevice.h"
+#include "audio/AudioDevice.h"
 
 #include "platform/Platform.h"
 

@@ -1,4 +1,4 @@
-#include "SpriteArt.h"
+#include "presentation/SpriteArt.h"
 
 #include <qm/Animation.h>
 #include <qm/Event.h>

@@ -1,4 +1,4 @@
-#include "AttributeText.h"
+#include "serialization/AttributeText.h"
 
 #include <cctype>
 #include <charconv>

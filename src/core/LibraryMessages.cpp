@@ -1,4 +1,4 @@
-#include "LibraryMessages.h"
+#include "core/LibraryMessages.h"
 
 #include <qm/LogManager.h>
 
