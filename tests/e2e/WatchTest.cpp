@@ -50,15 +50,11 @@ std::string worldText(const qm::Object* skip)
 
 void key(int which, int action)
 {
-    qm::EventKeyboard event;
-    event.setKey(which);
-    event.setKeyboardAction(action);
+    const qm::EventKeyboard event = qmtest::keyEvent(which, action);
     qm::InputManager::getInstance().onEvent(&event);
 }
 
-class WatchedGame : public qmtest::EngineTest
-{
-};
+using WatchedGame = qmtest::EngineTest;
 
 // The test process is the game, headless, its keys scripted; the watcher is the real program.
 TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
@@ -99,13 +95,9 @@ TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
         // Walk right, jump, walk left while enemies and bubbles move; the server has served
         // this step before this handler runs (it registered first).
         const int r = step - startedAt;
-        if (r >= 5 && r < 25)
+        if (r >= 5 && r <= 25)
         {
-            key(qm::D, r == 5 ? qm::KEY_PRESS : qm::KEY_HELD);
-        }
-        if (r == 25)
-        {
-            key(qm::D, qm::KEY_RELEASE);
+            key(qm::D, r == 5 ? qm::KEY_PRESS : r == 25 ? qm::KEY_RELEASE : qm::KEY_HELD);
         }
         if (r == 30)
         {

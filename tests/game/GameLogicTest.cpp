@@ -71,13 +71,10 @@ protected:
         }
     }
 
-    // A keyboard event to `object`'s handler (its result), or with a null object to everyone
-    // interested through the input manager.
+    // A keyboard event to `object`'s handler (its result), or through the input manager when null.
     static int key(qm::Object* object, int code, int action)
     {
-        qm::EventKeyboard event;
-        event.setKey(code);
-        event.setKeyboardAction(action);
+        const qm::EventKeyboard event = qmtest::keyEvent(code, action);
         return object != nullptr ? object->eventHandler(&event) : qm::InputManager::getInstance().onEvent(&event);
     }
 
@@ -89,8 +86,7 @@ protected:
         return sprite == nullptr ? "" : sprite->getLabel();
     }
 
-    // The first `count` values of rand() after srand(seed), which is called again afterwards
-    // so that the code under test draws the same values.
+    // The first `count` values of rand() after srand(seed), seeded again for the code under test.
     static std::vector<int> randomSequence(unsigned seed, std::size_t count)
     {
         std::srand(seed);
@@ -133,8 +129,7 @@ protected:
         EXPECT_NEAR(standing.getY() + 1.5f, 19.2f - 0.25f, 0.25f);
     }
 
-    // Moves a power-up onto the fish, as the scroller would, and ends the update in which the
-    // fish collected it.
+    // Moves a power-up onto the fish, as the scroller would, and ends the update that collects it.
     void collect(const std::string& label)
     {
         auto* powerup = new Powerup(label);
@@ -160,7 +155,7 @@ protected:
 
 TEST_F(PlayerTest, HeldSpaceThrustsToCeiling15ThenGravityBringsTheFishBackDown)
 {
-    // Thrust: 0.01 more upward speed per held report while the fish is below y 15.
+    // Thrust: 0.01 more upward speed per held report below y 15.
     int held = 0;
     for (; fish->getThrust() == 1 && held < 100; ++held)
     {
@@ -193,8 +188,8 @@ TEST_F(PlayerTest, HeldSpaceThrustsToCeiling15ThenGravityBringsTheFishBackDown)
     EXPECT_NEAR(fish->getVelocity().getY(), -0.01f, 1e-6f);
 }
 
-// Held walk keys (D or A), one report per iteration: the fish moves every second iteration,
-// never to x 3 or below nor to the last column, and a refused move still restarts the countdown.
+// Held D or A, one report per iteration: a move every second iteration, never to x <= 3 nor to
+// the last column; a refused move still restarts the countdown.
 TEST_F(PlayerTest, WalksEverySecondIterationWithinItsLimits)
 {
     const std::tuple<float, std::string, std::vector<float>> walks[] = {
@@ -239,9 +234,8 @@ TEST_F(PlayerTest, CrouchLowersByHalfACellWithALowSpriteThroughPowerupPickUpAndE
     pose("player", 0);
 }
 
-// Each power-up acts from its pick-up (invincibility from the fish's next step) until it
-// expires 150 steps after the pick-up. A second jump power-up does not restart the countdown:
-// the one expiry raises the ceiling once.
+// Each power-up acts for 150 steps from its pick-up; a second jump power-up does not restart the
+// countdown, so the one expiry raises the ceiling once.
 TEST_F(PlayerTest, EachPowerupActsFor150StepsAndTwoJumpPowerupsLeaveTheCeilingAt9)
 {
     auto* enemy = new Enemy("enemy-fish");
@@ -287,46 +281,37 @@ TEST_F(SpawnerTest, BringsSeaweedAtStep50WithoutDrawingARandomNumber)
     EXPECT_EQ(std::rand(), r[0]);
 }
 
-// At each multiple of 150 and of 350, r = rand() % 100 picks what comes: what the ends of
-// each range of r bring.
+// At each multiple of 150 and of 350, r = rand() % 100 picks what comes: both ends of each range of r.
 TEST_F(SpawnerTest, ChoosesByRandPercentAtMultiplesOf150And350)
 {
-    const std::tuple<int, int, std::string> cases[] = {{150, 0, "enemy-fish"},
-                                                       {150, 30, "enemy-fish"},
-                                                       {150, 31, "enemy-seaweed"},
-                                                       {150, 60, "enemy-seaweed"},
-                                                       {150, 61, ""},
-                                                       {150, 99, ""},
-                                                       {350, 0, "invincible-powerup"},
-                                                       {350, 25, "invincible-powerup"},
-                                                       {350, 26, "jump-powerup"},
-                                                       {350, 50, "jump-powerup"},
-                                                       {350, 51, "speed-powerup"},
-                                                       {350, 75, "speed-powerup"},
-                                                       {350, 76, "invincible-powerup"},
-                                                       {350, 99, "invincible-powerup"}};
+    const std::tuple<int, std::vector<int>, std::string> cases[] = {
+        {150, {0, 30}, "enemy-fish"},         {150, {31, 60}, "enemy-seaweed"}, {150, {61, 99}, ""},
+        {350, {0, 25}, "invincible-powerup"}, {350, {26, 50}, "jump-powerup"},  {350, {51, 75}, "speed-powerup"},
+        {350, {76, 99}, "invincible-powerup"}};
     auto* spawner = new Spawner;
-    for (const auto& [n, r, expected] : cases)
+    for (const auto& [n, ends, expected] : cases)
     {
-        unsigned seed = 1;
-        while (randomSequence(seed, 1)[0] % 100 != r && seed < 100000)
+        for (const int r : ends)
         {
-            ++seed;
+            unsigned seed = 1;
+            while (randomSequence(seed, 1)[0] % 100 != r && seed < 100000)
+            {
+                ++seed;
+            }
+            stepEvent(n);
+            auto made = contents(world.getAllObjects());
+            made.erase(std::remove(made.begin(), made.end(), spawner), made.end());
+            EXPECT_EQ(made.empty() ? "" : spriteOf(made.back()), expected) << "step " << n << ", r " << r;
+            for (qm::Object* object : made)
+            {
+                world.markForDelete(object);
+            }
+            world.update();
         }
-        stepEvent(n);
-        auto made = contents(world.getAllObjects());
-        made.erase(std::remove(made.begin(), made.end(), spawner), made.end());
-        EXPECT_EQ(made.empty() ? "" : spriteOf(made.back()), expected) << "step " << n << ", r " << r;
-        for (qm::Object* object : made)
-        {
-            world.markForDelete(object);
-        }
-        world.update();
     }
 }
 
-// The scroller counts its own steps, whatever the loop's number; a death (here after step
-// 300) resets the speed and keeps the count.
+// The scroller counts its own steps; a death (after step 300) resets the speed, not the count.
 TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
 {
     auto* enemy = new Enemy("enemy-fish");
@@ -354,8 +339,7 @@ TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
 // ---- The start screen and a new game.
 using GameStartTest = GameLogic;
 
-// The one exception is the engine's note, at most once, that a machine without an audio
-// device plays silently.
+// Except, at most once, the note that a machine without an audio device plays silently.
 TEST_F(GameStartTest, LoadingTheGameResourcesLogsNoErrorOrWarning)
 {
     const std::string text = log();
@@ -406,9 +390,8 @@ TEST_F(GameStartTest, SpaceStartsOneGameWithItsObjectsInOrderAndQEndsTheLoop)
     EXPECT_EQ(active(), game);
 }
 
-// A bubble draws rand() for its speed (four of them), row (up to nine below the world) and
-// column when made, and for its row, column and speed when it starts again from below; a new
-// game draws nothing else.
+// A bubble draws rand() for its speed, row and column when made, and for row, column and speed
+// when it starts again from below; a new game draws nothing else.
 TEST_F(GameStartTest, BubblesDrawRandInTheirOrderWithinTheirRanges)
 {
     const auto place = [](int row, int column) { return Vector(column % 80 * 1.0f, 24 + row % 9 * 1.0f); };
@@ -429,8 +412,7 @@ TEST_F(GameStartTest, BubblesDrawRandInTheirOrderWithinTheirRanges)
     EXPECT_EQ(std::rand(), r[27]);
 }
 
-// ---- The score and the end of a game, with the start screen and the pause object that the
-// program makes.
+// ---- The score and the end of a game, with the program's start screen and pause object.
 class GameOverTest : public GameLogic
 {
 protected:
@@ -492,8 +474,7 @@ TEST_F(GameOverTest, ThirdHitEndsTheGameAndOnlyTheStartScreenAndPauseRemain)
     EXPECT_TRUE(start->isActive());
 }
 
-// The pause object lives for the whole program: the clean-up must not take F10 away from
-// the games after the first (started with P, whatever the key's action).
+// The pause object lives for the whole program: the clean-up must not take F10 from later games.
 TEST_F(GameOverTest, PauseStillWorksInTheGameAfterAQuit)
 {
     key(start, qm::SPACE, KEY_PRESS);
@@ -508,8 +489,7 @@ TEST_F(GameOverTest, PauseStillWorksInTheGameAfterAQuit)
     EXPECT_EQ(countOf(log(), "Cannot pause."), 1);
 }
 
-// A hard dead fish touched side-on by a hard enemy would be stopped for good, and the game
-// would never end.
+// A hard dead fish touched side-on by a hard enemy would be stopped for good: the game would never end.
 TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSide)
 {
     key(start, qm::SPACE, KEY_PRESS);
@@ -526,8 +506,7 @@ TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSide)
     EXPECT_LT(untilGameOver(), 400) << "the dead fish was held back";
 }
 
-// Nothing loaded (a run directory without data): no music, no sounds, no sprites. The game
-// must still run through a whole game, skipping every play request.
+// Nothing loaded (a run directory without data): a whole game still plays, skipping every play request.
 class GameWithoutResources : public GameOverTest
 {
     void SetUp() override

@@ -9,8 +9,8 @@
 #include "Watcher.h"
 #include "WorldServer.h"
 #include "loadResources.h"
-#include "platform/Socket.h"
 #include "support/EngineTest.h"
+#include "support/RawPeer.h"
 
 #include <qm/NetworkManager.h>
 #include <qm/ObjectListIterator.h>
@@ -19,66 +19,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 
 namespace
 {
 
 using qmtest::countOf;
-
-/// A watcher as raw bytes: reads whole records off a plain socket.
-class RawWatcher
-{
-public:
-    explicit RawWatcher(int port)
-    {
-        int error = 0;
-        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
-        EXPECT_NE(handle, -1);
-    }
-    ~RawWatcher() { close(); }
-    RawWatcher(const RawWatcher&) = delete;
-    RawWatcher& operator=(const RawWatcher&) = delete;
-
-    /// Every whole record that arrived, in order.
-    std::vector<std::string> records()
-    {
-        char buffer[65536];
-        int error = 0;
-        for (long n; (n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error)) > 0;)
-        {
-            pending.append(buffer, static_cast<std::size_t>(n));
-        }
-        std::vector<std::string> whole;
-        while (pending.size() >= 4)
-        {
-            std::int32_t length = 0;
-            std::memcpy(&length, pending.data(), 4);
-            if (pending.size() < static_cast<std::size_t>(length))
-            {
-                break;
-            }
-            whole.push_back(pending.substr(4, static_cast<std::size_t>(length) - 4));
-            pending.erase(0, static_cast<std::size_t>(length));
-        }
-        return whole;
-    }
-    void close()
-    {
-        int error = 0;
-        if (handle != -1)
-        {
-            qm::platform::closeSocket(handle, error);
-        }
-        handle = -1;
-    }
-
-private:
-    int handle = -1;
-    std::string pending;
-};
+using qmtest::RawPeer;
 
 class Watching : public qmtest::EngineTest
 {
@@ -124,7 +71,7 @@ TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
     fish->setSprite("player");
     auto* label = new qm::ViewObject;
     label->setViewString("Points");
-    RawWatcher first(network.getServerPort());
+    RawPeer first(network.getServerPort());
     acceptAll(1);
 
     serve(server, 0);
@@ -138,7 +85,7 @@ TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
         << "only what changed";
 
     // A newcomer mid-game gets the whole world; the first watcher only the change.
-    RawWatcher second(network.getServerPort());
+    RawPeer second(network.getServerPort());
     acceptAll(2);
     label->setValue(5);
     const int fishId = fish->getId();

@@ -21,6 +21,7 @@ namespace
 {
 
 using qmtest::countOf;
+using qmtest::keyEvent;
 using qmtest::Steps;
 using InputWindow = qmtest::InputWindowTest;
 using InputStartUp = qmtest::EngineTest;
@@ -91,19 +92,11 @@ TEST_F(InputStartUp, HeadlessStartsWithItsMessageAndDeliversNothing)
 // ---- Keys queued by a script: delivered by getInput like window keys, also headless.
 using QueuedKeys = qmtest::EngineTest;
 
-qm::EventKeyboard scriptKey(int key, int action)
-{
-    qm::EventKeyboard event;
-    event.setKey(key);
-    event.setKeyboardAction(action);
-    return event;
-}
-
 TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitForTheOneAfter)
 {
     ASSERT_EQ(startEngine(), 0);
     qm::InputManager& input = qm::InputManager::getInstance();
-    std::vector<std::pair<int, int>> heard;
+    Steps heard; // (key, action) pairs here
     auto* object = new qmtest::RecordingObject;
     object->registerInterest(qm::EVENT_KEYBOARD);
     object->onEvent = [&](const qm::Event* event)
@@ -113,20 +106,21 @@ TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitFor
         heard.emplace_back(key->getKey(), key->getKeyboardAction());
         if (key->getKey() == qm::A && key->getKeyboardAction() == qm::KEY_PRESS)
         {
-            EXPECT_EQ(input.queueKeyboard(scriptKey(qm::Z, qm::KEY_PRESS)), 0);
+            EXPECT_EQ(input.queueKeyboard(keyEvent(qm::Z, qm::KEY_PRESS)), 0);
         }
     };
-    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_PRESS)), 0);
-    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_HELD)), 0);
-    ASSERT_EQ(input.queueKeyboard(scriptKey(qm::SPACE, qm::KEY_RELEASE)), 0);
+    const Steps queued{{qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}};
+    for (const auto& [code, action] : queued)
+    {
+        ASSERT_EQ(input.queueKeyboard(keyEvent(code, action)), 0);
+    }
     EXPECT_TRUE(heard.empty()) << "queued keys must wait for the input phase";
     input.getInput();
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{
-                         {qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}}));
+    EXPECT_EQ(heard, queued);
     EXPECT_EQ(input.getQueuedKeyCount(), 1);
     heard.clear();
     input.getInput();
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{qm::Z, qm::KEY_PRESS}}));
+    EXPECT_EQ(heard, (Steps{{qm::Z, qm::KEY_PRESS}}));
     heard.clear();
     input.getInput();
     EXPECT_TRUE(heard.empty()) << "a delivered key must not come again";
@@ -135,14 +129,14 @@ TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitFor
 TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
 {
     qm::InputManager& input = qm::InputManager::getInstance();
-    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_PRESS)), -1) << "not started";
+    EXPECT_EQ(input.queueKeyboard(keyEvent(qm::A, qm::KEY_PRESS)), -1) << "not started";
     ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::UNDEFINED_KEYBOARD_ACTION)), -1);
+    EXPECT_EQ(input.queueKeyboard(keyEvent(qm::A, qm::UNDEFINED_KEYBOARD_ACTION)), -1);
     for (int i = 0; i < qm::MAX_QUEUED_KEYS; ++i)
     {
-        ASSERT_EQ(input.queueKeyboard(scriptKey(qm::A, qm::KEY_HELD)), 0) << i;
+        ASSERT_EQ(input.queueKeyboard(keyEvent(qm::A, qm::KEY_HELD)), 0) << i;
     }
-    EXPECT_EQ(input.queueKeyboard(scriptKey(qm::B, qm::KEY_PRESS)), -1);
+    EXPECT_EQ(input.queueKeyboard(keyEvent(qm::B, qm::KEY_PRESS)), -1);
     EXPECT_EQ(input.getQueuedKeyCount(), qm::MAX_QUEUED_KEYS);
     EXPECT_EQ(countOf(log(), "InputManager::queueKeyboard(): Error! key " + std::to_string(qm::A) +
                                  " has no keyboard action (-1), not queued."),

@@ -1,7 +1,7 @@
 // The network manager over 127.0.0.1: accepting, framing, closing, sending, and its place in
 // the game loop. Peers are raw sockets in this process or in a forked second process.
-#include "platform/Socket.h"
 #include "support/EngineTest.h"
+#include "support/RawPeer.h"
 
 #include <qm/Config.h>
 #include <qm/EventNetwork.h>
@@ -10,31 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
 {
 
 using qmtest::countOf;
+using qmtest::framed;
+using qmtest::lengthPrefix;
+using qmtest::RawPeer;
 
-struct Seen
-{
-    int label;
-    int index;
-    int bytes;
-    bool operator==(const Seen& other) const
-    {
-        return label == other.label && index == other.index && bytes == other.bytes;
-    }
-};
-
-std::ostream& operator<<(std::ostream& out, const Seen& seen)
-{
-    return out << "{" << seen.label << ", " << seen.index << ", " << seen.bytes << "}";
-}
+/// A network event as (label, socket index, bytes).
+using Seen = std::tuple<int, int, int>;
 
 /// Notes every network event; `react` may act on it.
 class Listener : public qm::Object
@@ -44,120 +35,23 @@ public:
     int eventHandler(const qm::Event* event) override
     {
         const auto* network = dynamic_cast<const qm::EventNetwork*>(event);
-        if (network == nullptr)
+        if (network != nullptr)
         {
-            return 0;
+            seen.push_back({network->getLabel(), network->getSocketIndex(), network->getBytes()});
+            if (react)
+            {
+                react(*network);
+            }
         }
-        seen.push_back({network->getLabel(), network->getSocketIndex(), network->getBytes()});
-        if (react)
-        {
-            react(*network);
-        }
-        return 1;
+        return network != nullptr ? 1 : 0;
     }
-    int count(int label) const
+    long count(int label) const
     {
-        int n = 0;
-        for (const Seen& s : seen)
-        {
-            n += s.label == label ? 1 : 0;
-        }
-        return n;
+        return std::count_if(seen.begin(), seen.end(), [label](const Seen& s) { return std::get<0>(s) == label; });
     }
     std::vector<Seen> seen;
     std::function<void(const qm::EventNetwork&)> react;
 };
-
-/// A plain TCP client: the far end of a connection, writing exactly the bytes it is given.
-class RawPeer
-{
-public:
-    explicit RawPeer(int port)
-    {
-        int error = 0;
-        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
-        EXPECT_NE(handle, -1) << qm::platform::errorText(error);
-    }
-    ~RawPeer() { close(); }
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
-
-    /// Writes all of `bytes`, waiting while the socket is full.
-    void write(const std::string& bytes) const
-    {
-        std::size_t done = 0;
-        while (done < bytes.size())
-        {
-            int error = 0;
-            const long sent =
-                qm::platform::sendBytes(handle, bytes.data() + done, static_cast<long>(bytes.size() - done), error);
-            if (sent > 0)
-            {
-                done += static_cast<std::size_t>(sent);
-            }
-            else if (!qm::platform::isWouldBlock(error))
-            {
-                ADD_FAILURE() << qm::platform::errorText(error);
-                return;
-            }
-            else
-            {
-                qm::platform::waitMicroseconds(500);
-            }
-        }
-    }
-    /// Reads what arrives within `milliseconds`; `closed` tells whether the other side closed.
-    std::string read(int milliseconds, bool* closed = nullptr) const
-    {
-        std::string got;
-        char buffer[65536];
-        for (int waited = 0; waited < milliseconds * 2; ++waited)
-        {
-            int error = 0;
-            const long n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error);
-            if (n > 0)
-            {
-                got.append(buffer, static_cast<std::size_t>(n));
-                continue;
-            }
-            if (n == 0)
-            {
-                if (closed != nullptr)
-                {
-                    *closed = true;
-                }
-                break;
-            }
-            qm::platform::waitMicroseconds(500);
-        }
-        return got;
-    }
-    void close()
-    {
-        int error = 0;
-        if (handle != -1)
-        {
-            qm::platform::closeSocket(handle, error);
-        }
-        handle = -1;
-    }
-
-private:
-    int handle = -1;
-};
-
-/// A length prefix (machine order, its own 4 bytes counted) for a message of `length` bytes.
-std::string prefix(std::int32_t length)
-{
-    std::string bytes(4, '\0');
-    std::memcpy(bytes.data(), &length, 4);
-    return bytes;
-}
-
-std::string message(const std::string& body)
-{
-    return prefix(static_cast<std::int32_t>(body.size() + 4)) + body;
-}
 
 class Network : public qmtest::EngineTest
 {
@@ -183,30 +77,31 @@ protected:
     /// Accepts the peer that just connected (connections arrive asynchronously).
     int acceptOne()
     {
-        for (int i = 0; i < 2000; ++i)
+        int index = -1;
+        for (int i = 0; i < 2000 && (index = network.accept()) == -1; ++i)
         {
-            const int index = network.accept();
-            if (index != -1)
-            {
-                return index;
-            }
             qm::platform::waitMicroseconds(500);
         }
-        return -1;
+        return index;
     }
     /// Calls genDataEvents on `index` until it returns other than 0 or `milliseconds` pass.
     int pollData(int index, int milliseconds = 2000)
     {
-        for (int waited = 0; waited < milliseconds * 2; ++waited)
+        int result = 0;
+        for (int waited = 0; waited < milliseconds * 2 && (result = network.genDataEvents(index)) == 0 &&
+                             network.getNumConnections() > index;
+             ++waited)
         {
-            const int result = network.genDataEvents(index);
-            if (result != 0 || network.getNumConnections() <= index)
-            {
-                return result;
-            }
             qm::platform::waitMicroseconds(500);
         }
-        return 0;
+        return result;
+    }
+    /// Receives the next message on `index`, expecting `bytes` (its prefix counted); returns its body.
+    std::string receive(int index, int bytes)
+    {
+        std::string got;
+        EXPECT_EQ(network.receive(index, got), bytes);
+        return got;
     }
     /// Lets bytes just written reach the other socket.
     static void settle() { qm::platform::sleepMilliseconds(20); }
@@ -233,9 +128,7 @@ TEST_F(Network, AcceptsWithoutBlockingAndClosesANewcomerAtTheLimit)
     EXPECT_EQ(listener->seen.size(), 1u) << "no event for the refused newcomer";
     EXPECT_EQ(countOf(log(), "NetworkManager::accept(): Warning! accept() connection, but at limit (1)."), 1);
     EXPECT_EQ(countOf(log(), "\tUse NM.setMaxSockets() to change."), 1);
-    bool closed = false;
-    second.read(500, &closed);
-    EXPECT_TRUE(closed) << "the newcomer is closed at once";
+    EXPECT_TRUE(second.closes()) << "the newcomer is closed at once";
 }
 
 TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
@@ -249,30 +142,26 @@ TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
     EXPECT_EQ(network.isData(0), 3);
 
     const std::string body(96, 'b');
-    const std::string whole = prefix(100) + body;
+    const std::string whole = lengthPrefix(100) + body;
     peer.write(whole.substr(3, 57)); // 60 of 100
     settle();
     EXPECT_EQ(network.genDataEvents(0), 0);
     EXPECT_EQ(network.isData(0), 60);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
 
-    peer.write(whole.substr(60) + message("") + message("next"));
+    peer.write(whole.substr(60) + framed("") + framed("next"));
     ASSERT_EQ(pollData(0), 1);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 100}));
     EXPECT_GE(network.isData(0), 100);
     EXPECT_EQ(network.genDataEvents(0), 1) << "an unread message is announced again";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 100);
-    EXPECT_EQ(got, body);
+    EXPECT_EQ(receive(0, 100), body);
 
     // The empty message: complete as soon as its 4 bytes are there.
     EXPECT_EQ(pollData(0), 1);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 4}));
-    EXPECT_EQ(network.receive(0, got), 4);
-    EXPECT_EQ(got, "");
-    EXPECT_EQ(network.receive(0, got), 8);
-    EXPECT_EQ(got, "next");
-    EXPECT_EQ(network.receive(0, got), 0);
+    EXPECT_EQ(receive(0, 4), "");
+    EXPECT_EQ(receive(0, 8), "next");
+    receive(0, 0);
     EXPECT_EQ(network.genDataEvents(0), 0);
 }
 
@@ -285,7 +174,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
     network.setMaxMessageSize(1000);
     RawPeer peer(port);
     ASSERT_EQ(acceptOne(), 0);
-    peer.write(prefix(GetParam()) + std::string(2000, 'x'));
+    peer.write(lengthPrefix(GetParam()) + std::string(2000, 'x'));
     EXPECT_EQ(pollData(0), -1);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
@@ -294,9 +183,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
                                  std::to_string(GetParam()) + " bytes (allowed 4 to 1000). Closing it."),
               1)
         << log();
-    bool closed = false;
-    peer.read(500, &closed);
-    EXPECT_TRUE(closed);
+    EXPECT_TRUE(peer.closes());
 }
 
 INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Values(0, 3, -7, 1001, 0x7fffffff));
@@ -314,11 +201,9 @@ TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
     ASSERT_EQ(network.getNumConnections(), 2);
-    b.write(message("from b"));
+    b.write(framed("from b"));
     ASSERT_EQ(pollData(0), 1) << "b is now index 0";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 10);
-    EXPECT_EQ(got, "from b");
+    EXPECT_EQ(receive(0, 10), "from b");
 
     // A close handler closing its own connection again and the other one as well.
     listener->react = [this](const qm::EventNetwork& event)
@@ -355,23 +240,17 @@ TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
               (std::vector<Seen>{{qm::NETWORK_CLOSE, 2, 0}, {qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
     EXPECT_FALSE(network.isServer());
     EXPECT_FALSE(network.isStarted());
-    for (RawPeer* peer : {&a, &b, &c})
-    {
-        bool closed = false;
-        peer->read(500, &closed);
-        EXPECT_TRUE(closed);
-    }
+    EXPECT_TRUE(a.closes() && b.closes() && c.closes());
 }
 
 TEST_F(Network, APeerThatLeavesMidMessageIsClosedWithoutADataEvent)
 {
     RawPeer peer(port);
     ASSERT_EQ(acceptOne(), 0);
-    peer.write(message("complete") + prefix(100) + std::string(40, 'x'));
+    peer.write(framed("complete") + lengthPrefix(100) + std::string(40, 'x'));
     peer.close();
     ASSERT_EQ(pollData(0), 1) << "what arrived whole is still delivered";
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), 12);
+    EXPECT_EQ(receive(0, 12), "complete");
     EXPECT_EQ(pollData(0), 0);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 1);
@@ -392,10 +271,9 @@ TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
     EXPECT_EQ(network.send(0, big), 0);
     EXPECT_EQ(network.send(1, "back"), 0);
 
-    std::string got;
     ASSERT_EQ(pollData(1), 1);
-    EXPECT_EQ(network.receive(1, got), 9);
-    EXPECT_EQ(got, "hello");
+    EXPECT_EQ(receive(1, 9), "hello");
+    std::string got;
     for (int i = 0; i < 20000 && network.receive(1, got) == 0; ++i)
     {
         network.flush();
@@ -404,8 +282,7 @@ TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
     EXPECT_EQ(got, big);
     EXPECT_EQ(network.getQueuedBytes(0), 0);
     ASSERT_EQ(pollData(0), 1);
-    EXPECT_EQ(network.receive(0, got), 8);
-    EXPECT_EQ(got, "back");
+    EXPECT_EQ(receive(0, 8), "back");
 
     network.setMaxMessageSize(100);
     EXPECT_EQ(network.send(0, std::string(97, 'x')), -1);
@@ -469,7 +346,7 @@ int waitExit(pid_t pid)
 TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
 {
     const std::string body = "one byte at a time, every event whole";
-    const std::string whole = message(body);
+    const std::string whole = framed(body);
     const pid_t pid = spawn(
         [&]
         {
@@ -483,10 +360,8 @@ TEST_F(Network, AnotherProcessSendingOneByteAtATimeGivesOneWholeMessage)
         });
     ASSERT_EQ(acceptOne(), 0);
     ASSERT_EQ(pollData(0, 5000), 1);
-    EXPECT_EQ(listener->seen.back().bytes, static_cast<int>(whole.size()));
-    std::string got;
-    EXPECT_EQ(network.receive(0, got), static_cast<int>(whole.size()));
-    EXPECT_EQ(got, body);
+    EXPECT_EQ(std::get<2>(listener->seen.back()), static_cast<int>(whole.size()));
+    EXPECT_EQ(receive(0, static_cast<int>(whole.size())), body);
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(waitExit(pid), 0);
 }
@@ -536,7 +411,7 @@ TEST_F(Network, TheLoopRaisesEventsEachFrameAndCutsUnreadMessagesOffAtAFifthOfIt
         const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
         if (step == 2)
         {
-            peer.write(message("read me") + message("leave me"));
+            peer.write(framed("read me") + framed("leave me"));
             settle();
         }
         if (step == 6)
@@ -561,9 +436,7 @@ TEST_F(Network, TheLoopRaisesEventsEachFrameAndCutsUnreadMessagesOffAtAFifthOfIt
     EXPECT_GE(countOf(log(), "GameManager::run(): Warning! Residual network data."), 4);
 }
 
-class NetworkOff : public qmtest::EngineTest
-{
-};
+using NetworkOff = qmtest::EngineTest;
 
 TEST_F(NetworkOff, WithoutNetworkingTheManagerIsNeitherStartedNorStopped)
 {

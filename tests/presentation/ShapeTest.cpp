@@ -103,13 +103,11 @@ TEST_F(ShapeWindow, ObjectDrawsRedCircleGreenSquareAndBlueTriangleWhereTheyBelon
         EXPECT_NEAR(region.y, c.y, c.type == qm::TRIANGLE ? 6 : 1.5); // a triangle's mean sits low
         EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.x), static_cast<unsigned>(c.y)), c.pixel);
         // The corners of a box just around the shape keep the background.
-        for (const int dx : {-c.halfWidth - 2, c.halfWidth + 2})
+        for (const int corner : {0, 1, 2, 3})
         {
-            for (const int dy : {-c.halfHeight - 2, c.halfHeight + 2})
-            {
-                EXPECT_EQ(image.getPixel(static_cast<unsigned>(c.x + dx), static_cast<unsigned>(c.y + dy)),
-                          sf::Color::Black);
-            }
+            const double x = c.x + (corner % 2 == 0 ? -1 : 1) * (c.halfWidth + 2);
+            const double y = c.y + (corner < 2 ? -1 : 1) * (c.halfHeight + 2);
+            EXPECT_EQ(image.getPixel(static_cast<unsigned>(x), static_cast<unsigned>(y)), sf::Color::Black);
         }
     }
     clear();
@@ -148,9 +146,7 @@ TEST_F(ShapeWindow, CustomColourOpacityAndNamedColourReachThePixels)
     EXPECT_EQ(shape.getRed(), 255); // a named colour is stored as r, g, b when drawn
 }
 
-class HeadlessShape : public qmtest::EngineTest
-{
-};
+using HeadlessShape = qmtest::EngineTest;
 
 TEST_F(HeadlessShape, RefusesUnknownValuesAndOnlyLogsWhenDrawing)
 {

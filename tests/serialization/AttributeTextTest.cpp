@@ -14,9 +14,7 @@ namespace
 using qm::Vector;
 using qmtest::countOf;
 
-class AttributeText : public qmtest::SerializationTest
-{
-};
+using AttributeText = qmtest::SerializationTest;
 
 TEST_F(AttributeText, NewObjectWritesEveryPairInOrderWithDirectionBeforeSpeedAndFollowPathBeforePath)
 {
@@ -51,11 +49,7 @@ TEST_F(AttributeText, SelectorsWriteWholeNamedAttributesOrWhatChanged)
     EXPECT_EQ(view->serialize(""), "pos-x:2.5,pos-y:3,view_value:7,view_location:-1,");
     EXPECT_EQ(view->serialize(""), "");
 
-    const struct
-    {
-        const char* selector;
-        const char* written;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"POSITION,SPEED,", "pos-x:2.5,pos-y:3,speed:0,"},
         {"SPEED, POSITION,", "pos-x:2.5,pos-y:3,speed:0,"},
         {"FOLLOW_PATH,", "follow_path:false,"}, // not PATH as well
@@ -64,9 +58,9 @@ TEST_F(AttributeText, SelectorsWriteWholeNamedAttributesOrWhatChanged)
         {"POSITION", ""},
         {"position,", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& [selector, written] : cases)
     {
-        EXPECT_EQ(view->serialize(c.selector), c.written) << c.selector;
+        EXPECT_EQ(view->serialize(selector), written) << selector;
     }
     EXPECT_EQ(countOf(log(), "Object::serialize(): Warning! Attribute 'POSITION' missing trailing ','"), 1);
     EXPECT_EQ(countOf(log(), "missing trailing"), 1);

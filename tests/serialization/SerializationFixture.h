@@ -33,16 +33,13 @@ public:
     {
         switch (integer(0, 9))
         {
-        case 0:
-            return 0.0f;
-        case 1:
-            return static_cast<float>(integer(-100, 100));
-        case 2:
-            return std::ldexp(static_cast<float>(integer(1, 1000)), integer(-150, -120));
-        case 3:
-            return std::ldexp(static_cast<float>(integer(-1000, 1000)), integer(60, 110));
-        default:
-            return std::uniform_real_distribution<float>(-200.0f, 200.0f)(random);
+            // clang-format off
+        case 0: return 0.0f;
+        case 1: return static_cast<float>(integer(-100, 100));
+        case 2: return std::ldexp(static_cast<float>(integer(1, 1000)), integer(-150, -120));
+        case 3: return std::ldexp(static_cast<float>(integer(-1000, 1000)), integer(60, 110));
+        default: return std::uniform_real_distribution<float>(-200.0f, 200.0f)(random);
+            // clang-format on
         }
     }
     qm::Vector vector() { return qm::Vector(number(), number()); }

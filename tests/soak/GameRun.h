@@ -1,8 +1,6 @@
-// A headless run of the real game: the engine started without a window and unthrottled, the
-// game's resources and start screen as the entry creates them, and a seeded script of key
-// presses, holds and releases queued through the input manager. A new game starts whenever
-// the start screen comes back (the script's Space or P reaches it). It records what a long
-// run must keep bounded: memory, live objects, the log and the time of each iteration.
+// A headless, unthrottled run of the real game from its start screen, played by a seeded script of
+// keys queued through the input manager (its Space or P starts the next game). It records what a
+// long run must keep bounded: memory, live objects, the log and the time of each iteration.
 #ifndef QM_TEST_SOAK_GAMERUN_H
 #define QM_TEST_SOAK_GAMERUN_H
 
@@ -138,23 +136,13 @@ public:
         qm::WorldManager& world = qm::WorldManager::getInstance();
         const int objects = world.getAllObjects(true).getCount();
         const bool onStartScreen = startScreen->isActive();
-        if (onStartScreen && !wasOnStartScreen)
+        if (onStartScreen && !wasOnStartScreen && ++gamesEnded == 1)
         {
-            ++gamesEnded;
-            if (gamesEnded == 1)
-            {
-                afterFirstGame = readMemory();
-            }
+            afterFirstGame = readMemory();
         }
-        if (onStartScreen && wasOnStartScreen)
-        {
-            // A whole iteration on the start screen: every object of the last game is gone.
-            mostObjectsOnStartScreen = std::max(mostObjectsOnStartScreen, objects);
-        }
-        if (!onStartScreen)
-        {
-            mostObjectsInAGame = std::max(mostObjectsInAGame, objects);
-        }
+        // After a whole iteration on the start screen every object of the last game is gone.
+        int& most = onStartScreen ? mostObjectsOnStartScreen : mostObjectsInAGame;
+        most = !onStartScreen || wasOnStartScreen ? std::max(most, objects) : most;
         wasOnStartScreen = onStartScreen;
 
         queueScriptKeys();
@@ -197,13 +185,12 @@ public:
             visible[altitude] = members(graph.visibleObjects(altitude));
         }
         std::map<int, const qm::Object*> byId;
-        for (const qm::Object* object : active)
+        for (const auto* list : {&active, &inactive})
         {
-            byId[object->getId()] = object;
-        }
-        for (const qm::Object* object : inactive)
-        {
-            byId[object->getId()] = object;
+            for (const qm::Object* object : *list)
+            {
+                byId[object->getId()] = object;
+            }
         }
         Fnv1a hash;
         for (const auto& [id, object] : byId)
@@ -242,15 +229,9 @@ public:
         return sorted[at];
     }
 
-    /// Size of the log file so far, in bytes.
-    std::uintmax_t logSize() const
-    {
-        std::error_code ignored;
-        const auto size = std::filesystem::file_size(logPath, ignored);
-        return ignored ? 0 : size;
-    }
-
     std::string log() const { return readFile(logPath); }
+    /// Size of the log file so far, in bytes.
+    std::uintmax_t logSize() const { return log().size(); }
 
     int stepCount = 0;
     int gamesEnded = 0;
@@ -293,10 +274,7 @@ private:
 
     void queue(qm::InputManager& input, int key, int action)
     {
-        qm::EventKeyboard event;
-        event.setKey(key);
-        event.setKeyboardAction(action);
-        refusedKeys += input.queueKeyboard(event) != 0;
+        refusedKeys += input.queueKeyboard(keyEvent(key, action)) != 0;
     }
 
     ScratchDir dir;

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 
 #include <qm/Event.h>
+#include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
@@ -63,6 +64,15 @@ inline int countOf(const std::string& haystack, const std::string& needle)
         ++count;
     }
     return count;
+}
+
+/// A keyboard event for `key` with `action` (KEY_PRESS, KEY_HELD or KEY_RELEASE).
+inline qm::EventKeyboard keyEvent(int key, int action)
+{
+    qm::EventKeyboard event;
+    event.setKey(key);
+    event.setKeyboardAction(action);
+    return event;
 }
 
 /// Sets or (with a null value) removes an environment variable.

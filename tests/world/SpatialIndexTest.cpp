@@ -47,40 +47,20 @@ protected:
     float coordinate(float extent)
     {
         const int kind = pick(100);
-        if (kind < 80)
-        {
-            return uniform(-6, extent + 6);
-        }
-        if (kind < 94)
-        {
-            return uniform(-5000, 5000);
-        }
         const float odd[] = {INF, -INF, NOT_A_NUMBER, 3e38f, -3e38f, 0.0f};
-        return odd[pick(6)];
+        return kind < 80 ? uniform(-6, extent + 6) : kind < 94 ? uniform(-5000, 5000) : odd[pick(6)];
     }
 
     Box randomBox()
     {
         const int kind = pick(100);
         const Vector corner(uniform(-3, 1), uniform(-3, 1));
-        if (kind < 70)
-        {
-            return Box(corner, uniform(0.5f, 5), uniform(0.5f, 3));
-        }
-        if (kind < 80)
-        {
-            return Box(corner, 0, 0); // a point
-        }
-        if (kind < 88)
-        {
-            return Box(corner, uniform(100, 1e6f), uniform(50, 1e6f)); // spans many buckets
-        }
-        if (kind < 95)
-        {
-            return Box(corner, uniform(-3, 0), uniform(-2, 2)); // negative extents
-        }
         const float odd[] = {INF, -INF, NOT_A_NUMBER};
-        return Box(corner, odd[pick(3)], uniform(0, 3));
+        return kind < 70   ? Box(corner, uniform(0.5f, 5), uniform(0.5f, 3))
+               : kind < 80 ? Box(corner, 0, 0)                                  // a point
+               : kind < 88 ? Box(corner, uniform(100, 1e6f), uniform(50, 1e6f)) // spans many buckets
+               : kind < 95 ? Box(corner, uniform(-3, 0), uniform(-2, 2))        // negative extents
+                           : Box(corner, odd[pick(3)], uniform(0, 3));
     }
 
     Box randomBoundary()
@@ -162,45 +142,21 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
         {
             qm::Object* object = objects[static_cast<std::size_t>(pick(static_cast<int>(objects.size())))];
             const Box boundary = world.getBoundary();
+            const float sizes[] = {0.5f, 1, 3, 4, 7.5f, 16};
             switch (pick(20))
             {
-            case 0:
-                object->setActive(!object->isActive());
-                break;
-            case 1:
-            case 2:
-                object->setSolidness(randomSolidness());
-                break;
-            case 3:
-            case 4:
-                object->setBox(randomBox());
-                break;
-            case 5:
-                object->setAnimation(animation, true);
-                break;
-            case 6:
-                if (pick(8) == 0)
-                {
-                    world.setBoundary(randomBoundary());
-                }
-                break;
+                // clang-format off
+            case 0: object->setActive(!object->isActive()); break;
+            case 1: case 2: object->setSolidness(randomSolidness()); break;
+            case 3: case 4: object->setBox(randomBox()); break;
+            case 5: object->setAnimation(animation, true); break;
+            case 6: if (pick(8) == 0) { world.setBoundary(randomBoundary()); } break;
             case 7:
-                if (pick(10) == 0)
-                {
-                    const float sizes[] = {0.5f, 1, 3, 4, 7.5f, 16};
-                    ASSERT_EQ(graph.setBucketSize(sizes[pick(6)]), 0);
-                }
-                else if (pick(10) == 0)
-                {
-                    graph.setSpatialIndex(false);
-                    graph.setSpatialIndex(true); // rebuilt from the solid list
-                }
+                if (pick(10) == 0) { ASSERT_EQ(graph.setBucketSize(sizes[pick(6)]), 0); }
+                else if (pick(10) == 0) { graph.setSpatialIndex(false); graph.setSpatialIndex(true); } // rebuilt
                 break;
-            case 8:
-                make();
-                break;
-            case 9:
-                // Deleted at the next update; its neighbours must forget it.
+            case 8: make(); break;
+            case 9: // deleted at the next update; its neighbours must forget it
                 world.markForDelete(object);
                 objects.erase(std::find(objects.begin(), objects.end(), object));
                 world.update();
@@ -208,7 +164,7 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
             default:
                 object->setPosition(Vector(coordinate(std::fmin(boundary.getHorizontal(), 300)),
                                            coordinate(std::fmin(boundary.getVertical(), 300))));
-                break;
+                // clang-format on
             }
         }
         ASSERT_EQ(graph.getSpatialGrid()->getCount(), graph.solidObjects().getCount()) << "round " << round;
@@ -260,9 +216,11 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
     qm::SpatialGrid grid(6); // renumbers at the sixth order, as the engine's does at 2^32 - 1
     grid.setArea(Box(Vector(0, 0), 40, 40));
     std::map<char, qm::Object*> made;
+    std::map<const qm::Object*, char> nameOf;
     for (const char name : std::string("abcdefg"))
     {
         made[name] = new qm::Object;
+        nameOf[made[name]] = name;
         made[name]->setSolidness(qm::SPECTRAL); // out of the world's own index: one grid each
         made[name]->setPosition(Vector(10, 10));
     }
@@ -274,22 +232,20 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
         std::string names;
         for (qm::Object* object : out)
         {
-            for (const auto& entry : made)
-            {
-                names += entry.second == object ? std::string(1, entry.first) : "";
-            }
+            names += nameOf.at(object);
         }
         return names;
     };
-    for (const char name : std::string("abc"))
+    const auto append = [&](const std::string& names)
     {
-        grid.append(made[name]);
-    }
+        for (const char name : names)
+        {
+            grid.append(made[name]);
+        }
+    };
+    append("abc");
     grid.removeFirst(made['a']);
-    for (const char name : std::string("defg")) // d reuses a's slot; g's order runs out
-    {
-        grid.append(made[name]);
-    }
+    append("defg"); // d reuses a's slot; g's order runs out
     EXPECT_EQ(found(), "bcdefg");
     grid.removeFirst(made['c']);
     grid.append(made['a']);

@@ -1,0 +1,138 @@
+// A plain TCP client on 127.0.0.1, the far end of a connection to the network manager: it
+// writes exactly the bytes it is given and reads raw bytes or whole length-prefixed records.
+#ifndef QM_TEST_RAWPEER_H
+#define QM_TEST_RAWPEER_H
+
+#include "platform/Socket.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace qmtest
+{
+
+/// A length prefix (machine order, its own 4 bytes counted) for a message of `length` bytes.
+inline std::string lengthPrefix(std::int32_t length)
+{
+    std::string bytes(4, '\0');
+    std::memcpy(bytes.data(), &length, 4);
+    return bytes;
+}
+
+/// `body` as one whole message.
+inline std::string framed(const std::string& body)
+{
+    return lengthPrefix(static_cast<std::int32_t>(body.size() + 4)) + body;
+}
+
+class RawPeer
+{
+public:
+    explicit RawPeer(int port)
+    {
+        int error = 0;
+        handle = qm::platform::connectTcp("127.0.0.1", std::to_string(port), 2000, error);
+        EXPECT_NE(handle, -1) << qm::platform::errorText(error);
+    }
+    ~RawPeer() { close(); }
+    RawPeer(const RawPeer&) = delete;
+    RawPeer& operator=(const RawPeer&) = delete;
+
+    /// Writes all of `bytes`, waiting while the socket is full.
+    void write(const std::string& bytes) const
+    {
+        for (std::size_t done = 0; done < bytes.size();)
+        {
+            int error = 0;
+            const long sent =
+                qm::platform::sendBytes(handle, bytes.data() + done, static_cast<long>(bytes.size() - done), error);
+            if (sent <= 0 && !qm::platform::isWouldBlock(error))
+            {
+                ADD_FAILURE() << qm::platform::errorText(error);
+                return;
+            }
+            if (sent > 0)
+            {
+                done += static_cast<std::size_t>(sent);
+            }
+            else
+            {
+                qm::platform::waitMicroseconds(500);
+            }
+        }
+    }
+    /// Reads what arrives within `milliseconds` (all that is there already when 0); `closed`
+    /// tells whether the other side closed.
+    std::string read(int milliseconds, bool* closed = nullptr) const
+    {
+        std::string got;
+        char buffer[65536];
+        for (int waited = 0; waited <= milliseconds * 2;)
+        {
+            int error = 0;
+            const long n = qm::platform::receiveBytes(handle, buffer, sizeof buffer, error);
+            if (n > 0)
+            {
+                got.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n == 0)
+            {
+                if (closed != nullptr)
+                {
+                    *closed = true;
+                }
+                break;
+            }
+            if (++waited <= milliseconds * 2)
+            {
+                qm::platform::waitMicroseconds(500);
+            }
+        }
+        return got;
+    }
+    /// Whether the other side closes the connection within `milliseconds`.
+    bool closes(int milliseconds = 500) const
+    {
+        bool closed = false;
+        read(milliseconds, &closed);
+        return closed;
+    }
+    /// The bodies of every whole record that has arrived, in order.
+    std::vector<std::string> records()
+    {
+        pending += read(0);
+        std::vector<std::string> whole;
+        for (std::int32_t length = 0; pending.size() >= 4; pending.erase(0, static_cast<std::size_t>(length)))
+        {
+            std::memcpy(&length, pending.data(), 4);
+            if (pending.size() < static_cast<std::size_t>(length))
+            {
+                break;
+            }
+            whole.push_back(pending.substr(4, static_cast<std::size_t>(length) - 4));
+        }
+        return whole;
+    }
+    void close()
+    {
+        int error = 0;
+        if (handle != -1)
+        {
+            qm::platform::closeSocket(handle, error);
+        }
+        handle = -1;
+    }
+
+private:
+    int handle = -1;
+    std::string pending;
+};
+
+} // namespace qmtest
+
+#endif
