@@ -29,9 +29,7 @@ TEST_F(PauseHeadless, PauseKeyIsRefusedWithoutAWindow)
     ASSERT_EQ(startEngine(), 0);
     qm::Pause* pause = new qm::Pause(qm::F10);
     EXPECT_EQ(countOf(log(), "Pause::Pause(): Pause enabled.  Press any other key to resume."), 1);
-    qm::EventKeyboard press;
-    press.setKey(qm::F10);
-    press.setKeyboardAction(qm::KEY_PRESS);
+    const qm::EventKeyboard press = qmtest::keyEvent(qm::F10, qm::KEY_PRESS);
     EXPECT_EQ(pause->eventHandler(&press), 0);
     EXPECT_EQ(countOf(log(), "Pause::eventHandler(): DisplayManager unexpectedly returned null window!  Cannot pause."),
               1);

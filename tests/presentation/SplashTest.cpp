@@ -72,9 +72,7 @@ TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
         {
             if (step == keyStep)
             {
-                qm::EventKeyboard key;
-                key.setKey(qm::SPACE);
-                key.setKeyboardAction(qm::KEY_PRESS);
+                const qm::EventKeyboard key = qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS);
                 qm::InputManager::getInstance().onEvent(&key); // as a key press is delivered
             }
         };
