@@ -1,5 +1,7 @@
 // A complete path search across a world with walls: the linear reference against the heap search the
 // engine runs, per search and per expanded cell, and their ratio measured in the same run.
+#include "HeadlessEngine.h"
+
 #include <qm/Box.h>
 #include <qm/GameManager.h>
 #include <qm/HeapPathFind.h>
@@ -20,31 +22,9 @@
 namespace
 {
 
-// Starts the engine headless (log and configuration in the build's run folder) for the
-// whole program, and stops it at exit.
-class HeadlessEngine
-{
-public:
-    HeadlessEngine()
-    {
-        const std::filesystem::path run(QM_RUN_DIR);
-        std::filesystem::create_directories(run);
-        const std::string config = (run / "path-bench-config.txt").string();
-        std::ofstream(config) << "headless:true,\n";
-        setenv("QUILLMERE_CONFIG", config.c_str(), 1);
-        setenv("QUILLMERE_LOG", (run / "path-bench.log").string().c_str(), 1);
-        started = qm::GameManager::getInstance().startUp() == 0;
-    }
-    ~HeadlessEngine() { qm::GameManager::getInstance().shutDown(); }
-    HeadlessEngine(const HeadlessEngine&) = delete;
-    HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-
-    bool started = false;
-};
-
 HeadlessEngine& engine()
 {
-    static HeadlessEngine instance;
+    static HeadlessEngine instance("path-bench");
     return instance;
 }
 

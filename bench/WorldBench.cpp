@@ -1,5 +1,6 @@
 // Costs of the world manager that every frame pays: moving and colliding objects, and
 // walking the visible objects to draw them.
+#include "HeadlessEngine.h"
 #include "world/SpatialGrid.h"
 
 #include <qm/Animation.h>
@@ -26,28 +27,6 @@
 
 namespace
 {
-
-// Starts the engine headless with its log and configuration in the build's run folder, and
-// stops it (deleting every object) when the benchmark ends.
-class HeadlessEngine
-{
-public:
-    HeadlessEngine()
-    {
-        const std::filesystem::path run(QM_RUN_DIR);
-        std::filesystem::create_directories(run);
-        const std::string config = (run / "world-bench-config.txt").string();
-        std::ofstream(config) << "headless:true,\n";
-        setenv("QUILLMERE_CONFIG", config.c_str(), 1);
-        setenv("QUILLMERE_LOG", (run / "world-bench.log").string().c_str(), 1);
-        started = qm::GameManager::getInstance().startUp() == 0;
-    }
-    ~HeadlessEngine() { qm::GameManager::getInstance().shutDown(); }
-    HeadlessEngine(const HeadlessEngine&) = delete;
-    HeadlessEngine& operator=(const HeadlessEngine&) = delete;
-
-    bool started = false;
-};
 
 constexpr float WORLD_SIZE = 200;
 
@@ -131,7 +110,7 @@ template <typename State> double timeUpdates(State& state)
 // solid list (the reference the index is measured against): the cost grows with N squared.
 void BM_WorldUpdateLinear(benchmark::State& state)
 {
-    HeadlessEngine engine;
+    HeadlessEngine engine("world-bench");
     if (!engine.started)
     {
         state.SkipWithError("engine did not start");
@@ -153,7 +132,7 @@ BENCHMARK(BM_WorldUpdateLinear)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillise
 // search in this run an update takes.
 void BM_WorldUpdateIndexed(benchmark::State& state)
 {
-    HeadlessEngine engine;
+    HeadlessEngine engine("world-bench");
     if (!engine.started)
     {
         state.SkipWithError("engine did not start");
@@ -196,7 +175,7 @@ BENCHMARK(BM_WorldUpdateIndexed)
 // characters themselves needs a window.
 void BM_WorldDrawScreenFull(benchmark::State& state)
 {
-    HeadlessEngine engine;
+    HeadlessEngine engine("world-bench");
     if (!engine.started)
     {
         state.SkipWithError("engine did not start");
