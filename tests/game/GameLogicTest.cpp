@@ -304,6 +304,20 @@ TEST_F(EnemyPassTest, WellTimedHeldJumpClearsASeaweedAndCrouchingDucksAnEnemyFis
     EXPECT_EQ(livesTaken("enemy-fish", 10, crouch), 0);
 }
 
+// The fish walks into an enemy (input phase) and the enemy, in the world until the update ends,
+// then scrolls into the fish: two contacts, one life.
+TEST_F(EnemyPassTest, OneEnemyTakesOneLifeWhenTheFishWalksIntoItAndItScrollsIntoTheFish)
+{
+    for (const char* label : {"enemy-seaweed", "enemy-fish"})
+    {
+        for (const float gap : {0.05f, 0.2f, 1.0f})
+        {
+            const auto walk = [&](int i) { i >= 2 ? key(fish, qm::D, KEY_HELD) : 0; };
+            EXPECT_EQ(livesTaken(label, gap + 2 * 0.25f, walk), 1) << label << ", " << gap << " cells apart";
+        }
+    }
+}
+
 // Each power-up acts for 150 steps from its pick-up; a second jump power-up does not restart the
 // countdown, so the one expiry raises the ceiling once.
 TEST_F(PlayerTest, EachPowerupActsFor150StepsAndTwoJumpPowerupsLeaveTheCeilingAt9)
