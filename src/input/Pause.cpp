@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
@@ -52,6 +53,9 @@ int Pause::eventHandler(const Event* event)
         return 0;
     }
 
+    // Nothing is drawn while paused: the title tells the player why nothing moves.
+    const std::string title = Config::getInstance().getWindowTitle();
+    window->setTitle(sf::String(title + " (paused)"));
     bool paused = true;
     bool closing = false;
     while (paused)
@@ -86,6 +90,7 @@ int Pause::eventHandler(const Event* event)
             platform::waitMicroseconds(WAIT_MICROSECONDS);
         }
     }
+    window->setTitle(sf::String(title));
     if (!closing)
     {
         log.writeLog(1, "Pause::eventHandler(): Game resumed.");
