@@ -10,8 +10,9 @@
 /// advances its animation, so that it shows exactly what the game showed when it last sent.
 /// It never collides: it stays SPECTRAL in the watcher's world whatever the game says, and
 /// keeps the game's solidness only to write it back (serialize), so that any number of
-/// copies on one spot cost the watcher no collision tests. Created and deleted by the
-/// Watcher; owned by the world.
+/// copies on one spot cost the watcher no collision tests. Nor do they cost drawing: a copy
+/// whose every cell has 8 copies drawn over it in the frame is not drawn. Created and
+/// deleted by the Watcher; owned by the world.
 class Mirror : public qm::Object
 {
 public:

@@ -6,8 +6,10 @@
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace qm
 {
@@ -26,6 +28,8 @@ void logErrorText(int error)
 // and one call still takes a bounded time.
 constexpr int MAX_ACCEPTS_PER_CALL = 1024;
 constexpr std::int64_t SUMMARY_MICROSECONDS = 1000000;
+// Most bytes read from a socket in one call.
+constexpr std::size_t READ_SLICE = 64 * 1024;
 
 // Log lines written while one of these lives are caused by the peer it names (see
 // LogManager::beginPeer): a peer that misbehaves gets a bounded share of the log.
@@ -387,8 +391,19 @@ int NetworkManager::fill(int sock_index, const char* caller)
         {
             return -2;
         }
+        // The buffer grows by what arrives, a slice at a time, not by what the peer announced.
+        wanted = std::min(wanted, READ_SLICE);
         const std::size_t had = in.size();
-        in.resize(had + wanted);
+        try
+        {
+            in.resize(had + wanted);
+        }
+        catch (const std::bad_alloc&)
+        {
+            log.writeLog("NetworkManager::%s(): Error! No memory to read sock index %d. Closing it.", caller,
+                         sock_index);
+            return -1;
+        }
         int error = 0;
         const long got = platform::receiveBytes(connection.handle, &in[had], static_cast<long>(wanted), error);
         in.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
@@ -559,6 +574,16 @@ int NetworkManager::send(int sock_index, const std::string& body)
     const std::int32_t length = static_cast<std::int32_t>(body.size() + PREFIX);
     char prefix[PREFIX];
     std::memcpy(prefix, &length, PREFIX);
+    try
+    {
+        connection.out.reserve(connection.out.size() + PREFIX + body.size());
+    }
+    catch (const std::bad_alloc&)
+    {
+        log.writeLog("NetworkManager::send(): Error! No memory to queue %llu bytes for sock index %d.",
+                     static_cast<unsigned long long>(body.size() + PREFIX), sock_index);
+        return -1;
+    }
     connection.out.append(prefix, PREFIX);
     connection.out.append(body);
     if (!sendQueued(connection, "send"))

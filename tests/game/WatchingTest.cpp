@@ -212,7 +212,8 @@ TEST_F(WatcherRecords, CopiesNeverCollideYetWriteTheGamesSolidness)
     {
         ASSERT_EQ(watcher->apply("O" + std::to_string(id) +
                                  "|solidness:0,box-corner-x:0,box-corner-y:0,box-horizontal:3,box-vertical:2,"
-                                 "pos-x:10,pos-y:10,x_direction:1,y_direction:0,speed:1, solid ness:0,"),
+                                 "pos-x:10,pos-y:10,x_direction:1,y_direction:0,speed:1, solid ness:0,"
+                                 "sprite_name:player,"),
                   0);
     }
     ASSERT_EQ(watcher->apply("V9999|solidness:0,view_string:Points,"), 0);
@@ -222,6 +223,15 @@ TEST_F(WatcherRecords, CopiesNeverCollideYetWriteTheGamesSolidness)
     world.update();
     EXPECT_EQ(world.getSceneGraph().solidObjects().getCount(), 1) << "only the probe is solid";
     EXPECT_TRUE(probe->received.empty()) << "nothing collided with the probe";
+    // Nor are they all drawn: under the eight on top, a copy would not show (headless, a copy
+    // that tries to draw fails; one left out succeeds at once).
+    const qm::ObjectList stack = world.objectsOfType("Mirror");
+    int drawn = 0;
+    for (qm::ObjectListIterator it(&stack); !it.isDone(); it.next())
+    {
+        drawn += it.currentObject()->draw() != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(drawn, 8);
     for (const char* type : {"Mirror", "MirrorView"})
     {
         const qm::ObjectList copies = world.objectsOfType(type);
