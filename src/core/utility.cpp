@@ -1,6 +1,4 @@
 #include <qm/LogManager.h>
-#include <qm/Object.h>
-#include <qm/WorldManager.h>
 #include <qm/utility.h>
 
 #include <cmath>

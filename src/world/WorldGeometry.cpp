@@ -1,3 +1,5 @@
+// The geometry helpers of utility.h that need objects or the world view; the rest of
+// utility.h lives in core/utility.cpp, which knows nothing of the world.
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 #include <qm/WorldManager.h>
