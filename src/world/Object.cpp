@@ -1,4 +1,5 @@
 #include "serialization/AttributeText.h"
+#include "world/ObjectIds.h"
 
 #include <qm/Event.h>
 #include <qm/EventPath.h>
@@ -107,6 +108,14 @@ Manager* managerFor(const std::string& name)
     return &WorldManager::getInstance();
 }
 } // namespace
+
+void reserveObjectId(int id)
+{
+    if (id >= nextId)
+    {
+        nextId = id + 1;
+    }
+}
 
 Object::Object() : id(nextId)
 {
@@ -687,10 +696,7 @@ int Object::deserialize(std::string str)
         }
         else if (number != id)
         {
-            if (number >= nextId)
-            {
-                nextId = number + 1;
-            }
+            reserveObjectId(number);
             id = number;
             markModified(ID);
         }
