@@ -1,23 +1,15 @@
+// The attribute text of objects: writing the selected attributes as key:value pairs, and
+// reading a text back as a short list of steps, one per group of keys.
 #include "serialization/AttributeText.h"
 #include "world/ObjectIds.h"
 
-#include <qm/Event.h>
-#include <qm/EventPath.h>
-#include <qm/GameManager.h>
-#include <qm/InputManager.h>
 #include <qm/LogManager.h>
-#include <qm/NetworkManager.h>
 #include <qm/Object.h>
-#include <qm/PathFind.h>
-#include <qm/PathManager.h>
-#include <qm/ResourceManager.h>
 #include <qm/SceneGraph.h>
-#include <qm/Sprite.h>
 #include <qm/WorldManager.h>
 #include <qm/match.h>
 #include <qm/utility.h>
 
-#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -200,6 +192,39 @@ std::string Object::serialize(std::string attr)
     return out;
 }
 
+// Applies the pairs of the last parse of match to one object, one group of keys per step.
+// Every value read is logged at level 20 as "Object::deserialize(): <key> is <value>".
+class ObjectTextReader
+{
+public:
+    explicit ObjectTextReader(Object& target) : object(target), log(LogManager::getInstance()) {}
+
+    void readId();
+    void readActiveAndVisible();
+    void readEvents();
+    void readBox();
+    void readPosition();
+    void readType();
+    void readPlacement();
+    void readMotion();
+    void readShape();
+    void readPath();
+    void readAvoidCollisions();
+
+private:
+    // A boolean key: true when present, with `value` whether it reads "true".
+    bool readBool(const char* key, bool& value);
+    // An integer or float key, logged as read: false when absent or not a number.
+    bool readInt(const char* key, int& value);
+    bool readFloat(const char* key, float& value);
+    // An x and a y key, each optional: false when neither is present; a missing one keeps
+    // its component of `value`.
+    bool readPair(const char* xKey, const char* yKey, Vector& value);
+
+    Object& object;
+    LogManager& log;
+};
+
 int Object::deserialize(std::string str)
 {
     // An empty text would leave the previous parse in place and apply that again.
@@ -207,219 +232,244 @@ int Object::deserialize(std::string str)
     {
         return 0;
     }
-    LogManager& log = LogManager::getInstance();
     match(str, "");
-    const auto text = [](const char* key) { return match("", key); };
+    ObjectTextReader reader(*this);
+    reader.readId();
+    reader.readActiveAndVisible();
+    reader.readEvents();
+    reader.readBox();
+    reader.readPosition();
+    reader.readType();
+    animation.deserialize(str);
+    reader.readPlacement();
+    reader.readMotion();
+    reader.readShape();
+    reader.readPath();
+    reader.readAvoidCollisions();
+    return 0;
+}
 
+bool ObjectTextReader::readBool(const char* key, bool& value)
+{
+    if (!hasMatch(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    log.writeLog(20, "Object::deserialize(): %s is %s", key, attribute::clip(text).c_str());
+    value = text == "true";
+    return true;
+}
+
+bool ObjectTextReader::readInt(const char* key, int& value)
+{
+    if (!readIntValue(key, value))
+    {
+        return false;
+    }
+    log.writeLog(20, "Object::deserialize(): %s is %d", key, value);
+    return true;
+}
+
+bool ObjectTextReader::readFloat(const char* key, float& value)
+{
+    if (!readFloatValue(key, value))
+    {
+        return false;
+    }
+    log.writeLog(20, "Object::deserialize(): %s is %.2f", key, static_cast<double>(value));
+    return true;
+}
+
+bool ObjectTextReader::readPair(const char* xKey, const char* yKey, Vector& value)
+{
+    float x = value.getX();
+    float y = value.getY();
+    const bool hasX = readFloat(xKey, x);
+    const bool hasY = readFloat(yKey, y);
+    value = Vector(x, y);
+    return hasX || hasY;
+}
+
+void ObjectTextReader::readId()
+{
     int number = 0;
-    if (readIntValue("id", number))
+    if (!readInt("id", number))
     {
-        log.writeLog(20, "Object::deserialize(): id is %d", number);
-        if (number == INT_MAX)
-        {
-            // The next-id counter goes one above the highest id, which has no room here.
-            log.writeLog("Object::deserialize(): Warning! id %d leaves no id for later objects. Ignored.", number);
-        }
-        else if (number != id)
-        {
-            reserveObjectId(number);
-            id = number;
-            markModified(ID);
-        }
+        return;
     }
-    if (hasMatch("is_active"))
+    if (number == INT_MAX)
     {
-        log.writeLog(20, "Object::deserialize(): is_active is %s", attribute::clip(text("is_active")).c_str());
-        setActive(text("is_active") == "true");
+        // The next-id counter goes one above the highest id, which has no room here.
+        log.writeLog("Object::deserialize(): Warning! id %d leaves no id for later objects. Ignored.", number);
     }
-    if (hasMatch("is_visible"))
+    else if (number != object.id)
     {
-        log.writeLog(20, "Object::deserialize(): is_visible is %s", attribute::clip(text("is_visible")).c_str());
-        setVisible(text("is_visible") == "true");
+        reserveObjectId(number);
+        object.id = number;
+        object.markModified(ID);
     }
-    if (readIntValue("event_count", number))
+}
+
+void ObjectTextReader::readActiveAndVisible()
+{
+    bool on = false;
+    if (readBool("is_active", on))
     {
-        log.writeLog(20, "Object::deserialize(): event_count is %d", number);
-        if (number < 0 || number > MAX_OBJ_EVENTS)
+        object.setActive(on);
+    }
+    if (readBool("is_visible", on))
+    {
+        object.setVisible(on);
+    }
+}
+
+void ObjectTextReader::readEvents()
+{
+    int count = 0;
+    if (!readInt("event_count", count))
+    {
+        return;
+    }
+    if (count < 0 || count > MAX_OBJ_EVENTS)
+    {
+        log.writeLog("Object::deserialize(): Warning! event_count %d not in range [0,%d]. Ignored.", count,
+                     MAX_OBJ_EVENTS);
+        return;
+    }
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string key = "event_name[" + std::to_string(i) + "]";
+        if (hasMatch(key))
         {
-            log.writeLog("Object::deserialize(): Warning! event_count %d not in range [0,%d]. Ignored.", number,
-                         MAX_OBJ_EVENTS);
-        }
-        else
-        {
-            std::vector<std::string> names;
-            for (int i = 0; i < number; ++i)
-            {
-                const std::string key = "event_name[" + std::to_string(i) + "]";
-                if (hasMatch(key))
-                {
-                    names.push_back(attribute::readText(match("", key)));
-                    log.writeLog(20, "Object::deserialize(): event_name[%d] is '%s'", i,
-                                 attribute::clip(names.back()).c_str());
-                }
-            }
-            // Interests already held as given are kept rather than withdrawn and registered again.
-            if (names != eventName)
-            {
-                for (std::size_t i = eventName.size(); i-- > 0;)
-                {
-                    unregisterInterest(eventName[i]);
-                }
-                for (const std::string& name : names)
-                {
-                    registerInterest(name);
-                }
-            }
+            names.push_back(attribute::readText(match("", key)));
+            log.writeLog(20, "Object::deserialize(): event_name[%d] is '%s'", i, attribute::clip(names.back()).c_str());
         }
     }
-    const char* const boxKeys[] = {"box-corner-x", "box-corner-y", "box-horizontal", "box-vertical"};
-    float boxValue[4] = {};
-    int boxValues = 0;
+    // Interests already held as given are kept rather than withdrawn and registered again.
+    if (names == object.eventName)
+    {
+        return;
+    }
+    for (std::size_t i = object.eventName.size(); i-- > 0;)
+    {
+        object.unregisterInterest(object.eventName[i]);
+    }
+    for (const std::string& name : names)
+    {
+        object.registerInterest(name);
+    }
+}
+
+void ObjectTextReader::readBox()
+{
+    const char* const keys[] = {"box-corner-x", "box-corner-y", "box-horizontal", "box-vertical"};
+    float value[4] = {};
+    int found = 0;
     for (int i = 0; i < 4; ++i)
     {
-        if (readFloatValue(boxKeys[i], boxValue[i]))
+        if (readFloatValue(keys[i], value[i]))
         {
-            log.writeLog(20, "Object::deserialize(): %s is %g", boxKeys[i], static_cast<double>(boxValue[i]));
-            ++boxValues;
+            log.writeLog(20, "Object::deserialize(): %s is %g", keys[i], static_cast<double>(value[i]));
+            ++found;
         }
     }
-    if (boxValues == 4)
-    {
-        const Box newBox(Vector(boxValue[0], boxValue[1]), boxValue[2], boxValue[3]);
-        if (newBox != box)
-        {
-            // Re-filed around the change, where a spatial index would move the object.
-            SceneGraph& graph = WorldManager::getInstance().getSceneGraph();
-            if (inWorld)
-            {
-                graph.removeObject(this);
-            }
-            box = newBox;
-            if (inWorld)
-            {
-                graph.insertObject(this);
-            }
-            markModified(BOX);
-        }
-    }
-    else
+    if (found != 4)
     {
         log.writeLog(20, "Object::deserialize(): box not complete, so ignoring.");
+        return;
     }
+    const Box newBox(Vector(value[0], value[1]), value[2], value[3]);
+    if (newBox == object.box)
+    {
+        return;
+    }
+    // Re-filed around the change, where a spatial index would move the object.
+    SceneGraph& graph = WorldManager::getInstance().getSceneGraph();
+    if (object.inWorld)
+    {
+        graph.removeObject(&object);
+    }
+    object.box = newBox;
+    if (object.inWorld)
+    {
+        graph.insertObject(&object);
+    }
+    object.markModified(BOX);
+}
+
+void ObjectTextReader::readPosition()
+{
     float x = 0.0f;
     float y = 0.0f;
     const bool hasX = readFloatValue("pos-x", x);
     const bool hasY = readFloatValue("pos-y", y);
-    if (hasX && hasY)
-    {
-        log.writeLog(20, "Object::deserialize(): pos-x is %.2f", static_cast<double>(x));
-        log.writeLog(20, "Object::deserialize(): pos-y is %.2f", static_cast<double>(y));
-        setPosition(Vector(x, y));
-    }
-    else
+    if (!hasX || !hasY)
     {
         log.writeLog(20, "Object::deserialize(): position not complete, so ignoring.");
+        return;
     }
-    if (hasMatch("type"))
-    {
-        const std::string newType = attribute::readText(text("type"));
-        log.writeLog(20, "Object::deserialize(): type is %s", attribute::clip(newType).c_str());
-        if (newType != type)
-        {
-            setType(newType);
-        }
-    }
-    animation.deserialize(str);
-    if (readIntValue("altitude", number))
-    {
-        log.writeLog(20, "Object::deserialize(): altitude is %d", number);
-        setAltitude(number);
-    }
-    if (readIntValue("solidness", number))
-    {
-        log.writeLog(20, "Object::deserialize(): solidness is %d", number);
-        setSolidness(static_cast<Solidness>(number));
-    }
-    if (hasMatch("no_soft"))
-    {
-        log.writeLog(20, "Object::deserialize(): no_soft is %s", attribute::clip(text("no_soft")).c_str());
-        setNoSoft(text("no_soft") == "true");
-    }
-    // A direction without a speed changes only the direction.
-    const bool hasDirectionX = readFloatValue("x_direction", x);
-    const bool hasDirectionY = readFloatValue("y_direction", y);
-    if (hasDirectionX || hasDirectionY)
-    {
-        if (hasDirectionX)
-        {
-            log.writeLog(20, "Object::deserialize(): x_direction is %.2f", static_cast<double>(x));
-        }
-        if (hasDirectionY)
-        {
-            log.writeLog(20, "Object::deserialize(): y_direction is %.2f", static_cast<double>(y));
-        }
-        steer(unitDirection(Vector(hasDirectionX ? x : direction.getX(), hasDirectionY ? y : direction.getY())));
-    }
-    if (readFloatValue("speed", x))
-    {
-        log.writeLog(20, "Object::deserialize(): speed is %.2f", static_cast<double>(x));
-        speed = x;
-        markModified(SPEED);
-    }
-    const bool hasAccelerationX = readFloatValue("x_acceleration", x);
-    const bool hasAccelerationY = readFloatValue("y_acceleration", y);
-    if (hasAccelerationX || hasAccelerationY)
-    {
-        if (hasAccelerationX)
-        {
-            log.writeLog(20, "Object::deserialize(): x_acceleration is %.2f", static_cast<double>(x));
-        }
-        if (hasAccelerationY)
-        {
-            log.writeLog(20, "Object::deserialize(): y_acceleration is %.2f", static_cast<double>(y));
-        }
-        setAcceleration(Vector(hasAccelerationX ? x : acceleration.getX(), hasAccelerationY ? y : acceleration.getY()));
-    }
-    deserializeShape();
-    if (hasMatch("follow_path"))
-    {
-        log.writeLog(20, "Object::deserialize(): follow_path is %s", attribute::clip(text("follow_path")).c_str());
-        // Set without steering: the direction came with the text.
-        followingPath = text("follow_path") == "true";
-        markModified(FOLLOW_PATH);
-    }
-    Path newPath = path;
-    bool pathRead = true;
-    if (hasMatch("path"))
-    {
-        std::string badNode;
-        pathRead = attribute::readPath(text("path"), newPath, badNode);
-        if (!pathRead)
-        {
-            log.writeLog("Object::deserialize(): malformed node %s.", attribute::clip(badNode).c_str());
-            log.writeLog("\tNot added.");
-        }
-    }
-    if (pathRead && readIntValue("path_index", number))
-    {
-        newPath.setIndex(number);
-    }
-    if (pathRead && newPath != path)
-    {
-        setPath(newPath);
-    }
-    if (hasMatch("avoid_collisions"))
-    {
-        log.writeLog(20, "Object::deserialize(): avoid_collisions is %s",
-                     attribute::clip(text("avoid_collisions")).c_str());
-        setAvoidCollisions(text("avoid_collisions") == "true");
-    }
-    return 0;
+    log.writeLog(20, "Object::deserialize(): pos-x is %.2f", static_cast<double>(x));
+    log.writeLog(20, "Object::deserialize(): pos-y is %.2f", static_cast<double>(y));
+    object.setPosition(Vector(x, y));
 }
 
-void Object::deserializeShape()
+void ObjectTextReader::readType()
 {
-    LogManager& log = LogManager::getInstance();
+    if (!hasMatch("type"))
+    {
+        return;
+    }
+    const std::string newType = attribute::readText(match("", "type"));
+    log.writeLog(20, "Object::deserialize(): type is %s", attribute::clip(newType).c_str());
+    if (newType != object.type)
+    {
+        object.setType(newType);
+    }
+}
+
+void ObjectTextReader::readPlacement()
+{
+    int number = 0;
+    if (readInt("altitude", number))
+    {
+        object.setAltitude(number);
+    }
+    if (readInt("solidness", number))
+    {
+        object.setSolidness(static_cast<Solidness>(number));
+    }
+    bool on = false;
+    if (readBool("no_soft", on))
+    {
+        object.setNoSoft(on);
+    }
+}
+
+void ObjectTextReader::readMotion()
+{
+    // A direction without a speed changes only the direction.
+    Vector direction = object.direction;
+    if (readPair("x_direction", "y_direction", direction))
+    {
+        object.steer(unitDirection(direction));
+    }
+    float speed = 0.0f;
+    if (readFloat("speed", speed))
+    {
+        object.speed = speed;
+        object.markModified(SPEED);
+    }
+    Vector acceleration = object.acceleration;
+    if (readPair("x_acceleration", "y_acceleration", acceleration))
+    {
+        object.setAcceleration(acceleration);
+    }
+}
+
+void ObjectTextReader::readShape()
+{
     const char* const keys[] = {"shape", "size", "color", "opacity"};
     for (const char* key : keys)
     {
@@ -428,10 +478,10 @@ void Object::deserializeShape()
             return;
         }
     }
-    log.writeLog(20, "Object::deserialize(): shape is '%s'", attribute::clip(match("", "shape")).c_str());
-    log.writeLog(20, "Object::deserialize(): size is '%s'", attribute::clip(match("", "size")).c_str());
-    log.writeLog(20, "Object::deserialize(): color is '%s'", attribute::clip(match("", "color")).c_str());
-    log.writeLog(20, "Object::deserialize(): opacity is '%s'", attribute::clip(match("", "opacity")).c_str());
+    for (const char* key : keys)
+    {
+        log.writeLog(20, "Object::deserialize(): %s is '%s'", key, attribute::clip(match("", key)).c_str());
+    }
     int shapeType = 0;
     float size = 0.0f;
     int color = 0;
@@ -446,7 +496,7 @@ void Object::deserializeShape()
         log.writeLog("Object::deserialize(): Warning! opacity %d not in range [0,255]. Shape ignored.", opacity);
         return;
     }
-    Shape newShape = shape;
+    Shape newShape = object.shape;
     newShape.setType(shapeType);
     newShape.setSize(size);
     newShape.setColor(color);
@@ -469,15 +519,53 @@ void Object::deserializeShape()
                          attribute::clip(rgb).c_str());
             return;
         }
-        else
-        {
-            newShape.setRGB(static_cast<std::uint8_t>(red), static_cast<std::uint8_t>(green),
-                            static_cast<std::uint8_t>(blue));
-        }
+        newShape.setRGB(static_cast<std::uint8_t>(red), static_cast<std::uint8_t>(green),
+                        static_cast<std::uint8_t>(blue));
     }
-    if (newShape != shape)
+    if (newShape != object.shape)
     {
-        setShape(newShape);
+        object.setShape(newShape);
     }
 }
+
+void ObjectTextReader::readPath()
+{
+    bool follow = false;
+    if (readBool("follow_path", follow))
+    {
+        // Set without steering: the direction came with the text.
+        object.followingPath = follow;
+        object.markModified(FOLLOW_PATH);
+    }
+    Path newPath = object.path;
+    if (hasMatch("path"))
+    {
+        std::string badNode;
+        if (!attribute::readPath(match("", "path"), newPath, badNode))
+        {
+            log.writeLog("Object::deserialize(): malformed node %s.", attribute::clip(badNode).c_str());
+            log.writeLog("\tNot added.");
+            return;
+        }
+    }
+    int index = 0;
+    if (readIntValue("path_index", index))
+    {
+        newPath.setIndex(index);
+    }
+    if (newPath != object.path)
+    {
+        object.setPath(newPath);
+    }
+}
+
+void ObjectTextReader::readAvoidCollisions()
+{
+    bool avoid = false;
+    if (readBool("avoid_collisions", avoid))
+    {
+        object.setAvoidCollisions(avoid);
+    }
+}
+
 } // namespace qm

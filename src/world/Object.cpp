@@ -1,4 +1,3 @@
-#include "serialization/AttributeText.h"
 #include "world/ObjectIds.h"
 
 #include <qm/Event.h>
@@ -14,7 +13,6 @@
 #include <qm/SceneGraph.h>
 #include <qm/Sprite.h>
 #include <qm/WorldManager.h>
-#include <qm/match.h>
 #include <qm/utility.h>
 
 #include <algorithm>
