@@ -8,15 +8,42 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <sstream>
 #include <streambuf>
 
 namespace qm
 {
 
+// Reads one sprite file: its three sections, the header's keys and the body's frames. It
+// counts the lines it reads, from 1, so that every message names the line of the file at
+// fault; the reading steps advance the count as the free functions of ResourceManager.h say.
+class SpriteFile
+{
+public:
+    // A reader of `input` whose last line read was number `lastLine`.
+    explicit SpriteFile(std::istream& input, int lastLine = 0) : file(input), lineNumber(lastLine) {}
+
+    // Reads the three sections: the sprite, or null once the reason has been logged (the
+    // caller adds the "not loaded" line).
+    std::unique_ptr<Sprite> read();
+
+    LineList readData(const std::string& name);
+    int matchLineInt(LineList& lines, const std::string& key);
+    std::string matchLineStr(LineList& lines, const std::string& key);
+    Frame readFrame(LineList& lines, int width, int height);
+
+    // The number of the line read last.
+    int getLineNumber() const { return lineNumber; }
+
+private:
+    std::istream& file;
+    int lineNumber;
+};
+
 namespace
 {
-// The number of the sprite-file line being read; see getLineNumber.
-int lineNumber = 0;
+// The line counter shared by the free reading functions; see getLineNumber.
+int sharedLineNumber = 0;
 
 struct ColorWord
 {
@@ -55,7 +82,8 @@ int leadingInt(const std::string& text)
 // last one gives the result. A line that is exactly the key has no value at all (there is
 // not even the separator to skip): it counts as a match whose value is absent.
 template <typename Value, typename Parse>
-Value matchLine(LineList& lines, const std::string& key, const char* origin, const Value& absent, Parse parse)
+Value matchLine(LineList& lines, const std::string& key, const char* origin, const Value& absent, Parse parse,
+                int& lineNumber)
 {
     const LogManager& log = LogManager::getInstance();
     Value result = absent;
@@ -104,13 +132,13 @@ int notLoaded(const std::string& label)
     return -1;
 }
 
-// Reads the three sections of an opened sprite file. Returns the sprite, or null once the
-// reason has been logged (the caller adds the "not loaded" line).
-std::unique_ptr<Sprite> readSprite(std::istream& file)
+} // namespace
+
+std::unique_ptr<Sprite> SpriteFile::read()
 {
     const LogManager& log = LogManager::getInstance();
 
-    LineList header = readData(file, "HEADER");
+    LineList header = readData("HEADER");
     if (header.empty())
     {
         return nullptr;
@@ -175,7 +203,7 @@ std::unique_ptr<Sprite> readSprite(std::istream& file)
     }
     log.writeLog(5, "\t       Color: %s", color.c_str());
 
-    LineList body = readData(file, "BODY");
+    LineList body = readData("BODY");
     if (body.empty())
     {
         return nullptr;
@@ -241,7 +269,7 @@ std::unique_ptr<Sprite> readSprite(std::istream& file)
         return nullptr;
     }
 
-    LineList footer = readData(file, "FOOTER");
+    LineList footer = readData("FOOTER");
     if (footer.empty())
     {
         return nullptr;
@@ -263,6 +291,8 @@ std::unique_ptr<Sprite> readSprite(std::istream& file)
     return sprite;
 }
 
+namespace
+{
 // Logs each frame row by row (at level 15) as the sprite was read.
 void dumpFrames(const Sprite& sprite)
 {
@@ -308,12 +338,12 @@ T* findByLabel(const std::unique_ptr<T>* items, int count, const std::string& la
 
 int getLineNumber()
 {
-    return lineNumber;
+    return sharedLineNumber;
 }
 
 void setLineNumber(int number)
 {
-    lineNumber = number;
+    sharedLineNumber = number;
 }
 
 std::string getLine(std::istream& file)
@@ -377,6 +407,42 @@ std::string getLine(std::istream& file)
 
 LineList readData(std::istream& file, const std::string& name)
 {
+    SpriteFile reader(file, sharedLineNumber);
+    LineList lines = reader.readData(name);
+    sharedLineNumber = reader.getLineNumber();
+    return lines;
+}
+
+// The free functions that read lines already taken from a file use a reader of no file.
+namespace
+{
+template <typename Result, typename Read> Result withSharedCounter(Read read)
+{
+    std::istringstream none;
+    SpriteFile reader(none, sharedLineNumber);
+    Result result = read(reader);
+    sharedLineNumber = reader.getLineNumber();
+    return result;
+}
+} // namespace
+
+int matchLineInt(LineList& lines, const std::string& key)
+{
+    return withSharedCounter<int>([&](SpriteFile& reader) { return reader.matchLineInt(lines, key); });
+}
+
+std::string matchLineStr(LineList& lines, const std::string& key)
+{
+    return withSharedCounter<std::string>([&](SpriteFile& reader) { return reader.matchLineStr(lines, key); });
+}
+
+Frame readFrame(LineList& lines, int width, int height)
+{
+    return withSharedCounter<Frame>([&](SpriteFile& reader) { return reader.readFrame(lines, width, height); });
+}
+
+LineList SpriteFile::readData(const std::string& name)
+{
     const LogManager& log = LogManager::getInstance();
     const std::string opening = "<" + name + ">";
     const std::string closing = "</" + name + ">";
@@ -419,17 +485,18 @@ LineList readData(std::istream& file, const std::string& name)
     }
 }
 
-int matchLineInt(LineList& lines, const std::string& key)
+int SpriteFile::matchLineInt(LineList& lines, const std::string& key)
 {
-    return matchLine(lines, key, "matchLineInt", -1, leadingInt);
+    return matchLine(lines, key, "matchLineInt", -1, leadingInt, lineNumber);
 }
 
-std::string matchLineStr(LineList& lines, const std::string& key)
+std::string SpriteFile::matchLineStr(LineList& lines, const std::string& key)
 {
-    return matchLine(lines, key, "matchLineStr", std::string(), [](std::string value) { return value; });
+    return matchLine(
+        lines, key, "matchLineStr", std::string(), [](std::string value) { return value; }, lineNumber);
 }
 
-Frame readFrame(LineList& lines, int width, int height)
+Frame SpriteFile::readFrame(LineList& lines, int width, int height)
 {
     const LogManager& log = LogManager::getInstance();
     if (lines.empty())
@@ -547,9 +614,9 @@ int ResourceManager::loadSprite(std::string filename, std::string label)
         return notLoaded(label);
     }
     log.writeLog(1, "ResourceManager::loadSprite(): Opened file '%s'.", filename.c_str());
-    lineNumber = 0;
-
-    std::unique_ptr<Sprite> sprite = readSprite(file);
+    SpriteFile reader(file);
+    std::unique_ptr<Sprite> sprite = reader.read();
+    setLineNumber(reader.getLineNumber());
     if (!sprite)
     {
         return notLoaded(label);
