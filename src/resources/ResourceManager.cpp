@@ -1,16 +1,13 @@
+// The table of sprites, sounds and music, each found by its label; sprite files are read by
+// SpriteFile.
 #include "audio/AudioDevice.h"
 #include "resources/SpriteFile.h"
 
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
 
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <istream>
-#include <sstream>
-#include <streambuf>
 
 namespace qm
 {

@@ -1,14 +1,9 @@
 #include "resources/SpriteFile.h"
 
-#include "audio/AudioDevice.h"
-
 #include <qm/LogManager.h>
-#include <qm/ResourceManager.h>
 
 #include <climits>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <istream>
 #include <sstream>
 #include <streambuf>

@@ -1,9 +1,10 @@
+// The reader of sprite files. Private to the engine.
 #ifndef QM_SPRITEFILE_H
 #define QM_SPRITEFILE_H
 
 #include <qm/ResourceManager.h>
 
-#include <istream>
+#include <iosfwd>
 #include <memory>
 #include <string>
 
