@@ -61,13 +61,12 @@ protected:
         qm::GameManager::getInstance().onEvent(&step);
     }
 
-    // `count` game-loop iterations after the input phase: the next step event, then the update.
-    void play(int count)
+    // `count` game-loop iterations, as the game's loop makes them.
+    static void play(int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            stepEvent(++stepCount);
-            world.update();
+            qm::GameManager::getInstance().step();
         }
     }
 
@@ -107,7 +106,6 @@ protected:
         return played;
     }
 
-    int stepCount = 0;
 };
 
 // ---- The fish, standing on the ground (it sinks from its starting place until the ground stops it).
@@ -119,7 +117,7 @@ protected:
         GameLogic::SetUp();
         new Ground;
         fish = new Player;
-        while (fish->getThrust() == 0 && stepCount < 200)
+        while (fish->getThrust() == 0 && qm::GameManager::getInstance().getStepCount() < 200)
         {
             play(1);
         }
