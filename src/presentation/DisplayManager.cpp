@@ -5,18 +5,87 @@
 #include <qm/LogManager.h>
 #include <qm/utility.h>
 
+#include <SFML/Graphics/Color.hpp>
+#include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderStates.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+#include <SFML/Graphics/View.hpp>
+#include <SFML/System/String.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace qm
 {
+
+// The characters of a frame collected into one vertex array (background and glyph of each
+// cell, in drawing order) and drawn with one call, and the record of which window pixels may
+// differ from the background colour since the window was last cleared: glyphs drawn are
+// noted by tiles (the box of what each tile received); anything else drawn into the window
+// makes the whole window count. Backgrounds are then painted only where something shows.
+class CellBatch
+{
+public:
+    CellBatch() : vertices(sf::Triangles) {}
+
+    // The font of the glyphs and the colour of the cell backgrounds.
+    sf::Font font;
+    sf::Color background;
+
+    // Ready for glyphs of `size` in a window of the given pixels, nothing collected; the
+    // whole window counts as drawn until it is first cleared.
+    void prepare(unsigned size, int horizontalPixels, int verticalPixels);
+
+    // Appends the background and glyph triangles of one character of the given cell size
+    // whose glyph is placed at pixel (x, y) of `window`, exactly where the per-character
+    // rectangle and text would put them.
+    void addCell(const sf::RenderWindow& window, float x, float y, float cellWidth, float cellHeight, char ch,
+                 sf::Color color);
+
+    // True when so much is collected that it should be drawn now.
+    bool isFull() const;
+
+    // Draws what was collected, if anything, into `window`; true when a draw call was made.
+    bool draw(sf::RenderWindow& window);
+
+    // Drops what was collected.
+    void discard() { vertices.clear(); }
+
+    // Something other than collected characters was (or may be) drawn into the window.
+    void markWholeWindowDrawn() { wholeWindowDrawn = true; }
+
+    // The window was just cleared to the background colour.
+    void markAllClean();
+
+private:
+    // A rectangle of window pixels; empty when left >= right.
+    struct PixelBox
+    {
+        float left = 0, top = 0, right = 0, bottom = 0;
+    };
+    void markDrawn(PixelBox box);
+    PixelBox drawnWithin(PixelBox box) const;
+    // Whether pixel positions are window pixels (the window's own view, not resized).
+    static bool pixelsAreWindowPixels(const sf::RenderWindow& window);
+
+    unsigned characterSize = 0;
+    // Each char as the text renderer converts it (the default locale), looked up once.
+    std::vector<sf::String> charStrings;
+    sf::VertexArray vertices;
+    // Leaves positions as they are: the collected vertices are in clip coordinates.
+    sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};
+    bool wholeWindowDrawn = true;
+    std::vector<PixelBox> drawnTiles;
+    int tileColumns = 0;
+    int tileRows = 0;
+};
 
 namespace
 {
@@ -51,7 +120,8 @@ int notStarted()
 }
 } // namespace
 
-DisplayManager::DisplayManager() : batch(sf::Triangles)
+DisplayManager::DisplayManager()
+    : cells(std::make_unique<CellBatch>()), font(cells->font), backgroundColor(cells->background)
 {
     setType("DisplayManager");
 }
@@ -158,12 +228,7 @@ int DisplayManager::startUp()
         // sample their own rectangles, backgrounds the page's white corner. Glyphs keep their
         // place in the page when it grows (coordinates are page pixels), so what was
         // collected before a new glyph was loaded stays valid within the frame.
-        characterSize = text->getCharacterSize();
-        charStrings.clear();
-        for (int c = 0; c < 256; ++c)
-        {
-            charStrings.emplace_back(std::string(1, static_cast<char>(c)));
-        }
+        const unsigned characterSize = text->getCharacterSize();
         const sf::Image page = font.getTexture(characterSize).copyToImage();
         glyphPageHasWhite = page.getSize().x >= 2 && page.getSize().y >= 2;
         for (unsigned y = 0; glyphPageHasWhite && y < 2; ++y)
@@ -178,11 +243,7 @@ int DisplayManager::startUp()
             log.writeLog("DisplayManager::startUp(): The glyph page has no white corner; drawing cell by cell.");
         }
         batched = config.getBatchDrawing() && glyphPageHasWhite;
-        batch.clear();
-        tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
-        tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
-        drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
-        wholeWindowDrawn = true; // until the first clear
+        cells->prepare(characterSize, horizontalPixels, verticalPixels);
     }
 
     Manager::startUp();
@@ -199,7 +260,7 @@ void DisplayManager::shutDown()
     }
     text.reset();
     rectangle.reset();
-    batch.clear();
+    cells->discard();
     characters = 0;
     drawCalls = 0;
     platform::releaseDisplay();
@@ -207,7 +268,7 @@ void DisplayManager::shutDown()
     LogManager::getInstance().writeLog(1, "DisplayManager::shutDown(): successfully stopped.");
 }
 
-int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const
+int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     if (!isStarted())
     {
@@ -226,17 +287,17 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     }
     const Vector pixel = spacesToPixels(cell);
     ++characters;
+    const float cellWidth = charWidth();
+    const float cellHeight = charHeight();
     if (batched)
     {
-        addCell(pixel.getX(), pixel.getY(), ch, sf::Color(r, g, b, 255));
-        if (batch.getVertexCount() >= MAX_BATCH_VERTICES)
+        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, ch, sf::Color(r, g, b, 255));
+        if (cells->isFull())
         {
             drawPending();
         }
         return 0;
     }
-    const float cellWidth = charWidth();
-    const float cellHeight = charHeight();
 
     // The glyph sits a little right of and above its cell background; the offsets keep
     // the bold glyph visually centred in the cell.
@@ -247,7 +308,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
     window->draw(*text);
-    wholeWindowDrawn = true;
+    cells->markWholeWindowDrawn();
     drawCalls += 2;
     return 0;
 }
@@ -278,15 +339,34 @@ private:
 };
 } // namespace
 
-void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
+void CellBatch::prepare(unsigned size, int horizontalPixels, int verticalPixels)
 {
-    const float* view = window->getView().getTransform().getMatrix();
-    const float cellWidth = charWidth();
-    const float cellHeight = charHeight();
+    characterSize = size;
+    charStrings.clear();
+    for (int c = 0; c < 256; ++c)
+    {
+        charStrings.emplace_back(std::string(1, static_cast<char>(c)));
+    }
+    vertices.clear();
+    tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
+    tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
+    drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
+    wholeWindowDrawn = true; // until the first clear
+}
+
+bool CellBatch::isFull() const
+{
+    return vertices.getVertexCount() >= MAX_BATCH_VERTICES;
+}
+
+void CellBatch::addCell(const sf::RenderWindow& window, float x, float y, float cellWidth, float cellHeight, char ch,
+                        sf::Color color)
+{
+    const float* view = window.getView().getTransform().getMatrix();
     const float left = x - cellWidth / 10.0f;
     const float top = y + cellHeight / 5.0f;
     const CornerTransform cell(view, left, top);
-    const bool windowPixels = !wholeWindowDrawn && pixelsAreWindowPixels();
+    const bool windowPixels = !wholeWindowDrawn && pixelsAreWindowPixels(window);
     if (!windowPixels)
     {
         wholeWindowDrawn = true;
@@ -295,7 +375,7 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
                                          cell(0, cellHeight)};
         for (const int corner : {0, 1, 2, 0, 2, 3})
         {
-            batch.append(sf::Vertex(corners[corner], backgroundColor, WHITE_TEXEL));
+            vertices.append(sf::Vertex(corners[corner], background, WHITE_TEXEL));
         }
     }
     else
@@ -320,7 +400,7 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
             const sf::Vector2f corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
             for (const int index : {0, 1, 2, 0, 2, 3})
             {
-                batch.append(sf::Vertex(corners[index], backgroundColor, WHITE_TEXEL));
+                vertices.append(sf::Vertex(corners[index], background, WHITE_TEXEL));
             }
         }
     }
@@ -354,7 +434,7 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
         // The text renderer's two triangles, in its order.
         for (const sf::Vertex* vertex : {&topLeft, &topRight, &bottomLeft, &bottomLeft, &topRight, &bottomRight})
         {
-            batch.append(*vertex);
+            vertices.append(*vertex);
         }
         if (!wholeWindowDrawn)
         {
@@ -365,34 +445,43 @@ void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
     }
 }
 
-void DisplayManager::drawPending() const
+bool CellBatch::draw(sf::RenderWindow& window)
 {
-    if (window && batch.getVertexCount() > 0)
+    if (vertices.getVertexCount() == 0)
     {
-        sf::RenderStates states;
-        states.texture = &font.getTexture(characterSize);
-        // The vertices are clip coordinates already (see CornerTransform).
-        const sf::View view = window->getView();
-        window->setView(clipView);
-        window->draw(batch, states);
-        window->setView(view);
+        return false;
+    }
+    sf::RenderStates states;
+    states.texture = &font.getTexture(characterSize);
+    // The vertices are clip coordinates already (see CornerTransform).
+    const sf::View view = window.getView();
+    window.setView(clipView);
+    window.draw(vertices, states);
+    window.setView(view);
+    vertices.clear();
+    return true;
+}
+
+void DisplayManager::drawPending()
+{
+    if (window && cells->draw(*window))
+    {
         ++drawCalls;
-        batch.clear();
     }
 }
 
-bool DisplayManager::pixelsAreWindowPixels() const
+bool CellBatch::pixelsAreWindowPixels(const sf::RenderWindow& window)
 {
     // With the window's own view, unresized, a pixel position is a window pixel.
-    const sf::View& view = window->getView();
-    const sf::View& standard = window->getDefaultView();
+    const sf::View& view = window.getView();
+    const sf::View& standard = window.getDefaultView();
     return std::memcmp(view.getTransform().getMatrix(), standard.getTransform().getMatrix(), 16 * sizeof(float)) == 0 &&
            view.getViewport() == standard.getViewport() &&
-           static_cast<float>(window->getSize().x) == standard.getSize().x &&
-           static_cast<float>(window->getSize().y) == standard.getSize().y;
+           static_cast<float>(window.getSize().x) == standard.getSize().x &&
+           static_cast<float>(window.getSize().y) == standard.getSize().y;
 }
 
-void DisplayManager::markDrawn(PixelBox box) const
+void CellBatch::markDrawn(PixelBox box)
 {
     box.left = std::max(box.left, 0.0f);
     box.top = std::max(box.top, 0.0f);
@@ -428,7 +517,7 @@ void DisplayManager::markDrawn(PixelBox box) const
     }
 }
 
-DisplayManager::PixelBox DisplayManager::drawnWithin(PixelBox box) const
+CellBatch::PixelBox CellBatch::drawnWithin(PixelBox box) const
 {
     PixelBox found;
     const int firstColumn = std::max(0, static_cast<int>(std::floor(box.left)) / TILE_PIXELS);
@@ -455,13 +544,13 @@ DisplayManager::PixelBox DisplayManager::drawnWithin(PixelBox box) const
     return found;
 }
 
-void DisplayManager::markAllClean() const
+void CellBatch::markAllClean()
 {
     std::fill(drawnTiles.begin(), drawnTiles.end(), PixelBox{});
     wholeWindowDrawn = false;
 }
 
-int DisplayManager::flush() const
+int DisplayManager::flush()
 {
     if (!isStarted())
     {
@@ -472,25 +561,28 @@ int DisplayManager::flush() const
         return -1;
     }
     drawPending();
+    cells->markWholeWindowDrawn();
     return 0;
 }
 
-int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states) const
+int DisplayManager::drawIntoWindow(const sf::Drawable& drawable)
+{
+    return drawIntoWindow(drawable, sf::RenderStates::Default);
+}
+
+int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states)
 {
     if (flush() != 0)
     {
         return -1;
     }
     window->draw(drawable, states);
-    wholeWindowDrawn = true;
     ++drawCalls;
     return 0;
 }
 
 sf::RenderWindow* DisplayManager::getWindow() const
 {
-    drawPending();
-    wholeWindowDrawn = true;
     return window.get();
 }
 
@@ -505,7 +597,7 @@ void DisplayManager::setBatched(bool on)
     batched = on && glyphPageHasWhite;
 }
 
-int DisplayManager::drawCh(Vector position, char ch, int color) const
+int DisplayManager::drawCh(Vector position, char ch, int color)
 {
     if (Config::getInstance().getHeadless())
     {
@@ -516,7 +608,7 @@ int DisplayManager::drawCh(Vector position, char ch, int color) const
     return drawCh(position, ch, r, g, b);
 }
 
-int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color) const
+int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color)
 {
     if (!isStarted())
     {
@@ -556,7 +648,7 @@ int DisplayManager::swapBuffers()
     drawPending();
     window->display();
     window->clear(backgroundColor);
-    markAllClean();
+    cells->markAllClean();
     frameDrawCalls = drawCalls;
     drawCalls = 0;
     frameCharacters = characters;

@@ -222,7 +222,7 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
 
 int ViewObject::draw()
 {
-    const DisplayManager& display = DisplayManager::getInstance();
+    DisplayManager& display = DisplayManager::getInstance();
     int result = 0;
     for (const Piece& piece : layout())
     {

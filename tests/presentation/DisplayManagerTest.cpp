@@ -59,10 +59,11 @@ protected:
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::LogManager::getInstance().setFlush(true);
         // Red everywhere, so that every cell drawn afterwards shows as its background.
+        display().flush();
         display().getWindow()->clear(sf::Color::Red);
     }
 
-    sf::Image capture() { return qmtest::captureWindow(*display().getWindow()); }
+    sf::Image capture() { return qmtest::captureDisplay(); }
 
     // Expects the pixels no longer red to be the cell columns [firstColumn, lastColumn] and
     // rows [firstRow, lastRow] (fractions allowed), to within a pixel on each side.
@@ -97,9 +98,11 @@ TEST_F(Window, FramesCentreOnCellsOrHalfCellsWhenEvenSizedAndSkipTransparentChar
     startWindowed();
     ASSERT_EQ(qm::Frame(5, 3, std::string(15, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8, 12, 4, 6);
+    display().flush();
     display().getWindow()->clear(sf::Color::Red);
     ASSERT_EQ(qm::Frame(4, 2, std::string(8, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8.5f, 11.5f, 4.5f, 5.5f);
+    display().flush();
     display().getWindow()->clear(sf::Color::Red);
     ASSERT_EQ(qm::Frame(3, 1, "# #").draw(Vector(10, 5), qm::YELLOW, '#'), 0);
     expectCells(10, 10, 5, 5);

@@ -67,8 +67,12 @@ protected:
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         clear();
     }
-    void clear() { qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black); }
-    sf::Image capture() { return qmtest::captureWindow(*qm::DisplayManager::getInstance().getWindow()); }
+    void clear()
+    {
+        qm::DisplayManager::getInstance().flush();
+        qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black);
+    }
+    sf::Image capture() { return qmtest::captureDisplay(); }
 
     qmtest::VirtualDisplay xserver;
 };
