@@ -1,5 +1,8 @@
 #include "serialization/AttributeText.h"
 
+#include <qm/LogManager.h>
+#include <qm/match.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -177,6 +180,38 @@ bool isSelected(const std::string& attr, const char* name, bool modified)
 std::string clip(const std::string& text)
 {
     return text.size() <= 80 ? text : text.substr(0, 80) + "...";
+}
+
+bool readIntValue(const char* reader, const char* key, int& value)
+{
+    if (!hasMatch(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    if (!readInt(text, value))
+    {
+        LogManager::getInstance().writeLog("%s: Warning! %s '%s' is not an integer. Ignored.", reader, key,
+                                           clip(text).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool readFloatValue(const char* reader, const char* key, float& value)
+{
+    if (!hasMatch(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    if (!readFloat(text, value))
+    {
+        LogManager::getInstance().writeLog("%s: Warning! %s '%s' is not a finite number. Ignored.", reader, key,
+                                           clip(text).c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace attribute

@@ -49,6 +49,12 @@ bool isSelected(const std::string& attr, const char* name, bool modified);
 /// At most the first 80 characters of `text`, for log lines about input of any length.
 std::string clip(const std::string& text);
 
+/// Look-ups of a number in the last parse of match: true with `value` set when `key` holds
+/// one; false (value untouched) when it holds none, a value that is not a number being
+/// refused with a warning that names `reader` ("Object::deserialize()").
+bool readIntValue(const char* reader, const char* key, int& value);
+bool readFloatValue(const char* reader, const char* key, float& value);
+
 } // namespace attribute
 } // namespace qm
 

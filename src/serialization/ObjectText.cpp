@@ -33,34 +33,12 @@ std::string pair(const char* key, const std::string& value)
 // Look-ups in the last parse of match that log and refuse values that are not numbers.
 bool readIntValue(const char* key, int& value)
 {
-    if (!hasMatch(key))
-    {
-        return false;
-    }
-    const std::string text = match("", key);
-    if (!attribute::readInt(text, value))
-    {
-        LogManager::getInstance().writeLog("Object::deserialize(): Warning! %s '%s' is not an integer. Ignored.", key,
-                                           attribute::clip(text).c_str());
-        return false;
-    }
-    return true;
+    return attribute::readIntValue("Object::deserialize()", key, value);
 }
 
 bool readFloatValue(const char* key, float& value)
 {
-    if (!hasMatch(key))
-    {
-        return false;
-    }
-    const std::string text = match("", key);
-    if (!attribute::readFloat(text, value))
-    {
-        LogManager::getInstance().writeLog("Object::deserialize(): Warning! %s '%s' is not a finite number. Ignored.",
-                                           key, attribute::clip(text).c_str());
-        return false;
-    }
-    return true;
+    return attribute::readFloatValue("Object::deserialize()", key, value);
 }
 
 // A direction read from text is kept exactly unless it is longer than a unit vector, so that

@@ -241,18 +241,7 @@ const char* const VIEW_ATTRIBUTE_NAMES[VIEW_OBJECT_ATTRIBUTE_COUNT] = {
 
 bool readViewInt(const char* key, int& value)
 {
-    if (!hasMatch(key))
-    {
-        return false;
-    }
-    const std::string text = match("", key);
-    if (!attribute::readInt(text, value))
-    {
-        LogManager::getInstance().writeLog("ViewObject::deserialize(): Warning! %s '%s' is not an integer. Ignored.",
-                                           key, attribute::clip(text).c_str());
-        return false;
-    }
-    return true;
+    return attribute::readIntValue("ViewObject::deserialize()", key, value);
 }
 } // namespace
 
