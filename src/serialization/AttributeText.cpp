@@ -182,9 +182,14 @@ std::string clip(const std::string& text)
     return text.size() <= 80 ? text : text.substr(0, 80) + "...";
 }
 
+bool hasValue(const char* key)
+{
+    return hasMatch(key) && !match("", key).empty();
+}
+
 bool readIntValue(const char* reader, const char* key, int& value)
 {
-    if (!hasMatch(key))
+    if (!hasValue(key))
     {
         return false;
     }
@@ -200,7 +205,7 @@ bool readIntValue(const char* reader, const char* key, int& value)
 
 bool readFloatValue(const char* reader, const char* key, float& value)
 {
-    if (!hasMatch(key))
+    if (!hasValue(key))
     {
         return false;
     }

@@ -190,7 +190,7 @@ public:
     void readAvoidCollisions();
 
 private:
-    // A boolean key: true when present, with `value` whether it reads "true".
+    // A boolean key: true when it has a value, with `value` whether it reads "true".
     bool readBool(const char* key, bool& value);
     // An integer or float key, logged as read: false when absent or not a number.
     bool readInt(const char* key, int& value);
@@ -229,7 +229,7 @@ int Object::deserialize(std::string str)
 
 bool ObjectTextReader::readBool(const char* key, bool& value)
 {
-    if (!hasMatch(key))
+    if (!attribute::hasValue(key))
     {
         return false;
     }
@@ -451,7 +451,7 @@ void ObjectTextReader::readShape()
     const char* const keys[] = {"shape", "size", "color", "opacity"};
     for (const char* key : keys)
     {
-        if (!hasMatch(key))
+        if (!attribute::hasValue(key))
         {
             return;
         }
@@ -479,7 +479,7 @@ void ObjectTextReader::readShape()
     newShape.setSize(size);
     newShape.setColor(color);
     newShape.setOpacity(static_cast<std::uint8_t>(opacity));
-    if (hasMatch("rgb"))
+    if (attribute::hasValue("rgb"))
     {
         // "r;g;b", each 0 to 255: the fill of a CUSTOM colour.
         const std::string rgb = match("", "rgb");

@@ -307,7 +307,7 @@ int ViewObject::deserialize(std::string str)
         log.writeLog(20, "ViewObject::deserialize(): value is %d", number);
         setValue(number);
     }
-    if (hasMatch("view_border"))
+    if (attribute::hasValue("view_border"))
     {
         const std::string framed = match("", "view_border");
         log.writeLog(20, "ViewObject::deserialize(): border is %s", attribute::clip(framed).c_str());
@@ -343,7 +343,7 @@ int ViewObject::deserialize(std::string str)
             setLocation(static_cast<ViewObjectLocation>(number));
         }
     }
-    if (hasMatch("view_draw_value"))
+    if (attribute::hasValue("view_draw_value"))
     {
         const std::string show = match("", "view_draw_value");
         log.writeLog(20, "ViewObject::deserialize(): draw_value is %s", attribute::clip(show).c_str());

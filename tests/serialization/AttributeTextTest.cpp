@@ -159,6 +159,34 @@ TEST_F(AttributeText, EventInterestsAreReplacedAndUnchangedOnesKept)
     EXPECT_EQ(object->serialize("EVENTS,"), "event_count:0,");
 }
 
+// A boolean or number with an empty value is no value at all; a text may be empty and reads back.
+TEST_F(AttributeText, EmptyBooleansAndNumbersChangeNothingWhileEmptyTextsApply)
+{
+    qm::ViewObject* view = new qm::ViewObject;
+    view->setNoSoft(true);
+    view->setFollowPath(true);
+    view->setType("Fish");
+    view->setViewString("Points");
+    qm::Path path;
+    path.addNode(Vector(3, 4));
+    view->setPath(path);
+    const std::string before = view->serialize("ALL");
+    for (const char* key :
+         {"id",          "is_active",   "is_visible",    "event_count",      "box-corner-x", "pos-x",
+          "altitude",    "solidness",   "no_soft",       "x_direction",      "speed",        "x_acceleration",
+          "shape",       "follow_path", "path_index",    "avoid_collisions", "sprite_index", "view_value",
+          "view_border", "view_color",  "view_location", "view_draw_value"})
+    {
+        view->deserialize(std::string(key) + ":,");
+        EXPECT_EQ(view->serialize("ALL"), before) << key;
+    }
+    EXPECT_EQ(countOf(log(), "Warning!"), 0);
+    view->deserialize("type:,path:,view_string:,");
+    EXPECT_EQ(view->getType(), "");
+    EXPECT_EQ(view->getPath().getNodeCount(), 0);
+    EXPECT_EQ(view->getViewString(), "");
+}
+
 TEST_F(AttributeText, EmptyTextDoesNotApplyThePreviousParseAgain)
 {
     qm::Object* object = new qm::Object;
