@@ -41,16 +41,17 @@ bool readFloatValue(const char* key, float& value)
     return attribute::readFloatValue("Object::deserialize()", key, value);
 }
 
-// A direction read from text is kept exactly unless it is longer than a unit vector, so that
-// the copy moves as the original did: the engine's own directions are unit vectors to within
-// rounding, or shorter when too small to normalize in float. Longer ones are normalized, in
-// double so that no component overflows or underflows on the way.
+// A direction read from text in its normalised form, as setting the velocity gives it: a unit
+// vector, or zero. The engine's own directions are unit vectors to within float rounding; one
+// of those is kept exactly, so that a copy reads back the very direction written (normalising
+// it again could move its last bit). Others are normalised in double, so that no component
+// overflows or underflows on the way.
 Vector unitDirection(const Vector& v)
 {
     const double x = v.getX();
     const double y = v.getY();
     const double length = std::sqrt(x * x + y * y);
-    if (length <= 1.0 + 1e-6)
+    if (length == 0.0 || std::fabs(length - 1.0) <= 1e-6)
     {
         return v;
     }

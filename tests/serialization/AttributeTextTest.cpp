@@ -3,10 +3,12 @@
 
 #include <qm/LogManager.h>
 #include <qm/match.h>
+#include <qm/utility.h>
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 namespace
 {
@@ -157,6 +159,26 @@ TEST_F(AttributeText, EventInterestsAreReplacedAndUnchangedOnesKept)
     EXPECT_EQ(countOf(log(), "not previously registered"), 0);
     object->deserialize("event_count:0,");
     EXPECT_EQ(object->serialize("EVENTS,"), "event_count:0,");
+}
+
+// A direction is read in its normalised form; a speed pair sets the speed, and without one it stays.
+TEST_F(AttributeText, DirectionsReadNormalisedAndTheSpeedPairSetsTheVelocity)
+{
+    const std::tuple<const char*, Vector, Vector> cases[] = {
+        {"x_direction:0,y_direction:0.5,speed:2,", Vector(0, 1), Vector(0, 2)},
+        {"x_direction:0.3,y_direction:-0.4,", Vector(0.6f, -0.8f), Vector(1.8f, -2.4f)},
+        {"x_direction:-30,y_direction:40,speed:0.5,", Vector(-0.6f, 0.8f), Vector(-0.3f, 0.4f)},
+        {"y_direction:0.25,", Vector(0, 1), Vector(0, 3)},
+        {"x_direction:0,y_direction:0,", Vector(0, 0), Vector(0, 0)},
+    };
+    for (const auto& [text, direction, velocity] : cases)
+    {
+        qm::Object* object = new qm::Object;
+        object->setVelocity(Vector(0, 3));
+        object->deserialize(text);
+        EXPECT_LT(qm::distance(object->getDirection(), direction), 1e-6f) << text;
+        EXPECT_LT(qm::distance(object->getVelocity(), velocity), 1e-6f) << text;
+    }
 }
 
 // A boolean or number with an empty value is no value at all; a text may be empty and reads back.
