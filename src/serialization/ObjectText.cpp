@@ -326,9 +326,11 @@ void ObjectTextReader::readEvents()
             log.writeLog(20, "Object::deserialize(): event_name[%d] is '%s'", i, attribute::clip(names.back()).c_str());
         }
     }
-    // Interests already held as given are kept rather than withdrawn and registered again.
+    // Interests already held as given are kept rather than withdrawn and registered again;
+    // the events still count as set.
     if (names == object.eventName)
     {
+        object.markModified(EVENTS);
         return;
     }
     for (std::size_t i = object.eventName.size(); i-- > 0;)
@@ -406,6 +408,10 @@ void ObjectTextReader::readType()
     {
         object.setType(newType);
     }
+    else
+    {
+        object.markModified(TYPE);
+    }
 }
 
 void ObjectTextReader::readPlacement()
@@ -432,7 +438,10 @@ void ObjectTextReader::readMotion()
     Vector direction = object.direction;
     if (readPair("x_direction", "y_direction", direction))
     {
+        // As setting the velocity does: both flags are set.
         object.steer(unitDirection(direction));
+        object.markModified(DIRECTION);
+        object.markModified(SPEED);
     }
     float speed = 0.0f;
     if (readFloat("speed", speed))
@@ -501,10 +510,7 @@ void ObjectTextReader::readShape()
         newShape.setRGB(static_cast<std::uint8_t>(red), static_cast<std::uint8_t>(green),
                         static_cast<std::uint8_t>(blue));
     }
-    if (newShape != object.shape)
-    {
-        object.setShape(newShape);
-    }
+    object.setShape(newShape);
 }
 
 void ObjectTextReader::readPath()
@@ -517,8 +523,10 @@ void ObjectTextReader::readPath()
         object.markModified(FOLLOW_PATH);
     }
     Path newPath = object.path;
+    bool read = false;
     if (hasMatch("path"))
     {
+        read = true;
         std::string badNode;
         if (!attribute::readPath(match("", "path"), newPath, badNode))
         {
@@ -530,9 +538,10 @@ void ObjectTextReader::readPath()
     int index = 0;
     if (readIntValue("path_index", index))
     {
+        read = true;
         newPath.setIndex(index);
     }
-    if (newPath != object.path)
+    if (read)
     {
         object.setPath(newPath);
     }

@@ -153,7 +153,7 @@ TEST_F(AttributeText, EventInterestsAreReplacedAndUnchangedOnesKept)
     ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
     object->serialize("ALL");
     object->deserialize("event_count:2,event_name[0]:death,event_name[1]:qm-step,");
-    EXPECT_FALSE(object->isModified(qm::EVENTS));
+    EXPECT_TRUE(object->isModified(qm::EVENTS)); // set by reading, though kept as they were
     object->deserialize("event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
     EXPECT_EQ(object->serialize("EVENTS,"), "event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
     EXPECT_EQ(countOf(log(), "not previously registered"), 0);
@@ -179,6 +179,28 @@ TEST_F(AttributeText, DirectionsReadNormalisedAndTheSpeedPairSetsTheVelocity)
         EXPECT_LT(qm::distance(object->getDirection(), direction), 1e-6f) << text;
         EXPECT_LT(qm::distance(object->getVelocity(), velocity), 1e-6f) << text;
     }
+}
+
+// Reading an object's own text again sets the flags of what the reading steps set whenever their
+// pairs apply, and not those set only on a change (id, activity, visibility, box, position, ...).
+TEST_F(AttributeText, ReadingMarksWhatItsStepsSetEvenWhenTheValueIsTheSame)
+{
+    qm::Object* object = new qm::Object;
+    object->setType("Fish");
+    object->setVelocity(Vector(0, 2));
+    object->registerInterest("death");
+    qm::Path path;
+    path.addNode(Vector(3, 4));
+    object->setPath(path);
+    object->deserialize(object->serialize("ALL"));
+    std::string marked;
+    for (int a = 0; a < qm::OBJECT_ATTRIBUTE_COUNT; ++a)
+    {
+        marked += object->isModified(static_cast<qm::ObjectAttribute>(a)) ? '1' : '0';
+    }
+    // ID ACTIVE VISIBLE EVENTS BOX POSITION TYPE ANIMATION ALTITUDE SOLIDNESS NO_SOFT SPEED
+    // DIRECTION ACCELERATION SHAPE PATH FOLLOW_PATH AVOID_COLLISIONS
+    EXPECT_EQ(marked, "000100100011111111");
 }
 
 // A boolean or number with an empty value is no value at all; a text may be empty and reads back.
