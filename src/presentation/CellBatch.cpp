@@ -1,28 +1,13 @@
+// The one-call drawing of a frame's characters and its record of the pixels drawn on.
 #include "presentation/CellBatch.h"
 
-#include "platform/Platform.h"
-
-#include <qm/Config.h>
-#include <qm/DisplayManager.h>
-#include <qm/LogManager.h>
-#include <qm/utility.h>
-
-#include <SFML/Graphics/Color.hpp>
-#include <SFML/Graphics/Font.hpp>
-#include <SFML/Graphics/Image.hpp>
-#include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderStates.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Texture.hpp>
-#include <SFML/Graphics/VertexArray.hpp>
-#include <SFML/Graphics/View.hpp>
-#include <SFML/System/String.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace qm
 {

@@ -1,3 +1,4 @@
+// The display manager's collected drawing. Private to the engine.
 #ifndef QM_CELLBATCH_H
 #define QM_CELLBATCH_H
 
