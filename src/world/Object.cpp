@@ -26,23 +26,24 @@ namespace
 {
 int nextId = 1;
 
-// The manager that delivers events of type `name`, or null when none does.
-Manager* managerFor(const std::string& name)
+// The manager that delivers events of type `name`: the world manager for every name the
+// other managers do not deliver (collisions, deaths, game-defined events).
+Manager& managerFor(const std::string& name)
 {
     if (name == EVENT_STEP)
     {
-        return &GameManager::getInstance();
+        return GameManager::getInstance();
     }
     if (name == EVENT_KEYBOARD || name == EVENT_MOUSE)
     {
-        return &InputManager::getInstance();
+        return InputManager::getInstance();
     }
     if (name == EVENT_NETWORK || name == EVENT_NETWORK_KEYBOARD || name == EVENT_NETWORK_MOUSE ||
         name == EVENT_NETWORK_CUSTOM)
     {
-        return &NetworkManager::getInstance();
+        return NetworkManager::getInstance();
     }
-    return &WorldManager::getInstance();
+    return WorldManager::getInstance();
 }
 } // namespace
 
@@ -465,13 +466,7 @@ int Object::registerInterest(std::string name)
                      name.c_str());
         return -1;
     }
-    Manager* manager = managerFor(name);
-    if (manager == nullptr)
-    {
-        log.writeLog("Object::registerInterest(): Error! no manager delivers event '%s'", name.c_str());
-        return -1;
-    }
-    if (manager->registerInterest(this, name) == -1)
+    if (managerFor(name).registerInterest(this, name) == -1)
     {
         return -1;
     }
@@ -489,8 +484,7 @@ int Object::unregisterInterest(std::string name)
                                            name.c_str());
         return -1;
     }
-    Manager* manager = managerFor(name);
-    if (manager == nullptr || manager->unregisterInterest(this, name) == -1)
+    if (managerFor(name).unregisterInterest(this, name) == -1)
     {
         return -1;
     }
