@@ -41,6 +41,29 @@ void dumpFrames(const Sprite& sprite)
         }
     }
 }
+// What the sound and music loaders share: the next free slot of `items` (`count` taken) loads
+// `filename` with `load` and takes `label`. A slot whose load failed keeps its object for the
+// next load. `method` names the loader in the failure message, `noun` and `name` the kind.
+template <typename T, typename Load>
+int loadIntoSlot(std::unique_ptr<T>* items, int& count, const std::string& filename, const std::string& label,
+                 Load load, const char* method, const char* noun, const char* name)
+{
+    const LogManager& log = LogManager::getInstance();
+    if (!items[count])
+    {
+        items[count] = std::make_unique<T>();
+    }
+    if (load(*items[count], filename) != 0)
+    {
+        log.writeLog("ResourceManager::%s(): Error! Cannot load %s from file '%s'.", method, noun, filename.c_str());
+        return -1;
+    }
+    items[count]->setLabel(label);
+    log.writeLog(1, "ResourceManager::load%s(): %s '%s' successfully loaded.", name, name, label.c_str());
+    ++count;
+    return 0;
+}
+
 // The first resource in load order whose label is `label`, or null with a warning. `kind`
 // names it in the messages ("sprite"), `method` is the look-up's name ("getSprite").
 template <typename T>
@@ -189,20 +212,9 @@ int ResourceManager::loadSound(std::string filename, std::string label)
         return -1;
     }
     reportSilentAudio("ResourceManager::loadSound()");
-    // A slot whose load failed keeps its object for the next load.
-    if (!sounds[soundCount])
-    {
-        sounds[soundCount] = std::make_unique<Sound>();
-    }
-    if (sounds[soundCount]->loadSound(filename) != 0)
-    {
-        log.writeLog("ResourceManager::loadSound(): Error! Cannot load sound from file '%s'.", filename.c_str());
-        return -1;
-    }
-    sounds[soundCount]->setLabel(label);
-    log.writeLog(1, "ResourceManager::loadSound(): Sound '%s' successfully loaded.", label.c_str());
-    ++soundCount;
-    return 0;
+    return loadIntoSlot(
+        sounds, soundCount, filename, label,
+        [](Sound& sound, const std::string& file) { return sound.loadSound(file); }, "loadSound", "sound", "Sound");
 }
 
 Sound* ResourceManager::getSound(std::string label) const
@@ -229,19 +241,9 @@ int ResourceManager::loadMusic(std::string filename, std::string label)
         return -1;
     }
     reportSilentAudio("ResourceManager::loadMusic()");
-    if (!music[musicCount])
-    {
-        music[musicCount] = std::make_unique<Music>();
-    }
-    if (music[musicCount]->loadMusic(filename) != 0)
-    {
-        log.writeLog("ResourceManager::loadmusic(): Error! Cannot load music from file '%s'.", filename.c_str());
-        return -1;
-    }
-    music[musicCount]->setLabel(label);
-    log.writeLog(1, "ResourceManager::loadMusic(): Music '%s' successfully loaded.", label.c_str());
-    ++musicCount;
-    return 0;
+    return loadIntoSlot(
+        music, musicCount, filename, label, [](Music& piece, const std::string& file) { return piece.loadMusic(file); },
+        "loadmusic", "music", "Music");
 }
 
 Music* ResourceManager::getMusic(std::string label) const
