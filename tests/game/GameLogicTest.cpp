@@ -105,7 +105,6 @@ protected:
         }
         return played;
     }
-
 };
 
 // ---- The fish, standing on the ground (it sinks from its starting place until the ground stops it).
