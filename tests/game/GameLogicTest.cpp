@@ -52,6 +52,8 @@ protected:
         WorldTest::SetUp();
         std::filesystem::current_path(QM_RUN_DIR); // the game names its files relative to it
         loadResources();
+        // One iteration of the empty world, so that the first step played is numbered 1.
+        qm::GameManager::getInstance().step();
     }
 
     // The step event numbered `n` to everyone interested (nothing moves).
