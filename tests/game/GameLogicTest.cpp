@@ -335,6 +335,30 @@ TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
     }
 }
 
+// ---- The game's sprite files, each loaded on its own.
+using GameSprites = qmtest::WorldTest;
+
+TEST_F(GameSprites, EveryGameSpriteLoadsWithoutErrorOrWarning)
+{
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    qm::LogManager::getInstance().setLogLevel(5);
+    int count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(QM_RUN_DIR) + "/sprites"))
+    {
+        const std::string label = entry.path().stem().string();
+        if (entry.is_regular_file())
+        {
+            ++count;
+            ASSERT_EQ(resources.loadSprite(entry.path().string(), label), 0) << label;
+            const qm::Sprite* sprite = resources.getSprite(label);
+            EXPECT_EQ(sprite->getFrame(0).getString().size(), std::size_t(sprite->getWidth() * sprite->getHeight()));
+        }
+    }
+    EXPECT_EQ(count, 19);
+    EXPECT_EQ(countOf(log(), "Error"), 0) << log();
+    EXPECT_EQ(countOf(log(), "Warning"), 0) << log();
+}
+
 // ---- The start screen and a new game.
 using GameStartTest = GameLogic;
 

@@ -53,7 +53,7 @@ protected:
 
     void start(const std::string& extra = "")
     {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
         qm::LogManager::getInstance().setFlush(true);
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         ASSERT_TRUE(display().isBatched()) << "collecting characters is the default";
@@ -237,7 +237,7 @@ TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
 
 TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
 {
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nbatch_drawing:false,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nbatch_drawing:false,\n");
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
     EXPECT_FALSE(display().isBatched());
     ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);

@@ -55,7 +55,7 @@ protected:
 
     void startWindowed(const std::string& extra = "")
     {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::LogManager::getInstance().setFlush(true);
         // Red everywhere, so that every cell drawn afterwards shows as its background.

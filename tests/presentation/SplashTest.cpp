@@ -107,9 +107,9 @@ protected:
 TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
 {
     ASSERT_TRUE(xserver.ok());
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nframe_time:33,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:33,\n");
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-    const std::string captures = std::string(QM_RUN_DIR) + "/../captures";
+    const std::string captures = std::string(QM_TEST_OUTPUT_DIR) + "/captures";
     std::filesystem::create_directories(captures);
     const std::string png = captures + "/splash.png";
     auto* watcher = new Watcher;

@@ -21,7 +21,7 @@ protected:
     {
         EngineTest::SetUp();
         ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n");
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n");
         qm::LogManager::getInstance().setFlush(true); // the log is whole even if start-up fails
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::DisplayManager::getInstance().swapBuffers(); // start from a cleared window
