@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace qm
 {
@@ -16,7 +15,7 @@ namespace
 {
 // The collected characters are drawn once this many vertices (12 per character) are waiting,
 // which bounds the memory a frame of any size can take; order is kept, so nothing changes.
-constexpr std::size_t MAX_BATCH_VERTICES = 12 * 8192;
+constexpr std::size_t MAX_BATCH_VERTICES = std::size_t{12} * 8192;
 
 // Texture coordinates (page pixels) of the centre of the 2 x 2 opaque white square the glyph
 // page keeps in its corner: a quad sampling only this point is drawn in its plain colour.
@@ -181,7 +180,8 @@ bool CellBatch::pixelsAreWindowPixels(const sf::RenderWindow& window)
     // With the window's own view, unresized, a pixel position is a window pixel.
     const sf::View& view = window.getView();
     const sf::View& standard = window.getDefaultView();
-    return std::memcmp(view.getTransform().getMatrix(), standard.getTransform().getMatrix(), 16 * sizeof(float)) == 0 &&
+    const float* matrix = view.getTransform().getMatrix();
+    return std::equal(matrix, matrix + 16, standard.getTransform().getMatrix()) &&
            view.getViewport() == standard.getViewport() &&
            static_cast<float>(window.getSize().x) == standard.getSize().x &&
            static_cast<float>(window.getSize().y) == standard.getSize().y;
@@ -210,7 +210,7 @@ void CellBatch::markDrawn(PixelBox box)
             const PixelBox part{std::max(box.left, tileLeft), std::max(box.top, tileTop),
                                 std::min(box.right, tileLeft + TILE_PIXELS),
                                 std::min(box.bottom, tileTop + TILE_PIXELS)};
-            PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
+            PixelBox& tile = drawnTiles[tileIndex(row, column)];
             if (!(part.left < part.right && part.top < part.bottom))
             {
                 continue;
@@ -234,7 +234,7 @@ CellBatch::PixelBox CellBatch::drawnWithin(PixelBox box) const
     {
         for (int column = firstColumn; column <= lastColumn; ++column)
         {
-            const PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
+            const PixelBox& tile = drawnTiles[tileIndex(row, column)];
             const PixelBox part{std::max(box.left, tile.left), std::max(box.top, tile.top),
                                 std::min(box.right, tile.right), std::min(box.bottom, tile.bottom)};
             if (!(part.left < part.right && part.top < part.bottom))

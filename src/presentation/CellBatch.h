@@ -65,6 +65,11 @@ private:
     };
     void markDrawn(PixelBox box);
     PixelBox drawnWithin(PixelBox box) const;
+    // The place in drawnTiles of the tile at `row` and `column`.
+    std::size_t tileIndex(int row, int column) const
+    {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(tileColumns) + static_cast<std::size_t>(column);
+    }
     // Whether pixel positions are window pixels (the window's own view, not resized).
     static bool pixelsAreWindowPixels(const sf::RenderWindow& window);
 

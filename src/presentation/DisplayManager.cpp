@@ -311,7 +311,8 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     float startX = position.getX();
     if (justification == CENTER)
     {
-        startX -= static_cast<float>(length / 2);
+        const int half = length / 2; // whole cells
+        startX -= static_cast<float>(half);
     }
     else if (justification == RIGHT)
     {

@@ -382,8 +382,9 @@ bool SpatialGrid::search(const Box& box, const Object* ignore, std::vector<Objec
                     ((record.y0 <= ay) & (ay <= record.y1)) | ((ay <= record.y0) & (record.y0 <= ay1));
                 // An entry in several of the visited buckets is reported from the first of
                 // them only: the one at its own first column and row, or the search's.
-                const bool first =
-                    (x == std::max<int>(record.column0, range.column0)) & (y == std::max<int>(record.row0, range.row0));
+                const int firstColumn = std::max<int>(record.column0, range.column0);
+                const int firstRow = std::max<int>(record.row0, range.row0);
+                const bool first = (x == firstColumn) & (y == firstRow);
                 if (overlapX & overlapY & first & (record.object != ignore))
                 {
                     found.push_back(Found{record.order, record.object});

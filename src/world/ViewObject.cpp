@@ -213,7 +213,8 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
         pieces.push_back({Vector(p.getX(), p.getY() + 1), line, true});
         // The bars stand just outside the text as centred drawing places it (its start is
         // moved left by half the length, halved in whole cells).
-        const float left = p.getX() - static_cast<float>(n / 2) - 1;
+        const int half = n / 2;
+        const float left = p.getX() - static_cast<float>(half) - 1;
         pieces.push_back({Vector(left, p.getY()), "|", false});
         pieces.push_back({Vector(left + static_cast<float>(n) + 1, p.getY()), "|", false});
     }
