@@ -1,10 +1,10 @@
 // A complete path search across a world with walls: the linear reference against the heap search the
 // engine runs, per search and per expanded cell, and their ratio measured in the same run.
 #include "HeadlessEngine.h"
+#include "pathfinding/HeapPathFind.h"
 
 #include <qm/Box.h>
 #include <qm/GameManager.h>
-#include <qm/HeapPathFind.h>
 #include <qm/Object.h>
 #include <qm/PathFind.h>
 #include <qm/Vector.h>

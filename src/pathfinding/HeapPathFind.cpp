@@ -1,6 +1,7 @@
+#include "pathfinding/HeapPathFind.h"
+
 #include "pathfinding/PathFindCycle.h"
 
-#include <qm/HeapPathFind.h>
 #include <qm/Object.h>
 #include <qm/ObjectListIterator.h>
 #include <qm/WorldManager.h>

@@ -1,7 +1,8 @@
+#include "pathfinding/HeapPathFind.h"
+
 #include <qm/Clock.h>
 #include <qm/EventPath.h>
 #include <qm/GameManager.h>
-#include <qm/HeapPathFind.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 #include <qm/PathManager.h>
