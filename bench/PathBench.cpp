@@ -46,7 +46,8 @@ public:
             const float length = static_cast<float>(height - gap);
             const bool fromTop = i % 2 == 1;
             wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, length - 0.01f));
-            wall->setPosition(qm::Vector(static_cast<float>(width * i / (walls + 1)), fromTop ? 0.0f : gap));
+            wall->setPosition(
+                qm::Vector(static_cast<float>(width * i / (walls + 1)), fromTop ? 0.0f : static_cast<float>(gap)));
             objects.push_back(wall);
         }
         for (int x = 4; rocks && x < width - 1; x += 9)

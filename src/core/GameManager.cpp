@@ -226,7 +226,7 @@ void GameManager::iterate(const Clock& clock, long long adjust)
     // Path searches get 95 % of what is left of the frame (at least their minimum).
     const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
     const float left = static_cast<float>(frameMicroseconds - clock.split() - adjust);
-    PathManager::getInstance().cycle(static_cast<int>((left * 0.95f) / 1000.0));
+    PathManager::getInstance().cycle(static_cast<int>(static_cast<double>(left * 0.95f) / 1000.0));
 }
 
 void GameManager::networkPhase(const Clock& clock) const

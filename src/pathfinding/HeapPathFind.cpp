@@ -168,7 +168,8 @@ void HeapPathFind::beginExpansion(Cell)
 
 bool HeapPathFind::blocked(int x, int y)
 {
-    CellState& cell = state[static_cast<std::size_t>(y) * getWidth() + x];
+    CellState& cell =
+        state[static_cast<std::size_t>(y) * static_cast<std::size_t>(getWidth()) + static_cast<std::size_t>(x)];
     if (cell.known >> 1 == epoch)
     {
         return (cell.known & 1) != 0;

@@ -41,8 +41,9 @@ bool gridOfBoundary(int& width, int& height)
     const Box boundary = WorldManager::getInstance().getBoundary();
     const float w = boundary.getHorizontal();
     const float h = boundary.getVertical();
-    const bool sane = std::isfinite(w) && std::isfinite(h) && w >= 1.0f && h >= 1.0f &&
-                      static_cast<double>(std::trunc(w)) * std::trunc(h) <= static_cast<double>(MAX_PATH_CELLS);
+    const bool sane =
+        std::isfinite(w) && std::isfinite(h) && w >= 1.0f && h >= 1.0f &&
+        static_cast<double>(std::trunc(w)) * static_cast<double>(std::trunc(h)) <= static_cast<double>(MAX_PATH_CELLS);
     if (!sane)
     {
         LogManager::getInstance().writeLog(

@@ -68,15 +68,17 @@ Vector spacesToPixels(Vector spaces)
 {
     const Vector pixels(spaces.getX() * charWidth(), spaces.getY() * charHeight());
     LogManager::getInstance().writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
-                                       spaces.getX(), spaces.getY(), pixels.getX(), pixels.getY());
+                                       static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()),
+                                       static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()));
     return pixels;
 }
 
 Vector pixelsToSpaces(Vector pixels)
 {
     const Vector spaces(pixels.getX() / charWidth(), pixels.getY() / charHeight());
-    LogManager::getInstance().writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)", pixels.getX(),
-                                       pixels.getY(), spaces.getX(), spaces.getY());
+    LogManager::getInstance().writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)",
+                                       static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()),
+                                       static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()));
     return spaces;
 }
 

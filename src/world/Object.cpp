@@ -430,7 +430,7 @@ void Object::followPath()
     {
         const Vector waypoint = path.getCurrentNode();
         const double reach = static_cast<double>(speed) * 3 * 0.25;
-        if (distance(position, waypoint) > reach)
+        if (static_cast<double>(distance(position, waypoint)) > reach)
         {
             headFor(waypoint);
             return;

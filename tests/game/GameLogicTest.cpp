@@ -331,7 +331,7 @@ TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
     for (const auto& [n, speed] :
          std::map<int, float>{{149, -0.25f}, {150, -0.35f}, {300, -0.45f}, {301, -0.25f}, {449, -0.25f}, {450, -0.35f}})
     {
-        EXPECT_FLOAT_EQ(speeds[n], speed) << "step " << n;
+        EXPECT_FLOAT_EQ(speeds[static_cast<std::size_t>(n)], speed) << "step " << n;
     }
 }
 
@@ -417,7 +417,8 @@ TEST_F(GameStartTest, SpaceStartsOneGameWithItsObjectsInOrderAndQEndsTheLoop)
 // when it starts again from below; a new game draws nothing else.
 TEST_F(GameStartTest, BubblesDrawRandInTheirOrderWithinTheirRanges)
 {
-    const auto place = [](int row, int column) { return Vector(column % 80 * 1.0f, 24 + row % 9 * 1.0f); };
+    const auto place = [](int row, int column)
+    { return Vector(static_cast<float>(column % 80), static_cast<float>(24 + row % 9)); };
     const auto speed = [](int r) { return static_cast<float>(-0.25 / (r % 4 + 1)); };
     const std::vector<int> r = randomSequence(3, 28);
     key(new GameStart, qm::SPACE, KEY_PRESS);

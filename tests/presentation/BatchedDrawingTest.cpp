@@ -150,9 +150,11 @@ TEST_F(BatchedDrawing, StringsOfEveryJustificationWithGlyphsOverhangingTheirCell
             for (int i = 0; i < 12; ++i)
             {
                 const auto justification = static_cast<qm::Justification>(i % 3);
-                (void)display().drawString(Vector(40.0f + 0.3f * i, 1.0f + 1.5f * i), lines[i % 4], justification,
-                                           i % 8);
-                (void)display().drawString(Vector(40, 1.5f + 1.5f * i), lines[(i + 1) % 4], justification, (i + 3) % 8);
+                (void)display().drawString(
+                    Vector(40.0f + 0.3f * static_cast<float>(i), 1.0f + 1.5f * static_cast<float>(i)), lines[i % 4],
+                    justification, i % 8);
+                (void)display().drawString(Vector(40, 1.5f + 1.5f * static_cast<float>(i)), lines[(i + 1) % 4],
+                                           justification, (i + 3) % 8);
             }
             // Cells at the window's edges, half outside.
             (void)display().drawString(Vector(0, 23.5f), "LEFT", qm::RIGHT, qm::WHITE);

@@ -70,9 +70,10 @@ protected:
     void expectCells(float firstColumn, float lastColumn, float firstRow, float lastRow)
     {
         const sf::Image image = capture();
-        const int left = std::lround(firstColumn * 12.8f - 1.28f),
-                  right = std::lround((lastColumn + 1) * 12.8f - 1.28f);
-        const int top = std::lround(firstRow * 32 + 6.4f), bottom = std::lround((lastRow + 1) * 32 + 6.4f);
+        const int left = static_cast<int>(std::lround(firstColumn * 12.8f - 1.28f)),
+                  right = static_cast<int>(std::lround((lastColumn + 1) * 12.8f - 1.28f));
+        const int top = static_cast<int>(std::lround(firstRow * 32 + 6.4f)),
+                  bottom = static_cast<int>(std::lround((lastRow + 1) * 32 + 6.4f));
         EXPECT_EQ(pixelsOf(image, sf::Color::Red, left + 1, top + 1, right - left - 2, bottom - top - 2), 0);
         EXPECT_NEAR(pixelsOf(image, sf::Color::Red), 1024 * 768 - (right - left) * (bottom - top),
                     2 * (right - left + bottom - top));

@@ -79,8 +79,8 @@ TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
         ASSERT_EQ(qm::splash(), 0);
         ASSERT_EQ(watcher->banners.size(), static_cast<std::size_t>(std::min(keyStep + 1, 90))) << keyStep;
         EXPECT_EQ(watcher->banners.back(), 1);
-        EXPECT_EQ(watcher->logos.at(std::min(keyStep, 14)), 0);
-        EXPECT_EQ(watcher->logos.at(std::min(keyStep, 15)), keyStep < 15 ? 0 : 1);
+        EXPECT_EQ(watcher->logos.at(static_cast<std::size_t>(std::min(keyStep, 14))), 0);
+        EXPECT_EQ(watcher->logos.at(static_cast<std::size_t>(std::min(keyStep, 15))), keyStep < 15 ? 0 : 1);
         EXPECT_EQ(countOfType("Splash") + countOfType("SplashQuillmere"), 0);
         qm::WorldManager::getInstance().markForDelete(watcher);
     }
