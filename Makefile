@@ -13,7 +13,7 @@ FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 PACING_ROUNDS ?= 2
 
-.PHONY: play serve watch test deps build bench pacing fuzz soak format format-check clean
+.PHONY: play serve watch test deps build bench pacing fuzz soak format format-check tidy clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
@@ -68,8 +68,15 @@ soak: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-format-check:
+format-check: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+# clang-tidy over the engine's and the game's sources with the checks in .clang-tidy, through
+# the test build's compile commands; any finding fails the target.
+tidy: deps
+	cmake -S . -B $(TEST_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug \
+	    -DQM_SANITIZE=ON -DQM_WARNINGS_AS_ERRORS=ON -DQM_BUILD_TESTS=ON
+	run-clang-tidy-14 -p $(TEST_DIR) -quiet -j $(JOBS) '$(CURDIR)/(src|game)/.*\.cpp$$'
 
 clean:
 	rm -rf build

@@ -1,10 +1,10 @@
 // A complete path search across a world with walls: the linear reference against the heap search the
 // engine runs, per search and per expanded cell, and their ratio measured in the same run.
 #include "HeadlessEngine.h"
+#include "pathfinding/HeapPathFind.h"
 
 #include <qm/Box.h>
 #include <qm/GameManager.h>
-#include <qm/HeapPathFind.h>
 #include <qm/Object.h>
 #include <qm/PathFind.h>
 #include <qm/Vector.h>
@@ -46,7 +46,8 @@ public:
             const float length = static_cast<float>(height - gap);
             const bool fromTop = i % 2 == 1;
             wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, length - 0.01f));
-            wall->setPosition(qm::Vector(static_cast<float>(width * i / (walls + 1)), fromTop ? 0.0f : gap));
+            wall->setPosition(
+                qm::Vector(static_cast<float>(width * i / (walls + 1)), fromTop ? 0.0f : static_cast<float>(gap)));
             objects.push_back(wall);
         }
         for (int x = 4; rocks && x < width - 1; x += 9)

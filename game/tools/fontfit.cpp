@@ -135,10 +135,12 @@ int main(int argc, char** argv)
         mostRight = std::max(mostRight, overRight);
         mostUp = std::max(mostUp, overUp);
         mostDown = std::max(mostDown, overDown);
-        std::printf("'%c': right %+.2f px, up %+.2f px, down %+.2f px\n", c, overRight, overUp, overDown);
+        std::printf("'%c': right %+.2f px, up %+.2f px, down %+.2f px\n", c, static_cast<double>(overRight),
+                    static_cast<double>(overUp), static_cast<double>(overDown));
     }
     std::printf("%s at %u px: %d of %d glyphs reach into the next cell's background (most %.2f px); "
                 "%d rise into the row above's (most %.2f px), %d hang into the row below's (most %.2f px)\n",
-                options.font.c_str(), characterSize, right, printable, mostRight, up, mostUp, down, mostDown);
+                options.font.c_str(), characterSize, right, printable, static_cast<double>(mostRight), up,
+                static_cast<double>(mostUp), down, static_cast<double>(mostDown));
     return options.limit >= 0 && right > options.limit ? 1 : 0;
 }

@@ -191,11 +191,11 @@ void finish(Track& track, double peak)
         double edge = 1.0;
         if (i < fade)
         {
-            edge = static_cast<double>(i) / fade;
+            edge = static_cast<double>(i) / static_cast<double>(fade);
         }
         else if (count - 1 - i < fade)
         {
-            edge = static_cast<double>(count - 1 - i) / fade;
+            edge = static_cast<double>(count - 1 - i) / static_cast<double>(fade);
         }
         track.samples[i] *= gain * edge;
     }

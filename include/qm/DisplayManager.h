@@ -4,21 +4,16 @@
 #include <qm/Manager.h>
 #include <qm/Vector.h>
 
-#include <SFML/Graphics/Color.hpp>
-#include <SFML/Graphics/Font.hpp>
-#include <SFML/Graphics/RenderStates.hpp>
-#include <SFML/Graphics/VertexArray.hpp>
-#include <SFML/Graphics/View.hpp>
-#include <SFML/System/String.hpp>
-
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace sf
 {
+class Color;
 class Drawable;
+class Font;
+class RenderStates;
 class RenderWindow;
 class Window;
 class RectangleShape;
@@ -27,6 +22,8 @@ class Text;
 
 namespace qm
 {
+
+class CellBatch;
 
 /// How drawString places text relative to the given position.
 enum Justification
@@ -45,8 +42,8 @@ enum Justification
 /// array, background and glyph of each cell in drawing order, and drawn with one call when the
 /// frame is shown; "batch_drawing:false" draws every character at once with two calls (the
 /// reference method; both give the same pixels). Anything drawn straight into the window must
-/// come after the characters already drawn: draw it with drawIntoWindow, or call flush first
-/// (getWindow also flushes).
+/// come after the characters already drawn: draw it with drawIntoWindow, or call flush before
+/// drawing through getWindow.
 ///
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
@@ -69,27 +66,30 @@ public:
     /// Draws `ch` in (r, g, b) on a background-coloured cell at `position` (world spaces).
     /// Returns -1 when not started (logged) or without a window (silent), else 0. A cell
     /// wholly outside the window is skipped (and counts as drawn).
-    int drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const;
+    int drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
     /// Draws `ch` in an engine colour. Same results as the RGB form.
-    int drawCh(Vector position, char ch, int color) const;
+    int drawCh(Vector position, char ch, int color);
 
     /// Draws `text` one cell per character from `position`, justified. Returns -1 when not
     /// started (logged) or headless, else 0.
-    int drawString(Vector position, std::string text, Justification justification, int color) const;
+    int drawString(Vector position, std::string text, Justification justification, int color);
 
     /// Shows what was drawn this iteration and clears the window to the background colour.
     /// Returns -1 when not started (logged) or without a window.
     int swapBuffers();
 
     /// Draws the characters collected so far into the window, so that what is drawn into it
-    /// next lands on top of them. Returns -1 when not started (logged) or without a window,
+    /// next (through getWindow) lands on top of them and is covered by the backgrounds of the
+    /// characters drawn after it. Returns -1 when not started (logged) or without a window,
     /// else 0 (also when nothing was pending, and with per-character drawing).
-    int flush() const;
+    int flush();
 
     /// Draws `drawable` straight into the window after the characters drawn so far (a shape,
-    /// a picture). Returns -1 when not started (logged) or without a window, else 0.
-    int drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states = sf::RenderStates::Default) const;
+    /// a picture), with the default or the given render states. Returns -1 when not started
+    /// (logged) or without a window, else 0.
+    int drawIntoWindow(const sf::Drawable& drawable);
+    int drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states);
 
     /// Draw calls made into the window for the frame shown by the last swapBuffers: two per
     /// character when drawing cell by cell, one per flush of collected characters otherwise,
@@ -115,62 +115,38 @@ public:
     int getVerticalPixels() const { return verticalPixels; }
 
     /// The window, or null before start-up and in headless mode. Not owned by the caller.
-    /// The characters collected so far are drawn into it first (see flush), and whatever it
-    /// holds afterwards is taken as drawn by the caller.
+    /// Characters still collected are not in it yet: call flush before drawing into it or
+    /// reading its pixels.
     sf::RenderWindow* getWindow() const;
 
     /// The same window for reading its events, focus and pointer only (nothing can be drawn
-    /// through it, so nothing is flushed), or null. Used by the input manager and the pause.
+    /// through it), or null. Used by the input manager and the pause.
     sf::Window* getInputWindow() const;
 
 private:
     DisplayManager();
 
-    // Appends the background and glyph triangles of one character whose glyph is placed at
-    // pixel (x, y), exactly where the per-character rectangle and text would put them.
-    void addCell(float x, float y, char ch, sf::Color color) const;
     // Draws the collected characters, if any, into the window.
-    void drawPending() const;
+    void drawPending();
 
-    // A rectangle of window pixels; empty when left >= right.
-    struct PixelBox
-    {
-        float left = 0, top = 0, right = 0, bottom = 0;
-    };
-    // Which pixels may differ from the background colour since the window was last cleared:
-    // glyphs drawn are noted by tiles (the box of what each tile received), anything else
-    // (drawing through getWindow, cell-by-cell drawing) makes the whole window count.
-    void markDrawn(PixelBox box) const;
-    PixelBox drawnWithin(PixelBox box) const;
-    void markAllClean() const;
-    // Whether pixel positions are window pixels (the window's own view, not resized).
-    bool pixelsAreWindowPixels() const;
-
-    sf::Font font;
+    // The collected characters of the frame and the record of the pixels drawn on.
+    std::unique_ptr<CellBatch> cells;
+    // The glyphs' font and the background colour, kept by the cells.
+    sf::Font& font;
+    sf::Color& backgroundColor;
     std::unique_ptr<sf::RenderWindow> window;
     int horizontalPixels = 0;
     int verticalPixels = 0;
     int horizontalChars = 0;
     int verticalChars = 0;
     std::unique_ptr<sf::RectangleShape> rectangle;
-    sf::Color backgroundColor;
     std::unique_ptr<sf::Text> text;
-    mutable int drawCalls = 0;
+    int drawCalls = 0;
     int frameDrawCalls = 0;
-    mutable int characters = 0;
+    int characters = 0;
     int frameCharacters = 0;
     bool batched = true;
     bool glyphPageHasWhite = false;
-    unsigned characterSize = 0;
-    // Each char as the text renderer converts it (the default locale), looked up once.
-    std::vector<sf::String> charStrings;
-    mutable sf::VertexArray batch;
-    // Leaves positions as they are: the collected vertices are in clip coordinates.
-    sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};
-    mutable bool wholeWindowDrawn = true;
-    mutable std::vector<PixelBox> drawnTiles;
-    int tileColumns = 0;
-    int tileRows = 0;
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

@@ -41,17 +41,27 @@ public:
     /// SIGTERM set game over at the next iteration, in this run and in every later one.
     void run();
 
+    /// One iteration of the game loop without its pacing: shows the last frame, reads input,
+    /// sends the step event, serves the network (with networking:true), updates and draws the
+    /// world, gives path searches what is left of a frame, and counts the step. run() is this
+    /// plus the sleep to the next frame and the stop request; programs and tests that pace
+    /// themselves call it directly.
+    void step();
+
     void setGameOver(bool over = true) { gameOver = over; }
     bool getGameOver() const { return gameOver; }
 
     /// Target duration of one loop iteration, in milliseconds.
     int getFrameTime() const { return frameTime; }
 
-    /// Iterations completed in the current run.
+    /// Iterations completed in the current run (or by step() since start-up).
     int getStepCount() const { return stepCount; }
 
 private:
     GameManager();
+    // One iteration as step() describes it, timed by `clock` since its start; `adjust` is
+    // the time overslept before it, taken from the path searches' share.
+    void iterate(const Clock& clock, long long adjust);
     // Flushes, accepts one connection and raises network events for a fifth of a frame.
     void networkPhase(const Clock& clock) const;
 

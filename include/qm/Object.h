@@ -231,8 +231,6 @@ protected:
     void markModified(ObjectAttribute attribute);
 
 private:
-    // Applies the four shape pairs of the last parse when all are present.
-    void deserializeShape();
     // Points the direction at a waypoint.
     void headFor(const Vector& target);
     // Sets the direction, marking DIRECTION when it changes.
@@ -275,6 +273,8 @@ private:
     // so that a move finds the object's entries without a look-up.
     int spatialEntry = -1;
     friend class SpatialGrid;
+    // Reads the attribute text into the object's attributes (the engine's text code).
+    friend class ObjectTextReader;
 };
 
 } // namespace qm

@@ -91,8 +91,16 @@ protected:
     /// True when (x, y) lies on the grid.
     bool inGrid(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
     /// The node of an on-grid cell.
-    Node& node(Cell cell) { return nodes[static_cast<std::size_t>(cell.y) * width + cell.x]; }
-    const Node& node(Cell cell) const { return nodes[static_cast<std::size_t>(cell.y) * width + cell.x]; }
+    Node& node(Cell cell)
+    {
+        return nodes[static_cast<std::size_t>(cell.y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(cell.x)];
+    }
+    const Node& node(Cell cell) const
+    {
+        return nodes[static_cast<std::size_t>(cell.y) * static_cast<std::size_t>(width) +
+                     static_cast<std::size_t>(cell.x)];
+    }
 
     // The list operations. A replacement must keep their meaning exactly: the open cell
     // chosen is the one with the smallest estimate and, among equals, the latest added;

@@ -83,6 +83,7 @@ int GameManager::startUp()
     config.writeToLog();
 
     frameTime = config.getFrameTime();
+    stepCount = 0;
     log.writeLog(5, "GameManager::startUp(): frame time is %d", frameTime);
 
     if (DisplayManager::getInstance().startUp() != 0)
@@ -163,7 +164,6 @@ void GameManager::run()
     log.writeLog(1, "GameManager::run(): starting game loop");
     gameOver = false;
     stepCount = 0;
-    const bool networking = Config::getInstance().getNetworking();
     long long adjust = 0; // microseconds overslept in the previous iteration
 
     do
@@ -175,27 +175,9 @@ void GameManager::run()
             gameOver = true;
         }
 
-        DisplayManager::getInstance().swapBuffers();
-        InputManager::getInstance().getInput();
-
-        const EventStep step(stepCount);
-        onEvent(&step);
-
-        if (networking)
-        {
-            networkPhase(clock);
-        }
-
-        WorldManager& world = WorldManager::getInstance();
-        world.update();
-        world.draw();
+        iterate(clock, adjust);
 
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
-        {
-            // Path searches get 95 % of what is left of the frame (at least their minimum).
-            const float left = static_cast<float>(frameMicroseconds - clock.split() - adjust);
-            PathManager::getInstance().cycle(static_cast<int>((left * 0.95f) / 1000.0));
-        }
         const long long split = clock.split();
         const long long sleepMicroseconds = frameMicroseconds - split - adjust;
         if (sleepMicroseconds > 0)
@@ -221,6 +203,36 @@ void GameManager::run()
     } while (!gameOver);
 
     log.writeLog(1, "GameManager::run(): end of game loop");
+}
+
+void GameManager::step()
+{
+    const Clock clock;
+    iterate(clock, 0);
+    ++stepCount;
+}
+
+void GameManager::iterate(const Clock& clock, long long adjust)
+{
+    DisplayManager::getInstance().swapBuffers();
+    InputManager::getInstance().getInput();
+
+    const EventStep stepEvent(stepCount);
+    onEvent(&stepEvent);
+
+    if (Config::getInstance().getNetworking())
+    {
+        networkPhase(clock);
+    }
+
+    WorldManager& world = WorldManager::getInstance();
+    world.update();
+    world.draw();
+
+    // Path searches get 95 % of what is left of the frame (at least their minimum).
+    const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
+    const float left = static_cast<float>(frameMicroseconds - clock.split() - adjust);
+    PathManager::getInstance().cycle(static_cast<int>(static_cast<double>(left * 0.95f) / 1000.0));
 }
 
 void GameManager::networkPhase(const Clock& clock) const

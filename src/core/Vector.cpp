@@ -26,8 +26,8 @@ void Vector::normalize()
     const double magnitude = length(x, y);
     if (magnitude > 0.0)
     {
-        x = static_cast<float>(x / magnitude);
-        y = static_cast<float>(y / magnitude);
+        x = static_cast<float>(static_cast<double>(x) / magnitude);
+        y = static_cast<float>(static_cast<double>(y) / magnitude);
     }
 }
 

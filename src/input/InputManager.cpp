@@ -18,79 +18,6 @@ namespace
 // Keys without an engine name keep the window library's code, shifted past the named ones.
 constexpr int UNNAMED_KEY_OFFSET = 97;
 
-int engineKey(sf::Keyboard::Key key)
-{
-    if (key >= sf::Keyboard::A && key <= sf::Keyboard::Z)
-    {
-        return A + (key - sf::Keyboard::A);
-    }
-    if (key >= sf::Keyboard::F1 && key <= sf::Keyboard::F12)
-    {
-        return F1 + (key - sf::Keyboard::F1);
-    }
-    if (key >= sf::Keyboard::Num1 && key <= sf::Keyboard::Num9)
-    {
-        return NUM1 + (key - sf::Keyboard::Num1);
-    }
-    switch (key)
-    {
-    case sf::Keyboard::Space:
-        return SPACE;
-    case sf::Keyboard::Enter:
-        return ENTER;
-    case sf::Keyboard::Escape:
-        return ESCAPE;
-    case sf::Keyboard::Tab:
-        return TAB;
-    case sf::Keyboard::Left:
-        return LEFT_ARROW;
-    case sf::Keyboard::Right:
-        return RIGHT_ARROW;
-    case sf::Keyboard::Up:
-        return UP_ARROW;
-    case sf::Keyboard::Down:
-        return DOWN_ARROW;
-    case sf::Keyboard::Pause:
-        return PAUSE;
-    case sf::Keyboard::Subtract:
-        return MINUS;
-    case sf::Keyboard::Add:
-        return PLUS;
-    case sf::Keyboard::Tilde:
-        return TILDE;
-    case sf::Keyboard::Period:
-        return PERIOD;
-    case sf::Keyboard::Comma:
-        return COMMA;
-    case sf::Keyboard::Slash:
-        return SLASH;
-    case sf::Keyboard::Equal:
-        return EQUAL;
-    case sf::Keyboard::Backslash:
-        return BACKSLASH;
-    case sf::Keyboard::Multiply:
-        return MULTIPLY;
-    case sf::Keyboard::Quote:
-        return QUOTE;
-    case sf::Keyboard::Semicolon:
-        return SEMICOLON;
-    case sf::Keyboard::LControl:
-        return LEFT_CONTROL;
-    case sf::Keyboard::RControl:
-        return RIGHT_CONTROL;
-    case sf::Keyboard::LShift:
-        return LEFT_SHIFT;
-    case sf::Keyboard::RShift:
-        return RIGHT_SHIFT;
-    case sf::Keyboard::Num0:
-        return NUM0;
-    case sf::Keyboard::BackSpace:
-        return BACKSPACE;
-    default:
-        return static_cast<int>(key) + UNNAMED_KEY_OFFSET;
-    }
-}
-
 struct PolledKey
 {
     sf::Keyboard::Key windowKey;
@@ -172,6 +99,24 @@ const PolledKey POLLED_KEYS[] = {
     {sf::Keyboard::Num0, NUM0},
     {sf::Keyboard::BackSpace, BACKSPACE},
 };
+
+// The engine's code of a window key: the polled keys' own, F11 and F12, or for keys without
+// an engine name the window library's code shifted past the named ones.
+int engineKey(sf::Keyboard::Key key)
+{
+    for (const PolledKey& polled : POLLED_KEYS)
+    {
+        if (polled.windowKey == key)
+        {
+            return polled.key;
+        }
+    }
+    if (key == sf::Keyboard::F11 || key == sf::Keyboard::F12)
+    {
+        return F11 + (key - sf::Keyboard::F11);
+    }
+    return static_cast<int>(key) + UNNAMED_KEY_OFFSET;
+}
 
 struct PolledButton
 {

@@ -557,7 +557,7 @@ int NetworkManager::send(int sock_index, const std::string& body)
     if (body.size() > static_cast<std::size_t>(maxMessageSize - PREFIX))
     {
         log.writeLog("NetworkManager::send(): Error! A message of %llu bytes is over the maximum (%d).",
-                     static_cast<unsigned long long>(body.size() + PREFIX), maxMessageSize);
+                     static_cast<unsigned long long>(body.size()) + PREFIX, maxMessageSize);
         return -1;
     }
     Connection& connection = connections[static_cast<std::size_t>(sock_index)];

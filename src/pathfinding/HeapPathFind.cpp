@@ -1,6 +1,7 @@
+#include "pathfinding/HeapPathFind.h"
+
 #include "pathfinding/PathFindCycle.h"
 
-#include <qm/HeapPathFind.h>
 #include <qm/Object.h>
 #include <qm/ObjectListIterator.h>
 #include <qm/WorldManager.h>
@@ -167,7 +168,8 @@ void HeapPathFind::beginExpansion(Cell)
 
 bool HeapPathFind::blocked(int x, int y)
 {
-    CellState& cell = state[static_cast<std::size_t>(y) * getWidth() + x];
+    CellState& cell =
+        state[static_cast<std::size_t>(y) * static_cast<std::size_t>(getWidth()) + static_cast<std::size_t>(x)];
     if (cell.known >> 1 == epoch)
     {
         return (cell.known & 1) != 0;

@@ -1,7 +1,8 @@
+#include "pathfinding/HeapPathFind.h"
+
 #include <qm/Clock.h>
 #include <qm/EventPath.h>
 #include <qm/GameManager.h>
-#include <qm/HeapPathFind.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 #include <qm/PathManager.h>
@@ -41,8 +42,9 @@ bool gridOfBoundary(int& width, int& height)
     const Box boundary = WorldManager::getInstance().getBoundary();
     const float w = boundary.getHorizontal();
     const float h = boundary.getVertical();
-    const bool sane = std::isfinite(w) && std::isfinite(h) && w >= 1.0f && h >= 1.0f &&
-                      static_cast<double>(std::trunc(w)) * std::trunc(h) <= static_cast<double>(MAX_PATH_CELLS);
+    const bool sane =
+        std::isfinite(w) && std::isfinite(h) && w >= 1.0f && h >= 1.0f &&
+        static_cast<double>(std::trunc(w)) * static_cast<double>(std::trunc(h)) <= static_cast<double>(MAX_PATH_CELLS);
     if (!sane)
     {
         LogManager::getInstance().writeLog(

@@ -163,7 +163,7 @@ std::string captureStandardError(const std::function<void()>& action)
     std::rewind(scratch);
     char buffer[4096];
     std::size_t n;
-    constexpr std::size_t LIMIT = 64 * 1024;
+    constexpr std::size_t LIMIT = std::size_t{64} * 1024;
     while (captured.size() < LIMIT && (n = std::fread(buffer, 1, sizeof buffer, scratch)) > 0)
     {
         captured.append(buffer, n);

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "presentation/CellBatch.h"
 
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
@@ -7,9 +8,11 @@
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderStates.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/String.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -63,21 +66,6 @@ constexpr float MAX_CHARACTER_SIZE = 1024.0f;
 // are culled only when they lie this many cells outside the window.
 constexpr float CULL_MARGIN = 2.0f;
 
-// The collected characters are drawn once this many vertices (12 per character) are waiting,
-// which bounds the memory a frame of any size can take; order is kept, so nothing changes.
-constexpr std::size_t MAX_BATCH_VERTICES = 12 * 8192;
-
-// Texture coordinates (page pixels) of the centre of the 2 x 2 opaque white square the glyph
-// page keeps in its corner: a quad sampling only this point is drawn in its plain colour.
-const sf::Vector2f WHITE_TEXEL(1.0f, 1.0f);
-
-// The text renderer places a glyph's quad one pixel beyond the glyph's bounds on each side
-// and samples the page one pixel beyond the glyph's rectangle; the same is done here.
-constexpr float GLYPH_PADDING = 1.0f;
-
-// Side of the square tiles by which the pixels drawn in a frame are noted.
-constexpr int TILE_PIXELS = 32;
-
 int notStarted()
 {
     LogManager::getInstance().writeLog("%s not started!", "DisplayManager");
@@ -85,7 +73,8 @@ int notStarted()
 }
 } // namespace
 
-DisplayManager::DisplayManager() : batch(sf::Triangles)
+DisplayManager::DisplayManager()
+    : cells(std::make_unique<CellBatch>()), font(cells->font), backgroundColor(cells->background)
 {
     setType("DisplayManager");
 }
@@ -114,15 +103,17 @@ Vector spacesToPixels(Vector spaces)
 {
     const Vector pixels(spaces.getX() * charWidth(), spaces.getY() * charHeight());
     LogManager::getInstance().writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
-                                       spaces.getX(), spaces.getY(), pixels.getX(), pixels.getY());
+                                       static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()),
+                                       static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()));
     return pixels;
 }
 
 Vector pixelsToSpaces(Vector pixels)
 {
     const Vector spaces(pixels.getX() / charWidth(), pixels.getY() / charHeight());
-    LogManager::getInstance().writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)", pixels.getX(),
-                                       pixels.getY(), spaces.getX(), spaces.getY());
+    LogManager::getInstance().writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)",
+                                       static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()),
+                                       static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()));
     return spaces;
 }
 
@@ -222,12 +213,7 @@ int DisplayManager::startUp()
         // sample their own rectangles, backgrounds the page's white corner. Glyphs keep their
         // place in the page when it grows (coordinates are page pixels), so what was
         // collected before a new glyph was loaded stays valid within the frame.
-        characterSize = text->getCharacterSize();
-        charStrings.clear();
-        for (int c = 0; c < 256; ++c)
-        {
-            charStrings.emplace_back(std::string(1, static_cast<char>(c)));
-        }
+        const unsigned characterSize = text->getCharacterSize();
         const sf::Image page = font.getTexture(characterSize).copyToImage();
         glyphPageHasWhite = page.getSize().x >= 2 && page.getSize().y >= 2;
         for (unsigned y = 0; glyphPageHasWhite && y < 2; ++y)
@@ -242,19 +228,11 @@ int DisplayManager::startUp()
             log.writeLog("DisplayManager::startUp(): The glyph page has no white corner; drawing cell by cell.");
         }
         batched = config.getBatchDrawing() && glyphPageHasWhite;
-        batch.clear();
-        tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
-        tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
-        try
+        if (cells->prepare(characterSize, horizontalPixels, verticalPixels) != 0)
         {
-            drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
-        }
-        catch (const std::exception& error)
-        {
-            log.writeLog("DisplayManager::startUp(): Unable to allocate the drawn-tile map! (%s)", error.what());
+            log.writeLog("DisplayManager::startUp(): Unable to allocate the drawn-tile map!");
             return -1;
         }
-        wholeWindowDrawn = true; // until the first clear
     }
 
     Manager::startUp();
@@ -271,7 +249,7 @@ void DisplayManager::shutDown()
     }
     text.reset();
     rectangle.reset();
-    batch.clear();
+    cells->discard();
     characters = 0;
     drawCalls = 0;
     platform::releaseDisplay();
@@ -279,7 +257,7 @@ void DisplayManager::shutDown()
     LogManager::getInstance().writeLog(1, "DisplayManager::shutDown(): successfully stopped.");
 }
 
-int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const
+int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     if (!isStarted())
     {
@@ -298,17 +276,17 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     }
     const Vector pixel = spacesToPixels(cell);
     ++characters;
+    const float cellWidth = charWidth();
+    const float cellHeight = charHeight();
     if (batched)
     {
-        addCell(pixel.getX(), pixel.getY(), ch, sf::Color(r, g, b, 255));
-        if (batch.getVertexCount() >= MAX_BATCH_VERTICES)
+        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, ch, sf::Color(r, g, b, 255));
+        if (cells->isFull())
         {
             drawPending();
         }
         return 0;
     }
-    const float cellWidth = charWidth();
-    const float cellHeight = charHeight();
 
     // The glyph sits a little right of and above its cell background; the offsets keep
     // the bold glyph visually centred in the cell.
@@ -319,221 +297,20 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
     window->draw(*text);
-    wholeWindowDrawn = true;
+    cells->markWholeWindowDrawn();
     drawCalls += 2;
     return 0;
 }
 
-namespace
+void DisplayManager::drawPending()
 {
-// Where the graphics pipeline puts the local point (x, y) of something drawn at `corner`
-// with the window's `view`: its clip coordinates, computed with the very roundings of the
-// per-character method, whose model-view (a translation to the corner) and projection are
-// combined into one matrix first and then applied to the local point. Collected characters
-// are given these coordinates directly (with a view that leaves them unchanged), so that they
-// land on exactly the same pixels and sample exactly the same texels.
-class CornerTransform
-{
-public:
-    CornerTransform(const float* view, float cornerX, float cornerY)
-        : m0(view[0]), m4(view[4]), m1(view[1]), m5(view[5]), m12(view[0] * cornerX + view[4] * cornerY + view[12]),
-          m13(view[1] * cornerX + view[5] * cornerY + view[13])
+    if (window && cells->draw(*window))
     {
-    }
-    sf::Vector2f operator()(float x, float y) const
-    {
-        return sf::Vector2f(m0 * x + m4 * y + m12, m1 * x + m5 * y + m13);
-    }
-
-private:
-    float m0, m4, m1, m5, m12, m13;
-};
-} // namespace
-
-void DisplayManager::addCell(float x, float y, char ch, sf::Color color) const
-{
-    const float* view = window->getView().getTransform().getMatrix();
-    const float cellWidth = charWidth();
-    const float cellHeight = charHeight();
-    const float left = x - cellWidth / 10.0f;
-    const float top = y + cellHeight / 5.0f;
-    const CornerTransform cell(view, left, top);
-    const bool windowPixels = !wholeWindowDrawn && pixelsAreWindowPixels();
-    if (!windowPixels)
-    {
-        wholeWindowDrawn = true;
-        // The background rectangle: a cell at its corner, as two triangles.
-        const sf::Vector2f corners[4] = {cell(0, 0), cell(cellWidth, 0), cell(cellWidth, cellHeight),
-                                         cell(0, cellHeight)};
-        for (const int corner : {0, 1, 2, 0, 2, 3})
-        {
-            batch.append(sf::Vertex(corners[corner], backgroundColor, WHITE_TEXEL));
-        }
-    }
-    else
-    {
-        // The window was cleared to the background colour, so the rectangle changes only the
-        // pixels something was drawn on since. Where nothing was, it is left out; otherwise
-        // only the whole pixel columns and rows around what was drawn are painted: their
-        // pixels are exactly those the whole rectangle covers there (pixel centres lie half
-        // a pixel away from the cut), and in the same colour.
-        const PixelBox box{left, top, cellWidth + left, cellHeight + top};
-        const PixelBox drawn = drawnWithin(box);
-        if (drawn.left < drawn.right)
-        {
-            const sf::Vector2f corner = cell(0, 0);
-            const sf::Vector2f opposite = cell(cellWidth, cellHeight);
-            const float cutLeft = std::floor(drawn.left), cutRight = std::ceil(drawn.right);
-            const float cutTop = std::floor(drawn.top), cutBottom = std::ceil(drawn.bottom);
-            const float x0 = cutLeft > box.left ? view[0] * cutLeft + view[12] : corner.x;
-            const float x1 = cutRight < box.right ? view[0] * cutRight + view[12] : opposite.x;
-            const float y0 = cutTop > box.top ? view[5] * cutTop + view[13] : corner.y;
-            const float y1 = cutBottom < box.bottom ? view[5] * cutBottom + view[13] : opposite.y;
-            const sf::Vector2f corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-            for (const int index : {0, 1, 2, 0, 2, 3})
-            {
-                batch.append(sf::Vertex(corners[index], backgroundColor, WHITE_TEXEL));
-            }
-        }
-    }
-
-    // One string of one char, laid out as the text renderer lays it out: blanks advance
-    // without a quad, every other code point is a quad of its bold glyph on the base line.
-    const CornerTransform glyphAt(view, x, y);
-    const sf::String& string = charStrings[static_cast<unsigned char>(ch)];
-    float penX = 0.0f;
-    const float penY = static_cast<float>(characterSize);
-    for (std::size_t i = 0; i < string.getSize(); ++i)
-    {
-        const sf::Uint32 code = string[i];
-        if (code == L' ' || code == L'\n' || code == L'\t' || code == L'\r')
-        {
-            break; // nothing visible follows in a one-char string
-        }
-        const sf::Glyph& glyph = font.getGlyph(code, characterSize, true);
-        const float glyphLeft = penX + (glyph.bounds.left - GLYPH_PADDING);
-        const float glyphTop = penY + (glyph.bounds.top - GLYPH_PADDING);
-        const float glyphRight = penX + (glyph.bounds.left + glyph.bounds.width + GLYPH_PADDING);
-        const float glyphBottom = penY + (glyph.bounds.top + glyph.bounds.height + GLYPH_PADDING);
-        const float u1 = static_cast<float>(glyph.textureRect.left) - GLYPH_PADDING;
-        const float v1 = static_cast<float>(glyph.textureRect.top) - GLYPH_PADDING;
-        const float u2 = static_cast<float>(glyph.textureRect.left + glyph.textureRect.width) + GLYPH_PADDING;
-        const float v2 = static_cast<float>(glyph.textureRect.top + glyph.textureRect.height) + GLYPH_PADDING;
-        const sf::Vertex topLeft(glyphAt(glyphLeft, glyphTop), color, sf::Vector2f(u1, v1));
-        const sf::Vertex topRight(glyphAt(glyphRight, glyphTop), color, sf::Vector2f(u2, v1));
-        const sf::Vertex bottomLeft(glyphAt(glyphLeft, glyphBottom), color, sf::Vector2f(u1, v2));
-        const sf::Vertex bottomRight(glyphAt(glyphRight, glyphBottom), color, sf::Vector2f(u2, v2));
-        // The text renderer's two triangles, in its order.
-        for (const sf::Vertex* vertex : {&topLeft, &topRight, &bottomLeft, &bottomLeft, &topRight, &bottomRight})
-        {
-            batch.append(*vertex);
-        }
-        if (!wholeWindowDrawn)
-        {
-            // A pixel beyond the quad on each side, for the rounding of its edges.
-            markDrawn({glyphLeft + x - 1.0f, glyphTop + y - 1.0f, glyphRight + x + 1.0f, glyphBottom + y + 1.0f});
-        }
-        penX += glyph.advance;
-    }
-}
-
-void DisplayManager::drawPending() const
-{
-    if (window && batch.getVertexCount() > 0)
-    {
-        sf::RenderStates states;
-        states.texture = &font.getTexture(characterSize);
-        // The vertices are clip coordinates already (see CornerTransform).
-        const sf::View view = window->getView();
-        window->setView(clipView);
-        window->draw(batch, states);
-        window->setView(view);
         ++drawCalls;
-        batch.clear();
     }
 }
 
-bool DisplayManager::pixelsAreWindowPixels() const
-{
-    // With the window's own view, unresized, a pixel position is a window pixel.
-    const sf::View& view = window->getView();
-    const sf::View& standard = window->getDefaultView();
-    return std::memcmp(view.getTransform().getMatrix(), standard.getTransform().getMatrix(), 16 * sizeof(float)) == 0 &&
-           view.getViewport() == standard.getViewport() &&
-           static_cast<float>(window->getSize().x) == standard.getSize().x &&
-           static_cast<float>(window->getSize().y) == standard.getSize().y;
-}
-
-void DisplayManager::markDrawn(PixelBox box) const
-{
-    box.left = std::max(box.left, 0.0f);
-    box.top = std::max(box.top, 0.0f);
-    box.right = std::min(box.right, static_cast<float>(tileColumns * TILE_PIXELS));
-    box.bottom = std::min(box.bottom, static_cast<float>(tileRows * TILE_PIXELS));
-    if (!(box.left < box.right && box.top < box.bottom))
-    {
-        return;
-    }
-    const int firstColumn = static_cast<int>(box.left) / TILE_PIXELS;
-    const int lastColumn = std::min(tileColumns - 1, static_cast<int>(box.right) / TILE_PIXELS);
-    const int firstRow = static_cast<int>(box.top) / TILE_PIXELS;
-    const int lastRow = std::min(tileRows - 1, static_cast<int>(box.bottom) / TILE_PIXELS);
-    for (int row = firstRow; row <= lastRow; ++row)
-    {
-        for (int column = firstColumn; column <= lastColumn; ++column)
-        {
-            const float tileLeft = static_cast<float>(column * TILE_PIXELS);
-            const float tileTop = static_cast<float>(row * TILE_PIXELS);
-            const PixelBox part{std::max(box.left, tileLeft), std::max(box.top, tileTop),
-                                std::min(box.right, tileLeft + TILE_PIXELS),
-                                std::min(box.bottom, tileTop + TILE_PIXELS)};
-            PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
-            if (!(part.left < part.right && part.top < part.bottom))
-            {
-                continue;
-            }
-            tile = tile.left < tile.right
-                       ? PixelBox{std::min(tile.left, part.left), std::min(tile.top, part.top),
-                                  std::max(tile.right, part.right), std::max(tile.bottom, part.bottom)}
-                       : part;
-        }
-    }
-}
-
-DisplayManager::PixelBox DisplayManager::drawnWithin(PixelBox box) const
-{
-    PixelBox found;
-    const int firstColumn = std::max(0, static_cast<int>(std::floor(box.left)) / TILE_PIXELS);
-    const int lastColumn = std::min(tileColumns - 1, static_cast<int>(std::max(0.0f, box.right)) / TILE_PIXELS);
-    const int firstRow = std::max(0, static_cast<int>(std::floor(box.top)) / TILE_PIXELS);
-    const int lastRow = std::min(tileRows - 1, static_cast<int>(std::max(0.0f, box.bottom)) / TILE_PIXELS);
-    for (int row = firstRow; row <= lastRow; ++row)
-    {
-        for (int column = firstColumn; column <= lastColumn; ++column)
-        {
-            const PixelBox& tile = drawnTiles[static_cast<std::size_t>(row * tileColumns + column)];
-            const PixelBox part{std::max(box.left, tile.left), std::max(box.top, tile.top),
-                                std::min(box.right, tile.right), std::min(box.bottom, tile.bottom)};
-            if (!(part.left < part.right && part.top < part.bottom))
-            {
-                continue;
-            }
-            found = found.left < found.right
-                        ? PixelBox{std::min(found.left, part.left), std::min(found.top, part.top),
-                                   std::max(found.right, part.right), std::max(found.bottom, part.bottom)}
-                        : part;
-        }
-    }
-    return found;
-}
-
-void DisplayManager::markAllClean() const
-{
-    std::fill(drawnTiles.begin(), drawnTiles.end(), PixelBox{});
-    wholeWindowDrawn = false;
-}
-
-int DisplayManager::flush() const
+int DisplayManager::flush()
 {
     if (!isStarted())
     {
@@ -544,25 +321,28 @@ int DisplayManager::flush() const
         return -1;
     }
     drawPending();
+    cells->markWholeWindowDrawn();
     return 0;
 }
 
-int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states) const
+int DisplayManager::drawIntoWindow(const sf::Drawable& drawable)
+{
+    return drawIntoWindow(drawable, sf::RenderStates::Default);
+}
+
+int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states)
 {
     if (flush() != 0)
     {
         return -1;
     }
     window->draw(drawable, states);
-    wholeWindowDrawn = true;
     ++drawCalls;
     return 0;
 }
 
 sf::RenderWindow* DisplayManager::getWindow() const
 {
-    drawPending();
-    wholeWindowDrawn = true;
     return window.get();
 }
 
@@ -577,7 +357,7 @@ void DisplayManager::setBatched(bool on)
     batched = on && glyphPageHasWhite;
 }
 
-int DisplayManager::drawCh(Vector position, char ch, int color) const
+int DisplayManager::drawCh(Vector position, char ch, int color)
 {
     if (Config::getInstance().getHeadless())
     {
@@ -588,7 +368,7 @@ int DisplayManager::drawCh(Vector position, char ch, int color) const
     return drawCh(position, ch, r, g, b);
 }
 
-int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color) const
+int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color)
 {
     if (!isStarted())
     {
@@ -602,7 +382,8 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     float startX = position.getX();
     if (justification == CENTER)
     {
-        startX -= static_cast<float>(length / 2);
+        const int half = length / 2; // whole cells
+        startX -= static_cast<float>(half);
     }
     else if (justification == RIGHT)
     {
@@ -628,7 +409,7 @@ int DisplayManager::swapBuffers()
     drawPending();
     window->display();
     window->clear(backgroundColor);
-    markAllClean();
+    cells->markAllClean();
     frameDrawCalls = drawCalls;
     drawCalls = 0;
     frameCharacters = characters;

@@ -73,7 +73,7 @@ void Shape::setRGB(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 void Shape::draw(Vector position)
 {
     LogManager& log = LogManager::getInstance();
-    const DisplayManager& display = DisplayManager::getInstance();
+    DisplayManager& display = DisplayManager::getInstance();
     if (display.getWindow() == nullptr)
     {
         log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");

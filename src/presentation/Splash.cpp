@@ -85,17 +85,10 @@ Splash::~Splash() = default;
 
 int Splash::eventHandler(const Event* event)
 {
-    GameManager& game = GameManager::getInstance();
-    WorldManager& world = WorldManager::getInstance();
-    if (game.getGameOver())
+    const int ended = endSplash(*this, event);
+    if (ended != -1)
     {
-        world.markForDelete(this);
-        return 0;
-    }
-    if (event->getType() == EVENT_KEYBOARD)
-    {
-        game.setGameOver(true);
-        world.markForDelete(this);
+        return ended;
     }
     if (event->getType() != EVENT_STEP)
     {
@@ -113,7 +106,7 @@ int Splash::eventHandler(const Event* event)
     }
     if (countdown == -75)
     {
-        world.markForDelete(this);
+        WorldManager::getInstance().markForDelete(this);
     }
     return 1;
 }

@@ -56,18 +56,10 @@ SplashQuillmere::~SplashQuillmere() = default;
 
 int SplashQuillmere::eventHandler(const Event* event)
 {
-    GameManager& game = GameManager::getInstance();
-    WorldManager& world = WorldManager::getInstance();
-    if (game.getGameOver())
+    const int ended = endSplash(*this, event);
+    if (ended != -1)
     {
-        world.markForDelete(this);
-        return 0;
-    }
-    if (event->getType() == EVENT_KEYBOARD)
-    {
-        game.setGameOver(true);
-        world.markForDelete(this);
-        return 1;
+        return ended;
     }
     if (event->getType() != EVENT_STEP)
     {
@@ -94,8 +86,8 @@ int SplashQuillmere::eventHandler(const Event* event)
     }
     if (countdown == -45)
     {
-        game.setGameOver(true);
-        world.markForDelete(this);
+        GameManager::getInstance().setGameOver(true);
+        WorldManager::getInstance().markForDelete(this);
     }
     return 1;
 }

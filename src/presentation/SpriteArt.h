@@ -1,8 +1,13 @@
-// Builds sprites from character art written in code (the splash screens' pictures).
+// What the two splash screens share: sprites built from character art written in code, and
+// how a splash ends on a key or at game over.
 #ifndef QM_SPRITEART_H
 #define QM_SPRITEART_H
 
+#include <qm/Event.h>
+#include <qm/GameManager.h>
+#include <qm/Object.h>
 #include <qm/Sprite.h>
+#include <qm/WorldManager.h>
 
 #include <initializer_list>
 #include <memory>
@@ -32,6 +37,25 @@ inline std::unique_ptr<Sprite> spriteFromArt(const std::string& label, int width
         sprite->addFrame(Frame(width, height, text));
     }
     return sprite;
+}
+
+/// The handling both splash screens start with: at game over the splash goes (0); a key
+/// press ends the splash run and the splash goes (1, handled). -1 for any other event.
+inline int endSplash(Object& splash, const Event* event)
+{
+    GameManager& game = GameManager::getInstance();
+    if (game.getGameOver())
+    {
+        WorldManager::getInstance().markForDelete(&splash);
+        return 0;
+    }
+    if (event->getType() == EVENT_KEYBOARD)
+    {
+        game.setGameOver(true);
+        WorldManager::getInstance().markForDelete(&splash);
+        return 1;
+    }
+    return -1;
 }
 
 } // namespace qm

@@ -134,21 +134,8 @@ int Animation::deserialize(std::string str)
             }
         }
     }
-    const auto readCounter = [&log](const char* key, int& value)
-    {
-        if (!hasMatch(key))
-        {
-            return false;
-        }
-        const std::string text = match("", key);
-        if (!attribute::readInt(text, value))
-        {
-            log.writeLog("Animation::deserialize(): Warning! %s '%s' is not an integer. Ignored.", key,
-                         attribute::clip(text).c_str());
-            return false;
-        }
-        return true;
-    };
+    const auto readCounter = [](const char* key, int& value)
+    { return attribute::readIntValue("Animation::deserialize()", key, value); };
     int value = 0;
     if (readCounter("sprite_index", value))
     {

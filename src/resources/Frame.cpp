@@ -18,7 +18,8 @@ int Frame::draw(Vector position, int color, char transparency) const
     {
         for (int x = 0; x < width; ++x)
         {
-            const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x;
+            const std::size_t at =
+                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             if (at >= frameString.size())
             {
                 return 0; // a short frame string draws what it has

@@ -1,5 +1,8 @@
 #include "serialization/AttributeText.h"
 
+#include <qm/LogManager.h>
+#include <qm/match.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -178,6 +181,43 @@ std::string clip(const std::string& text)
 {
     constexpr std::size_t SHOWN = 80;
     return text.size() <= SHOWN ? text : text.substr(0, SHOWN) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
+bool hasValue(const char* key)
+{
+    return hasMatch(key) && !match("", key).empty();
+}
+
+bool readIntValue(const char* reader, const char* key, int& value)
+{
+    if (!hasValue(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    if (!readInt(text, value))
+    {
+        LogManager::getInstance().writeLog("%s: Warning! %s '%s' is not an integer. Ignored.", reader, key,
+                                           clip(text).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool readFloatValue(const char* reader, const char* key, float& value)
+{
+    if (!hasValue(key))
+    {
+        return false;
+    }
+    const std::string text = match("", key);
+    if (!readFloat(text, value))
+    {
+        LogManager::getInstance().writeLog("%s: Warning! %s '%s' is not a finite number. Ignored.", reader, key,
+                                           clip(text).c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace attribute

@@ -50,6 +50,18 @@ bool isSelected(const std::string& attr, const char* name, bool modified);
 /// length when it was cut: for log lines that quote input of any length.
 std::string clip(const std::string& text);
 
+/// True when the last parse of match holds `key` with a value that is not empty. A boolean or
+/// a number counts as present only then: "is_active:," changes nothing. A text (type, sprite
+/// name, event name, view string, path) is present with any value, the empty one included, so
+/// that an empty text reads back; look those up with hasMatch.
+bool hasValue(const char* key);
+
+/// Look-ups of a number in the last parse of match: true with `value` set when `key` holds
+/// one; false (value untouched) when it holds none or an empty value, a value that is not a
+/// number being refused with a warning that names `reader` ("Object::deserialize()").
+bool readIntValue(const char* reader, const char* key, int& value);
+bool readFloatValue(const char* reader, const char* key, float& value);
+
 } // namespace attribute
 } // namespace qm
 

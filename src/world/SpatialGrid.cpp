@@ -49,20 +49,20 @@ void SpatialGrid::setArea(const Box& area)
     }
     else
     {
-        double across = std::ceil(static_cast<double>(width) / bucketSize);
-        double down = std::ceil(static_cast<double>(height) / bucketSize);
+        double across = std::ceil(static_cast<double>(width) / static_cast<double>(bucketSize));
+        double down = std::ceil(static_cast<double>(height) / static_cast<double>(bucketSize));
         while (across * down > MAX_BUCKETS)
         {
             bucketSize *= 2;
-            across = std::ceil(static_cast<double>(width) / bucketSize);
-            down = std::ceil(static_cast<double>(height) / bucketSize);
+            across = std::ceil(static_cast<double>(width) / static_cast<double>(bucketSize));
+            down = std::ceil(static_cast<double>(height) / static_cast<double>(bucketSize));
         }
         columns = std::max(1, static_cast<int>(across));
         rows = std::max(1, static_cast<int>(down));
         originX = corner.getX();
         originY = corner.getY();
     }
-    inverseSize = 1.0 / bucketSize;
+    inverseSize = 1.0 / static_cast<double>(bucketSize);
     buckets.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), std::vector<Record>());
     refileAll();
 }
@@ -158,7 +158,8 @@ void SpatialGrid::file(int slot)
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
-            buckets[static_cast<std::size_t>(y) * columns + x].push_back(record);
+            buckets[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)]
+                .push_back(record);
         }
     }
 }
@@ -175,7 +176,8 @@ void SpatialGrid::unfile(int slot)
     {
         for (int x = entry.column0; x <= entry.column1; ++x)
         {
-            std::vector<Record>& bucket = buckets[static_cast<std::size_t>(y) * columns + x];
+            std::vector<Record>& bucket =
+                buckets[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)];
             for (Record& record : bucket)
             {
                 if (record.order == entry.order)
@@ -331,7 +333,8 @@ void SpatialGrid::place(Object* object, const Vector& position, const Box& box)
         {
             for (int x = range.column0; x <= range.column1; ++x)
             {
-                for (Record& record : buckets[static_cast<std::size_t>(y) * columns + x])
+                for (Record& record : buckets[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) +
+                                              static_cast<std::size_t>(x)])
                 {
                     if (record.order == entry.order)
                     {
@@ -365,14 +368,17 @@ bool SpatialGrid::search(const Box& box, const Object* ignore, std::vector<Objec
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
-            __builtin_prefetch(buckets[static_cast<std::size_t>(y) * columns + x].data());
+            __builtin_prefetch(
+                buckets[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)]
+                    .data());
         }
     }
     for (int y = range.row0; y <= range.row1; ++y)
     {
         for (int x = range.column0; x <= range.column1; ++x)
         {
-            for (const Record& record : buckets[static_cast<std::size_t>(y) * columns + x])
+            for (const Record& record :
+                 buckets[static_cast<std::size_t>(y) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(x)])
             {
                 // The very test of the linear search, on the same floats, written with & and |
                 // rather than && and || so that it compiles without branches on the data.
@@ -382,8 +388,9 @@ bool SpatialGrid::search(const Box& box, const Object* ignore, std::vector<Objec
                     ((record.y0 <= ay) & (ay <= record.y1)) | ((ay <= record.y0) & (record.y0 <= ay1));
                 // An entry in several of the visited buckets is reported from the first of
                 // them only: the one at its own first column and row, or the search's.
-                const bool first =
-                    (x == std::max<int>(record.column0, range.column0)) & (y == std::max<int>(record.row0, range.row0));
+                const int firstColumn = std::max<int>(record.column0, range.column0);
+                const int firstRow = std::max<int>(record.row0, range.row0);
+                const bool first = (x == firstColumn) & (y == firstRow);
                 if (overlapX & overlapY & first & (record.object != ignore))
                 {
                     found.push_back(Found{record.order, record.object});

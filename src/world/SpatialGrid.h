@@ -139,7 +139,7 @@ private:
     float requestedSize = DEFAULT_BUCKET_SIZE;
     float bucketSize = DEFAULT_BUCKET_SIZE;
     double originX = 0, originY = 0;
-    double inverseSize = 1.0 / DEFAULT_BUCKET_SIZE;
+    double inverseSize = 1.0 / static_cast<double>(DEFAULT_BUCKET_SIZE);
     int columns = 1, rows = 1;
     Box lastArea;
 

@@ -213,7 +213,8 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
         pieces.push_back({Vector(p.getX(), p.getY() + 1), line, true});
         // The bars stand just outside the text as centred drawing places it (its start is
         // moved left by half the length, halved in whole cells).
-        const float left = p.getX() - static_cast<float>(n / 2) - 1;
+        const int half = n / 2;
+        const float left = p.getX() - static_cast<float>(half) - 1;
         pieces.push_back({Vector(left, p.getY()), "|", false});
         pieces.push_back({Vector(left + static_cast<float>(n) + 1, p.getY()), "|", false});
     }
@@ -222,7 +223,7 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
 
 int ViewObject::draw()
 {
-    const DisplayManager& display = DisplayManager::getInstance();
+    DisplayManager& display = DisplayManager::getInstance();
     int result = 0;
     for (const Piece& piece : layout())
     {
@@ -241,18 +242,7 @@ const char* const VIEW_ATTRIBUTE_NAMES[VIEW_OBJECT_ATTRIBUTE_COUNT] = {
 
 bool readViewInt(const char* key, int& value)
 {
-    if (!hasMatch(key))
-    {
-        return false;
-    }
-    const std::string text = match("", key);
-    if (!attribute::readInt(text, value))
-    {
-        LogManager::getInstance().writeLog("ViewObject::deserialize(): Warning! %s '%s' is not an integer. Ignored.",
-                                           key, attribute::clip(text).c_str());
-        return false;
-    }
-    return true;
+    return attribute::readIntValue("ViewObject::deserialize()", key, value);
 }
 } // namespace
 
@@ -318,7 +308,7 @@ int ViewObject::deserialize(std::string str)
         log.writeLog(20, "ViewObject::deserialize(): value is %d", number);
         setValue(number);
     }
-    if (hasMatch("view_border"))
+    if (attribute::hasValue("view_border"))
     {
         const std::string framed = match("", "view_border");
         log.writeLog(20, "ViewObject::deserialize(): border is %s", attribute::clip(framed).c_str());
@@ -354,7 +344,7 @@ int ViewObject::deserialize(std::string str)
             setLocation(static_cast<ViewObjectLocation>(number));
         }
     }
-    if (hasMatch("view_draw_value"))
+    if (attribute::hasValue("view_draw_value"))
     {
         const std::string show = match("", "view_draw_value");
         log.writeLog(20, "ViewObject::deserialize(): draw_value is %s", attribute::clip(show).c_str());

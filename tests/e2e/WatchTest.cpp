@@ -182,9 +182,9 @@ TEST_F(WatchedWindow, TheWatcherShowsWhatThePausedGameShowsCellByCell)
         {
             bool same = true;
             bool drawn = false;
-            for (unsigned y = row * 20u; y < row * 20u + 20; ++y)
+            for (unsigned y = static_cast<unsigned>(row) * 20u; y < static_cast<unsigned>(row) * 20u + 20; ++y)
             {
-                for (unsigned x = column * 8u; x < column * 8u + 8; ++x)
+                for (unsigned x = static_cast<unsigned>(column) * 8u; x < static_cast<unsigned>(column) * 8u + 8; ++x)
                 {
                     const sf::Color c = shown.getPixel(x, y);
                     same = same && c == watched.getPixel(x, y);

@@ -52,6 +52,8 @@ protected:
         WorldTest::SetUp();
         std::filesystem::current_path(QM_RUN_DIR); // the game names its files relative to it
         loadResources();
+        // One iteration of the empty world, so that the first step played is numbered 1.
+        qm::GameManager::getInstance().step();
     }
 
     // The step event numbered `n` to everyone interested (nothing moves).
@@ -61,13 +63,12 @@ protected:
         qm::GameManager::getInstance().onEvent(&step);
     }
 
-    // `count` game-loop iterations after the input phase: the next step event, then the update.
-    void play(int count)
+    // `count` game-loop iterations, as the game's loop makes them.
+    static void play(int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            stepEvent(++stepCount);
-            world.update();
+            qm::GameManager::getInstance().step();
         }
     }
 
@@ -106,8 +107,6 @@ protected:
         }
         return played;
     }
-
-    int stepCount = 0;
 };
 
 // ---- The fish, standing on the ground (it sinks from its starting place until the ground stops it).
@@ -119,7 +118,7 @@ protected:
         GameLogic::SetUp();
         new Ground;
         fish = new Player;
-        while (fish->getThrust() == 0 && stepCount < 200)
+        while (fish->getThrust() == 0 && qm::GameManager::getInstance().getStepCount() < 200)
         {
             play(1);
         }
@@ -416,8 +415,32 @@ TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
     for (const auto& [n, speed] :
          std::map<int, float>{{149, -0.25f}, {150, -0.35f}, {300, -0.45f}, {301, -0.25f}, {449, -0.25f}, {450, -0.35f}})
     {
-        EXPECT_FLOAT_EQ(speeds[n], speed) << "step " << n;
+        EXPECT_FLOAT_EQ(speeds[static_cast<std::size_t>(n)], speed) << "step " << n;
     }
+}
+
+// ---- The game's sprite files, each loaded on its own.
+using GameSprites = qmtest::WorldTest;
+
+TEST_F(GameSprites, EveryGameSpriteLoadsWithoutErrorOrWarning)
+{
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    qm::LogManager::getInstance().setLogLevel(5);
+    int count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(QM_RUN_DIR) + "/sprites"))
+    {
+        const std::string label = entry.path().stem().string();
+        if (entry.is_regular_file())
+        {
+            ++count;
+            ASSERT_EQ(resources.loadSprite(entry.path().string(), label), 0) << label;
+            const qm::Sprite* sprite = resources.getSprite(label);
+            EXPECT_EQ(sprite->getFrame(0).getString().size(), std::size_t(sprite->getWidth() * sprite->getHeight()));
+        }
+    }
+    EXPECT_EQ(count, 19);
+    EXPECT_EQ(countOf(log(), "Error"), 0) << log();
+    EXPECT_EQ(countOf(log(), "Warning"), 0) << log();
 }
 
 // ---- The start screen and a new game.
@@ -478,7 +501,8 @@ TEST_F(GameStartTest, SpaceStartsOneGameWithItsObjectsInOrderAndQEndsTheLoop)
 // when it starts again from below; a new game draws nothing else.
 TEST_F(GameStartTest, BubblesDrawRandInTheirOrderWithinTheirRanges)
 {
-    const auto place = [](int row, int column) { return Vector(column % 80 * 1.0f, 24 + row % 9 * 1.0f); };
+    const auto place = [](int row, int column)
+    { return Vector(static_cast<float>(column % 80), static_cast<float>(24 + row % 9)); };
     const auto speed = [](int r) { return static_cast<float>(-0.25 / (r % 4 + 1)); };
     const std::vector<int> r = randomSequence(3, 28);
     key(new GameStart, qm::SPACE, KEY_PRESS);

@@ -3,9 +3,9 @@
 #ifndef QM_TEST_MAPSEARCH_H
 #define QM_TEST_MAPSEARCH_H
 
+#include "pathfinding/HeapPathFind.h"
 #include "support/WorldTest.h"
 
-#include <qm/HeapPathFind.h>
 #include <qm/PathFind.h>
 
 #include <ostream>

@@ -154,7 +154,8 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
         const int width = uniform(8, 30);
         const int height = uniform(6, 20);
         setWorld(width, height);
-        auto randomPlace = [&]() { return qm::Vector(real(-1, static_cast<float>(width)), real(-1, height)); };
+        auto randomPlace = [&]()
+        { return qm::Vector(real(-1, static_cast<float>(width)), real(-1, static_cast<float>(height))); };
         for (int i = 0; i < pieceCount; ++i)
         {
             const qm::Vector at = randomPlace();

@@ -53,7 +53,7 @@ protected:
 
     void start(const std::string& extra = "")
     {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
         qm::LogManager::getInstance().setFlush(true);
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         ASSERT_TRUE(display().isBatched()) << "collecting characters is the default";
@@ -70,7 +70,7 @@ protected:
         {
             display().setBatched(batched);
             scene();
-            pictures[batched ? 0 : 1] = qmtest::captureWindow(*display().getWindow());
+            pictures[batched ? 0 : 1] = qmtest::captureDisplay();
             display().swapBuffers();
             calls[batched ? 0 : 1] = display().getFrameDrawCalls();
         }
@@ -150,9 +150,11 @@ TEST_F(BatchedDrawing, StringsOfEveryJustificationWithGlyphsOverhangingTheirCell
             for (int i = 0; i < 12; ++i)
             {
                 const auto justification = static_cast<qm::Justification>(i % 3);
-                (void)display().drawString(Vector(40.0f + 0.3f * i, 1.0f + 1.5f * i), lines[i % 4], justification,
-                                           i % 8);
-                (void)display().drawString(Vector(40, 1.5f + 1.5f * i), lines[(i + 1) % 4], justification, (i + 3) % 8);
+                (void)display().drawString(
+                    Vector(40.0f + 0.3f * static_cast<float>(i), 1.0f + 1.5f * static_cast<float>(i)), lines[i % 4],
+                    justification, i % 8);
+                (void)display().drawString(Vector(40, 1.5f + 1.5f * static_cast<float>(i)), lines[(i + 1) % 4],
+                                           justification, (i + 3) % 8);
             }
             // Cells at the window's edges, half outside.
             (void)display().drawString(Vector(0, 23.5f), "LEFT", qm::RIGHT, qm::WHITE);
@@ -180,15 +182,17 @@ TEST_F(BatchedDrawing, ShapesDrawnStraightIntoTheWindowStayBetweenTheCharactersA
             }
             ASSERT_EQ(display().drawIntoWindow(circle), 0);
             (void)display().drawString(Vector(30, 9), "OVER", qm::CENTER, qm::MAGENTA);
+            display().flush();
             display().getWindow()->draw(bar); // the window itself, as shapes may use it
             (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
         },
-        4); // characters, circle, characters (flushed by getWindow), characters
+        4); // characters, circle, characters (flushed before the bar), characters
     // Drawn through the window before any character of the frame: the backgrounds of the
     // characters over it must still cover it.
     expectSamePicture(
         [&]
         {
+            display().flush();
             display().getWindow()->draw(bar);
             display().getWindow()->draw(circle);
             for (int row = 6; row < 14; ++row)
@@ -235,7 +239,7 @@ TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
 
 TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
 {
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nbatch_drawing:false,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nbatch_drawing:false,\n");
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
     EXPECT_FALSE(display().isBatched());
     ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);

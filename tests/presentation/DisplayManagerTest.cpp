@@ -56,23 +56,25 @@ protected:
 
     void startWindowed(const std::string& extra = "")
     {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n" + extra);
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::LogManager::getInstance().setFlush(true);
         // Red everywhere, so that every cell drawn afterwards shows as its background.
+        display().flush();
         display().getWindow()->clear(sf::Color::Red);
     }
 
-    sf::Image capture() { return qmtest::captureWindow(*display().getWindow()); }
+    sf::Image capture() { return qmtest::captureDisplay(); }
 
     // Expects the pixels no longer red to be the cell columns [firstColumn, lastColumn] and
     // rows [firstRow, lastRow] (fractions allowed), to within a pixel on each side.
     void expectCells(float firstColumn, float lastColumn, float firstRow, float lastRow)
     {
         const sf::Image image = capture();
-        const int left = std::lround(firstColumn * 12.8f - 1.28f),
-                  right = std::lround((lastColumn + 1) * 12.8f - 1.28f);
-        const int top = std::lround(firstRow * 32 + 6.4f), bottom = std::lround((lastRow + 1) * 32 + 6.4f);
+        const int left = static_cast<int>(std::lround(firstColumn * 12.8f - 1.28f)),
+                  right = static_cast<int>(std::lround((lastColumn + 1) * 12.8f - 1.28f));
+        const int top = static_cast<int>(std::lround(firstRow * 32 + 6.4f)),
+                  bottom = static_cast<int>(std::lround((lastRow + 1) * 32 + 6.4f));
         EXPECT_EQ(pixelsOf(image, sf::Color::Red, left + 1, top + 1, right - left - 2, bottom - top - 2), 0);
         EXPECT_NEAR(pixelsOf(image, sf::Color::Red), 1024 * 768 - (right - left) * (bottom - top),
                     2 * (right - left + bottom - top));
@@ -108,9 +110,11 @@ TEST_F(Window, FramesCentreOnCellsOrHalfCellsWhenEvenSizedAndSkipTransparentChar
     startWindowed();
     ASSERT_EQ(qm::Frame(5, 3, std::string(15, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8, 12, 4, 6);
+    display().flush();
     display().getWindow()->clear(sf::Color::Red);
     ASSERT_EQ(qm::Frame(4, 2, std::string(8, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8.5f, 11.5f, 4.5f, 5.5f);
+    display().flush();
     display().getWindow()->clear(sf::Color::Red);
     ASSERT_EQ(qm::Frame(3, 1, "# #").draw(Vector(10, 5), qm::YELLOW, '#'), 0);
     expectCells(10, 10, 5, 5);

@@ -63,12 +63,16 @@ protected:
     {
         EngineTest::SetUp();
         ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n");
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n");
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         clear();
     }
-    void clear() { qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black); }
-    sf::Image capture() { return qmtest::captureWindow(*qm::DisplayManager::getInstance().getWindow()); }
+    void clear()
+    {
+        qm::DisplayManager::getInstance().flush();
+        qm::DisplayManager::getInstance().getWindow()->clear(sf::Color::Black);
+    }
+    sf::Image capture() { return qmtest::captureDisplay(); }
 
     qmtest::VirtualDisplay xserver;
 };

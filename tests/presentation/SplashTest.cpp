@@ -79,8 +79,8 @@ TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
         ASSERT_EQ(qm::splash(), 0);
         ASSERT_EQ(watcher->banners.size(), static_cast<std::size_t>(std::min(keyStep + 1, 90))) << keyStep;
         EXPECT_EQ(watcher->banners.back(), 1);
-        EXPECT_EQ(watcher->logos.at(std::min(keyStep, 14)), 0);
-        EXPECT_EQ(watcher->logos.at(std::min(keyStep, 15)), keyStep < 15 ? 0 : 1);
+        EXPECT_EQ(watcher->logos.at(static_cast<std::size_t>(std::min(keyStep, 14))), 0);
+        EXPECT_EQ(watcher->logos.at(static_cast<std::size_t>(std::min(keyStep, 15))), keyStep < 15 ? 0 : 1);
         EXPECT_EQ(countOfType("Splash") + countOfType("SplashQuillmere"), 0);
         qm::WorldManager::getInstance().markForDelete(watcher);
     }
@@ -107,9 +107,9 @@ protected:
 TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
 {
     ASSERT_TRUE(xserver.ok());
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nframe_time:33,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:33,\n");
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-    const std::string captures = std::string(QM_RUN_DIR) + "/../captures";
+    const std::string captures = std::string(QM_TEST_OUTPUT_DIR) + "/captures";
     std::filesystem::create_directories(captures);
     const std::string png = captures + "/splash.png";
     auto* watcher = new Watcher;

@@ -3,10 +3,12 @@
 
 #include <qm/LogManager.h>
 #include <qm/match.h>
+#include <qm/utility.h>
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 namespace
 {
@@ -151,12 +153,82 @@ TEST_F(AttributeText, EventInterestsAreReplacedAndUnchangedOnesKept)
     ASSERT_EQ(object->registerInterest(qm::EVENT_STEP), 0);
     object->serialize("ALL");
     object->deserialize("event_count:2,event_name[0]:death,event_name[1]:qm-step,");
-    EXPECT_FALSE(object->isModified(qm::EVENTS));
+    EXPECT_TRUE(object->isModified(qm::EVENTS)); // set by reading, though kept as they were
     object->deserialize("event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
     EXPECT_EQ(object->serialize("EVENTS,"), "event_count:2,event_name[0]:qm-step,event_name[1]:custom%20one,");
     EXPECT_EQ(countOf(log(), "not previously registered"), 0);
     object->deserialize("event_count:0,");
     EXPECT_EQ(object->serialize("EVENTS,"), "event_count:0,");
+}
+
+// A direction is read in its normalised form; a speed pair sets the speed, and without one it stays.
+TEST_F(AttributeText, DirectionsReadNormalisedAndTheSpeedPairSetsTheVelocity)
+{
+    const std::tuple<const char*, Vector, Vector> cases[] = {
+        {"x_direction:0,y_direction:0.5,speed:2,", Vector(0, 1), Vector(0, 2)},
+        {"x_direction:0.3,y_direction:-0.4,", Vector(0.6f, -0.8f), Vector(1.8f, -2.4f)},
+        {"x_direction:-30,y_direction:40,speed:0.5,", Vector(-0.6f, 0.8f), Vector(-0.3f, 0.4f)},
+        {"y_direction:0.25,", Vector(0, 1), Vector(0, 3)},
+        {"x_direction:0,y_direction:0,", Vector(0, 0), Vector(0, 0)},
+    };
+    for (const auto& [text, direction, velocity] : cases)
+    {
+        qm::Object* object = new qm::Object;
+        object->setVelocity(Vector(0, 3));
+        object->deserialize(text);
+        EXPECT_LT(qm::distance(object->getDirection(), direction), 1e-6f) << text;
+        EXPECT_LT(qm::distance(object->getVelocity(), velocity), 1e-6f) << text;
+    }
+}
+
+// Reading an object's own text again sets the flags of what the reading steps set whenever their
+// pairs apply, and not those set only on a change (id, activity, visibility, box, position, ...).
+TEST_F(AttributeText, ReadingMarksWhatItsStepsSetEvenWhenTheValueIsTheSame)
+{
+    qm::Object* object = new qm::Object;
+    object->setType("Fish");
+    object->setVelocity(Vector(0, 2));
+    object->registerInterest("death");
+    qm::Path path;
+    path.addNode(Vector(3, 4));
+    object->setPath(path);
+    object->deserialize(object->serialize("ALL"));
+    std::string marked;
+    for (int a = 0; a < qm::OBJECT_ATTRIBUTE_COUNT; ++a)
+    {
+        marked += object->isModified(static_cast<qm::ObjectAttribute>(a)) ? '1' : '0';
+    }
+    // ID ACTIVE VISIBLE EVENTS BOX POSITION TYPE ANIMATION ALTITUDE SOLIDNESS NO_SOFT SPEED
+    // DIRECTION ACCELERATION SHAPE PATH FOLLOW_PATH AVOID_COLLISIONS
+    EXPECT_EQ(marked, "000100100011111111");
+}
+
+// A boolean or number with an empty value is no value at all; a text may be empty and reads back.
+TEST_F(AttributeText, EmptyBooleansAndNumbersChangeNothingWhileEmptyTextsApply)
+{
+    qm::ViewObject* view = new qm::ViewObject;
+    view->setNoSoft(true);
+    view->setFollowPath(true);
+    view->setType("Fish");
+    view->setViewString("Points");
+    qm::Path path;
+    path.addNode(Vector(3, 4));
+    view->setPath(path);
+    const std::string before = view->serialize("ALL");
+    for (const char* key :
+         {"id",          "is_active",   "is_visible",    "event_count",      "box-corner-x", "pos-x",
+          "altitude",    "solidness",   "no_soft",       "x_direction",      "speed",        "x_acceleration",
+          "shape",       "follow_path", "path_index",    "avoid_collisions", "sprite_index", "view_value",
+          "view_border", "view_color",  "view_location", "view_draw_value"})
+    {
+        view->deserialize(std::string(key) + ":,");
+        EXPECT_EQ(view->serialize("ALL"), before) << key;
+    }
+    EXPECT_EQ(countOf(log(), "Warning!"), 0);
+    view->deserialize("type:,path:,view_string:,");
+    EXPECT_EQ(view->getType(), "");
+    EXPECT_EQ(view->getPath().getNodeCount(), 0);
+    EXPECT_EQ(view->getViewString(), "");
 }
 
 TEST_F(AttributeText, EmptyTextDoesNotApplyThePreviousParseAgain)

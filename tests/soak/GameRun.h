@@ -10,7 +10,6 @@
 
 #include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
-#include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
@@ -127,10 +126,8 @@ public:
         setEnv("QUILLMERE_CONFIG", nullptr);
     }
 
-    /// One game-loop iteration in the order of GameManager::run, without its sleep: this
-    /// iteration's script keys, the buffer swap, the input phase, the step event, the world's
-    /// update and draw. (The step count is the run's own: the game manager's stays 0, as the
-    /// log's step column shows.)
+    /// One game-loop iteration as GameManager::run makes it, without its sleep: this
+    /// iteration's script keys, then the game manager's step.
     void iterate()
     {
         qm::WorldManager& world = qm::WorldManager::getInstance();
@@ -146,14 +143,11 @@ public:
         wasOnStartScreen = onStartScreen;
 
         queueScriptKeys();
-        qm::DisplayManager::getInstance().swapBuffers(); // nothing to show headless, as in the game
-        qm::InputManager::getInstance().getInput();
-        const qm::EventStep step(stepCount);
-        qm::GameManager::getInstance().onEvent(&step);
-        world.update();
-        world.draw();
-        ++stepCount;
+        qm::GameManager::getInstance().step();
     }
+
+    /// Iterations run so far.
+    int stepCount() const { return qm::GameManager::getInstance().getStepCount(); }
 
     /// Runs `count` iterations, timing each. The room for the times is filled in advance, so
     /// that it counts in the memory measured after the first game, not as growth after it.
@@ -233,7 +227,6 @@ public:
     /// Size of the log file so far, in bytes.
     std::uintmax_t logSize() const { return log().size(); }
 
-    int stepCount = 0;
     int gamesEnded = 0;
     int mostObjectsInAGame = 0;
     int mostObjectsOnStartScreen = 0;

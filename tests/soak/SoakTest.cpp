@@ -51,12 +51,12 @@ TEST(Soak, LongRunEndsEveryGameCleanlyWithBoundedObjectsLogAndMemory)
                 "soak: RSS start %ld KiB, after first game %ld KiB, final %ld KiB, peak %ld KiB, growth after "
                 "first game %.2f %%\n"
                 "soak: log %ju bytes (%.0f per game); iteration p50 %.1f us, p99 %.1f us, max %.1f us\n",
-                run.stepCount, run.gamesEnded, run.mostObjectsInAGame, run.mostObjectsOnStartScreen, atStart.rss,
+                run.stepCount(), run.gamesEnded, run.mostObjectsInAGame, run.mostObjectsOnStartScreen, atStart.rss,
                 run.afterFirstGame.rss, atEnd.rss, atEnd.peak, growth, logBytes,
                 static_cast<double>(logBytes) / std::max(run.gamesEnded, 1), run.percentile(0.5), run.percentile(0.99),
                 run.percentile(1.0));
 
-    EXPECT_EQ(run.stepCount, iterations) << "the run ended early (the script must never quit)";
+    EXPECT_EQ(run.stepCount(), iterations) << "the run ended early (the script must never quit)";
     EXPECT_GE(run.gamesEnded, iterations / 5000) << "the script's fish should die now and then";
     EXPECT_EQ(run.mostObjectsOnStartScreen, 1) << "objects of an ended game outlived it";
     EXPECT_LE(run.mostObjectsInAGame, 60) << "objects pile up within a game";

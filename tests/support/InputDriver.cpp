@@ -80,7 +80,7 @@ void InputWindowTest::TearDown()
 
 int InputWindowTest::startWindowed()
 {
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\nframe_time:10,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:10,\n");
     qm::LogManager::getInstance().setLogLevel(1);
     if (qm::GameManager::getInstance().startUp() != 0)
     {

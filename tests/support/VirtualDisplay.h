@@ -3,6 +3,8 @@
 #ifndef QM_TEST_VIRTUALDISPLAY_H
 #define QM_TEST_VIRTUALDISPLAY_H
 
+#include <qm/DisplayManager.h>
+
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -78,6 +80,14 @@ inline sf::Image captureWindow(const sf::RenderWindow& window)
     texture.create(window.getSize().x, window.getSize().y);
     texture.update(window);
     return texture.copyToImage();
+}
+
+/// What the engine's window holds now, with the characters still collected drawn into it.
+inline sf::Image captureDisplay()
+{
+    qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    display.flush();
+    return captureWindow(*display.getWindow());
 }
 
 /// Runs a shell command with DISPLAY set; returns its exit status.

@@ -21,7 +21,7 @@ protected:
     {
         EngineTest::SetUp();
         ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_RUN_DIR) + "/qm-font.ttf,\n");
+        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n");
         qm::LogManager::getInstance().setFlush(true); // the log is whole even if start-up fails
         ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
         qm::DisplayManager::getInstance().swapBuffers(); // start from a cleared window
@@ -51,7 +51,7 @@ TEST_F(WorldWindow, HigherAltitudeCoversLowerAtTheSharedCell)
     glyph(green, qm::GREEN, 3); // created first, so only the altitude can put it on top
     glyph(red, qm::RED, 1);
     qm::WorldManager::getInstance().draw();
-    const sf::Image image = qmtest::captureWindow(*qm::DisplayManager::getInstance().getWindow());
+    const sf::Image image = qmtest::captureDisplay();
     // Inside the background rectangle of cell (10, 5), with 1024 x 768 pixels over 80 x 24
     // cells (12.8 x 32 pixels a cell).
     int greenPixels = 0, redPixels = 0;

@@ -162,8 +162,8 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
                 world.update();
                 break;
             default:
-                object->setPosition(Vector(coordinate(std::fmin(boundary.getHorizontal(), 300)),
-                                           coordinate(std::fmin(boundary.getVertical(), 300))));
+                object->setPosition(Vector(coordinate(std::fmin(boundary.getHorizontal(), 300.0f)),
+                                           coordinate(std::fmin(boundary.getVertical(), 300.0f))));
                 // clang-format on
             }
         }

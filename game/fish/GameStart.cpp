@@ -64,7 +64,8 @@ int GameStart::eventHandler(const qm::Event* event)
 
 int GameStart::draw()
 {
-    return Object::draw();
+    // The start screen is its sprite, drawn as any object's, not a view object's text.
+    return Object::draw(); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void GameStart::startGame()

@@ -62,7 +62,11 @@ private:
     static constexpr std::int32_t UNSEEN = -1;
     static constexpr std::int32_t CLOSED = -2;
 
-    std::size_t index(Cell cell) const { return static_cast<std::size_t>(cell.y) * getWidth() + cell.x; }
+    std::size_t index(Cell cell) const
+    {
+        return static_cast<std::size_t>(cell.y) * static_cast<std::size_t>(getWidth()) +
+               static_cast<std::size_t>(cell.x);
+    }
     static std::uint64_t keyOf(float estimate, std::uint32_t order);
     void place(std::size_t at, const Entry& entry);
     // Places `moving` at `at` or, while it comes before its parent, higher up.
