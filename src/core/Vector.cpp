@@ -18,12 +18,12 @@ double length(double x, double y)
 // unnormalized.
 float Vector::getMagnitude() const
 {
-    return static_cast<float>(length(x, y));
+    return static_cast<float>(length(static_cast<double>(x), static_cast<double>(y)));
 }
 
 void Vector::normalize()
 {
-    const double magnitude = length(x, y);
+    const double magnitude = length(static_cast<double>(x), static_cast<double>(y));
     if (magnitude > 0.0)
     {
         x = static_cast<float>(static_cast<double>(x) / magnitude);

@@ -48,8 +48,8 @@ bool readFloatValue(const char* key, float& value)
 // overflows or underflows on the way.
 Vector unitDirection(const Vector& v)
 {
-    const double x = v.getX();
-    const double y = v.getY();
+    const auto x = static_cast<double>(v.getX());
+    const auto y = static_cast<double>(v.getY());
     const double length = std::sqrt(x * x + y * y);
     if (length == 0.0 || std::fabs(length - 1.0) <= 1e-6)
     {

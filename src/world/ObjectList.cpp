@@ -22,7 +22,7 @@ ObjectList& ObjectList::operator=(const ObjectList& other)
     {
         return *this;
     }
-    Object** copy = other.maxCount > 0 ? new (std::nothrow) Object*[other.maxCount] : nullptr;
+    Object** copy = other.maxCount > 0 ? new (std::nothrow) Object*[static_cast<std::size_t>(other.maxCount)] : nullptr;
     delete[] list;
     list = copy;
     if (copy == nullptr)
@@ -49,7 +49,7 @@ bool ObjectList::grow()
     {
         return false; // the room would overflow an int
     }
-    Object** bigger = new (std::nothrow) Object*[newMax];
+    Object** bigger = new (std::nothrow) Object*[static_cast<std::size_t>(newMax)];
     if (bigger == nullptr)
     {
         return false;

@@ -59,8 +59,8 @@ void SpatialGrid::setArea(const Box& area)
         }
         columns = std::max(1, static_cast<int>(across));
         rows = std::max(1, static_cast<int>(down));
-        originX = corner.getX();
-        originY = corner.getY();
+        originX = static_cast<double>(corner.getX());
+        originY = static_cast<double>(corner.getY());
     }
     inverseSize = 1.0 / static_cast<double>(bucketSize);
     buckets.assign(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), std::vector<Record>());
