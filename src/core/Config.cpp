@@ -182,7 +182,7 @@ void Config::loadConfig(std::string text)
     if (!scale.empty())
     {
         const double number = std::strtod(scale.c_str(), nullptr);
-        if (std::isfinite(number) && number > 0 && number <= MAX_FONT_SCALE)
+        if (std::isfinite(number) && number > 0 && number <= static_cast<double>(MAX_FONT_SCALE))
         {
             fontScale = static_cast<float>(number);
         }
