@@ -1,6 +1,7 @@
 #ifndef QM_DISPLAYMANAGER_H
 #define QM_DISPLAYMANAGER_H
 
+#include <qm/CellGrid.h>
 #include <qm/Manager.h>
 #include <qm/Vector.h>
 
@@ -28,6 +29,8 @@ class Text;
 namespace qm
 {
 
+class TerminalDisplay;
+
 /// How drawString places text relative to the given position.
 enum Justification
 {
@@ -47,6 +50,10 @@ enum Justification
 /// reference method; both give the same pixels). Anything drawn straight into the window must
 /// come after the characters already drawn: draw it with drawIntoWindow, or call flush first
 /// (getWindow also flushes).
+///
+/// Every frame is also kept as a grid of cells (getCellGrid), in every display mode. With
+/// "display:terminal" there is no window: the grid is shown in the text terminal the program
+/// runs in, and drawing returns 0 as with a window.
 ///
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
@@ -106,6 +113,18 @@ public:
     /// was collected is drawn first. Used to compare both methods in one run.
     void setBatched(bool on);
 
+    /// The cells of the frame shown by the last swapBuffers (in every display mode, headless
+    /// too): what the terminal shows, and what the window shows as cells. Shapes appear as
+    /// blank cells in their colour where the cell's centre lies inside them.
+    const CellGrid& getCellGrid() const { return shownCells; }
+
+    /// Sets the cells whose centres lie inside the convex polygon `corners` (view spaces) as
+    /// blanks on `color`: how a filled shape appears in the grid of cells.
+    void fillCells(const std::vector<Vector>& corners, CellColor color) const;
+
+    /// True when frames are shown in the text terminal ("display:terminal").
+    bool isTerminal() const { return terminal != nullptr; }
+
     /// Character columns and rows of the window.
     int getHorizontal() const { return horizontalChars; }
     int getVertical() const { return verticalChars; }
@@ -146,6 +165,9 @@ private:
     // Whether pixel positions are window pixels (the window's own view, not resized).
     bool pixelsAreWindowPixels() const;
 
+    // Sets a drawn character into the grid of the frame being drawn.
+    void putCell(Vector position, char ch, CellColor color) const;
+
     sf::Font font;
     std::unique_ptr<sf::RenderWindow> window;
     int horizontalPixels = 0;
@@ -171,6 +193,10 @@ private:
     mutable std::vector<PixelBox> drawnTiles;
     int tileColumns = 0;
     int tileRows = 0;
+    mutable CellGrid drawingCells; // the frame being drawn
+    CellGrid shownCells;           // the frame last shown
+    CellColor cellBackground;
+    std::unique_ptr<TerminalDisplay> terminal;
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

@@ -102,7 +102,9 @@ std::string Config::readConfig() const
 
 void Config::restoreDefaults()
 {
+    std::string kept = std::move(overrides);
     *this = Config();
+    overrides = std::move(kept);
 }
 
 void Config::applyPositive(const char* key, int& setting)
@@ -125,7 +127,8 @@ void Config::applyPositive(const char* key, int& setting)
 
 void Config::loadConfig(std::string text)
 {
-    if (text.empty())
+    const bool fromFile = text.empty();
+    if (fromFile)
     {
         restoreDefaults();
         text = readConfig();
@@ -213,6 +216,22 @@ void Config::loadConfig(std::string text)
     applyInt("grid_height", gridHeight);
     applyInt("quadtree_depth", quadtreeDepth);
     applyInt("quadtree_threshold", quadtreeThreshold);
+    const std::string shown = value("display");
+    if (shown == "window" || shown == "terminal")
+    {
+        display = shown;
+    }
+    else if (!shown.empty())
+    {
+        LogManager::getInstance().writeLog("loadConfig(): Unsupported display '%s' (window or terminal). Keeping %s.",
+                                           shown.c_str(), display.c_str());
+    }
+    if (fromFile && !overrides.empty())
+    {
+        const std::string fileText = configText;
+        loadConfig(overrides);
+        configText = fileText + overrides;
+    }
 }
 
 void Config::writeToLog() const
@@ -231,6 +250,7 @@ void Config::writeToLog() const
     log.writeLog(1, "  Window title: %s", windowTitle.c_str());
     log.writeLog(1, "  Show mouse: %s", showMouse ? "true" : "false");
     log.writeLog(1, "  Headless: %s", headless ? "true" : "false");
+    log.writeLog(1, "  Display: %s", display.c_str());
     log.writeLog(1, "  Font file: %s", fontFile.c_str());
     log.writeLog(1, "  Log file: %s", logFile.c_str());
     log.writeLog(1, "  Random seed: %d", randomSeed);

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "presentation/TerminalDisplay.h"
 
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
@@ -105,10 +106,22 @@ int DisplayManager::startUp()
     verticalPixels = config.getWindowVerticalPixels();
     horizontalChars = config.getWindowHorizontalChars();
     verticalChars = config.getWindowVerticalChars();
+    cellBackground = CellColor::engine(config.getWindowBackgroundColor());
+    drawingCells.resize(horizontalChars, verticalChars, cellBackground);
+    shownCells.resize(horizontalChars, verticalChars, cellBackground);
 
     if (config.getHeadless())
     {
         log.writeLog(1, "DisplayManager::startUp(): not doing graphics since in headless mode.");
+    }
+    else if (config.getDisplay() == "terminal")
+    {
+        terminal = std::make_unique<TerminalDisplay>();
+        if (terminal->start(horizontalChars, verticalChars) != 0)
+        {
+            terminal.reset();
+            return -1;
+        }
     }
     else
     {
@@ -192,6 +205,12 @@ int DisplayManager::startUp()
 
 void DisplayManager::shutDown()
 {
+    if (terminal)
+    {
+        terminal->stop();
+        terminal.reset();
+    }
+    drawingCells.resize(0, 0, cellBackground);
     if (window)
     {
         window->close();
@@ -213,9 +232,10 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     {
         return notStarted();
     }
+    putCell(position, ch, CellColor::rgb(r, g, b));
     if (!window)
     {
-        return -1;
+        return terminal ? 0 : -1;
     }
     const Vector cell = worldToView(position);
     if (cell.getX() < -CULL_MARGIN || cell.getY() < -CULL_MARGIN ||
@@ -509,11 +529,28 @@ int DisplayManager::drawCh(Vector position, char ch, int color) const
 {
     if (Config::getInstance().getHeadless())
     {
+        putCell(position, ch, CellColor::engine(color));
         return -1;
     }
     std::uint8_t r = 255, g = 255, b = 255;
     colorToRGB(color, r, g, b);
-    return drawCh(position, ch, r, g, b);
+    const int result = drawCh(position, ch, r, g, b);
+    // The grid keeps the engine colour, not its red, green and blue.
+    putCell(position, ch, CellColor::engine(color));
+    return result;
+}
+
+void DisplayManager::putCell(Vector position, char ch, CellColor color) const
+{
+    if (drawingCells.getWidth() > 0)
+    {
+        drawingCells.put(worldToView(position), static_cast<unsigned char>(ch), color, cellBackground);
+    }
+}
+
+void DisplayManager::fillCells(const std::vector<Vector>& corners, CellColor color) const
+{
+    drawingCells.fillInside(corners, color);
 }
 
 int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color) const
@@ -521,10 +558,6 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     if (!isStarted())
     {
         return notStarted();
-    }
-    if (!window)
-    {
-        return -1;
     }
     const int length = static_cast<int>(str.size());
     float startX = position.getX();
@@ -540,7 +573,7 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     {
         drawCh(Vector(startX + static_cast<float>(i), position.getY()), str[static_cast<std::size_t>(i)], color);
     }
-    return 0;
+    return window || terminal ? 0 : -1;
 }
 
 int DisplayManager::swapBuffers()
@@ -548,6 +581,13 @@ int DisplayManager::swapBuffers()
     if (!isStarted())
     {
         return notStarted();
+    }
+    std::swap(shownCells, drawingCells);
+    drawingCells.clear(cellBackground);
+    if (terminal)
+    {
+        terminal->show(shownCells);
+        return 0;
     }
     if (!window)
     {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace qm
 {
@@ -74,11 +75,6 @@ void Shape::draw(Vector position)
 {
     LogManager& log = LogManager::getInstance();
     const DisplayManager& display = DisplayManager::getInstance();
-    if (display.getWindow() == nullptr)
-    {
-        log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
-        return;
-    }
     const Vector pixel = spacesToPixels(worldToView(position));
     if (color != CUSTOM)
     {
@@ -110,6 +106,22 @@ void Shape::draw(Vector position)
         break;
     default:
         break;
+    }
+    if (opacity > 0 && type >= CIRCLE)
+    {
+        // In the grid of cells: the cells whose centres lie inside the shape.
+        std::vector<Vector> corners;
+        for (std::size_t i = 0; i < shape.getPointCount(); ++i)
+        {
+            const sf::Vector2f corner = shape.getTransform().transformPoint(shape.getPoint(i));
+            corners.emplace_back(corner.x / charWidth(), corner.y / charHeight());
+        }
+        display.fillCells(corners, color == CUSTOM ? CellColor::rgb(r, g, b) : CellColor::engine(color));
+    }
+    if (display.getWindow() == nullptr)
+    {
+        log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
+        return;
     }
     log.writeLog(20, "Shape::draw(): Drawing at (%.2f, %.2f)", static_cast<double>(pixel.getX()),
                  static_cast<double>(pixel.getY()));

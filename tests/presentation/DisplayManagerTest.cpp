@@ -209,4 +209,60 @@ TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
     EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
 }
 
+// The grid of cells is what the window shows: for a scene of the game's own sprites and text in
+// every colour, each cell holding a visible character has pixels of its colour inside its
+// cell, and blank cells hold nothing but the background (away from their edges, where a
+// neighbour's bold glyph may reach over by a pixel or two).
+TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
+{
+    startWindowed();
+    display().swapBuffers();
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 11)},
+                                                    {"ground", Vector(40, 21.2f)},
+                                                    {"player", Vector(8.4f, 17.5f)},
+                                                    {"enemy-fish", Vector(60, 15.6f)}};
+    std::vector<qm::Animation> animations(std::size(scene));
+    for (std::size_t i = 0; i < std::size(scene); ++i)
+    {
+        ASSERT_EQ(
+            resources.loadSprite(std::string(QM_RUN_DIR) + "/sprites/" + scene[i].first + "-spr.txt", scene[i].first),
+            0);
+        animations[i].setSprite(resources.getSprite(scene[i].first));
+        animations[i].draw(scene[i].second);
+    }
+    for (int color = qm::BLACK; color <= qm::WHITE; ++color)
+    {
+        display().drawString(Vector(2.0f + 9.0f * static_cast<float>(color), 23), "Colour@" + std::to_string(color),
+                             qm::LEFT, color);
+    }
+    display().drawCh(Vector(77.3f, 0.6f), 'Q', 200, 120, 40);
+    const sf::Image image = capture();
+    display().swapBuffers();
+    const qm::CellGrid& grid = display().getCellGrid();
+    int visible = 0;
+    for (int y = 0; y < grid.getHeight(); ++y)
+    {
+        for (int x = 0; x < grid.getWidth(); ++x)
+        {
+            const qm::Cell& cell = grid.at(x, y);
+            std::uint8_t r = 0, g = 0, b = 0;
+            cell.foreground.toRGB(r, g, b);
+            const int left = std::lround(static_cast<float>(x) * 12.8f - 1.28f), top = y * 32 + 6;
+            if (cell.ch != U' ' && !(cell.foreground == cell.background))
+            {
+                ++visible;
+                EXPECT_GT(pixelsOf(image, sf::Color(r, g, b), left, top, 13, 33), 0)
+                    << "no pixels of cell (" << x << ", " << y << ") '" << static_cast<char>(cell.ch) << "'";
+            }
+            else
+            {
+                EXPECT_EQ(pixelsOf(image, sf::Color::Black, left + 2, top + 2, 9, 29), 9 * 29)
+                    << "something drawn in blank cell (" << x << ", " << y << ")";
+            }
+        }
+    }
+    EXPECT_GT(visible, 500);
+}
+
 } // namespace

@@ -1,0 +1,180 @@
+// The real game in --terminal mode in a real terminal (a tmux pane of 80 x 24) with DISPLAY
+// unset, as a player over SSH runs it: the start screen, a game walked, paused and resumed,
+// quit with Q, and the terminal as it was; the pane read back equals the engine's grid.
+#include "support/EngineTest.h"
+#include "support/InputDriver.h"
+#include "support/VirtualDisplay.h"
+#include "support/VtermScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace
+{
+
+using qmtest::commandOutput;
+using qmtest::readFile;
+using qmtest::runCommand;
+
+const char* const TAGLINE = "Walk the sea floor.  Jump over the weed, duck under the fish.";
+const char* const PLAY_KEYS = "Space or P   play                 Q   quit";
+const char* const GAME_KEYS = "A / D   walk    Space   jump    S   crouch    F10   pause";
+const char* const FISH = ">( )) o>";
+
+void sleepMs(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// A tmux server of its own (its socket in the scratch folder) running one 80 x 24 pane.
+class TerminalGame : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir.write("tmux.conf", "set -g status off\nset -sg escape-time 0\nset -g default-terminal screen\n");
+        dir.write("qm-config.txt", "random_seed:21,\n");
+        // The game's pid (through exec), its exit status, and the terminal's settings before
+        // and after it, in files.
+        dir.write("run.sh", "cd " + std::string(QM_RUN_DIR) + "\nstty -a > " + dir.file("stty-before") + "\n" +
+                                "export QUILLMERE_CONFIG=" + dir.file("qm-config.txt") +
+                                " QUILLMERE_LOG=" + dir.file("game.log") + " QUILLMERE_CELL_DUMP=" + dir.file("cells") +
+                                "\nunset DISPLAY\nsh -c 'echo $$ > " + dir.file("pid") +
+                                "; exec ./quillmere --terminal' 2> " + dir.file("stderr") + "\necho $? > " +
+                                dir.file("status") + "\nstty -a > " + dir.file("stty-after") + "\nsleep 600\n");
+        ASSERT_EQ(tmux("new-session -d -s game -x 80 -y 24 'sh " + dir.file("run.sh") + "'"), 0);
+    }
+    void TearDown() override { tmux("kill-server"); }
+
+    int tmux(const std::string& arguments) const
+    {
+        return runCommand("tmux -S " + dir.file("sock") + " -f " + dir.file("tmux.conf") + " " + arguments +
+                          " > /dev/null 2>&1");
+    }
+    void keys(const std::string& names) const { tmux("send-keys -t game " + names); }
+    std::string pane(bool colours = false) const
+    {
+        return commandOutput("tmux -S " + dir.file("sock") + " capture-pane -p " + (colours ? "-e " : "") +
+                             "-t game 2>/dev/null");
+    }
+    bool paneShows(const std::string& text, double seconds = 30) const
+    {
+        return qmtest::waitFor([&] { return pane().find(text) != std::string::npos; }, seconds);
+    }
+    // The fish's column in the engine's last frame, or -1.
+    int fishColumn() const
+    {
+        const std::string cells = readFile(dir.file("cells"));
+        const std::size_t at = cells.find(FISH);
+        return at == std::string::npos ? -1 : static_cast<int>(at % 81);
+    }
+
+    qmtest::ScratchDir dir;
+};
+
+TEST_F(TerminalGame, PlaysWithoutDisplayShowsTheEngineGridAndRestoresTheTerminal)
+{
+    // Return skips the splash screens; the start screen reads as in the window.
+    ASSERT_TRUE(qmtest::waitFor(
+        [&]
+        {
+            keys("Enter");
+            sleepMs(200);
+            return pane().find(TAGLINE) != std::string::npos;
+        },
+        60))
+        << pane() << readFile(dir.file("game.log"));
+    const std::string start = pane();
+    EXPECT_NE(start.find(PLAY_KEYS), std::string::npos) << start;
+    EXPECT_NE(start.find(GAME_KEYS), std::string::npos) << start;
+
+    keys("Space");
+    ASSERT_TRUE(qmtest::waitFor([&] { return fishColumn() >= 0; }, 30)) << pane();
+    sleepMs(500);
+    const int standing = fishColumn();
+    // A held D as a terminal sends it: the key repeating every 40 ms.
+    for (int i = 0; i < 40; ++i)
+    {
+        keys("d");
+        sleepMs(40);
+    }
+    EXPECT_GT(fishColumn(), standing + 3) << "the fish walks right";
+
+    keys("F10");
+    sleepMs(1000); // the last held key's release, then the pause
+    const std::string paused = pane(true);
+    sleepMs(700);
+    EXPECT_EQ(pane(true), paused) << "the bubbles stand still while paused";
+    // The pane, characters and colours, equals the grid of the frame shown.
+    qmtest::VtermScreen screen(80, 24);
+    std::size_t from = 0;
+    for (int row = 0; row < 24 && from <= paused.size(); ++row)
+    {
+        const std::size_t end = std::min(paused.find('\n', from), paused.size());
+        screen.feed("\x1b[" + std::to_string(row + 1) + ";1H" + paused.substr(from, end - from));
+        from = end + 1;
+    }
+    const std::string cells = readFile(dir.file("cells"));
+    const std::size_t split = cells.find("\n\n");
+    ASSERT_NE(split, std::string::npos);
+    int differ = 0;
+    for (int y = 0; y < 24; ++y)
+    {
+        for (int x = 0; x < 80; ++x)
+        {
+            const VTermScreenCell cell = screen.cell(x, y);
+            const char ch = cells[static_cast<std::size_t>(y * 81 + x)];
+            const char fg = cells[split + 2 + static_cast<std::size_t>(y * 161 + 2 * x)];
+            const char bg = cells[split + 3 + static_cast<std::size_t>(y * 161 + 2 * x)];
+            const bool same = (cell.chars[0] == 0 ? ' ' : static_cast<char>(cell.chars[0])) == ch &&
+                              qmtest::heldColor(cell.fg, false) == std::string("i") + fg &&
+                              qmtest::heldColor(cell.bg, true) == std::string("i") + bg;
+            differ += same ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(differ, 0) << paused << "\n" << cells;
+
+    keys("x"); // any key resumes
+    sleepMs(700);
+    EXPECT_NE(pane(true), paused) << "the game runs again";
+
+    keys("q"); // the fish gives up and floats away; then Q on the start screen ends the program
+    ASSERT_TRUE(paneShows(TAGLINE)) << pane();
+    keys("q");
+    ASSERT_TRUE(qmtest::waitFor([&] { return !readFile(dir.file("status")).empty(); }, 30)) << pane();
+    EXPECT_EQ(readFile(dir.file("status")), "0\n") << readFile(dir.file("stderr"));
+    EXPECT_EQ(readFile(dir.file("stty-after")), readFile(dir.file("stty-before")));
+    EXPECT_EQ(pane().find(TAGLINE), std::string::npos) << "the normal screen is back";
+}
+
+// Every way out gives the terminal back: a termination, a hang-up, a crash.
+TEST_F(TerminalGame, SignalsAndCrashesRestoreTheTerminal)
+{
+    for (const int number : {SIGTERM, SIGHUP, SIGSEGV})
+    {
+        SCOPED_TRACE("signal " + std::to_string(number));
+        if (number != SIGTERM) // the first game was started by SetUp
+        {
+            tmux("kill-server");
+            std::remove(dir.file("status").c_str());
+            SetUp();
+        }
+        ASSERT_TRUE(qmtest::waitFor(
+            [&] { return readFile(dir.file("game.log")).find("Pause::Pause()") != std::string::npos; }, 60))
+            << pane();
+        ASSERT_TRUE(paneShows("#####")) << pane();
+        const int pid = std::atoi(readFile(dir.file("pid")).c_str());
+        ASSERT_GT(pid, 0);
+        ASSERT_EQ(kill(pid, number), 0);
+        ASSERT_TRUE(qmtest::waitFor([&] { return !readFile(dir.file("status")).empty(); }, 30)) << pane();
+        EXPECT_EQ(readFile(dir.file("stty-after")), readFile(dir.file("stty-before")));
+        EXPECT_EQ(pane().find("#####"), std::string::npos) << "the normal screen is back:\n" << pane();
+    }
+}
+
+} // namespace
