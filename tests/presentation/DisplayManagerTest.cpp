@@ -211,17 +211,18 @@ TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
 
 // The grid of cells is what the window shows: for a scene of the game's own sprites and text in
 // every colour, each cell holding a visible character has pixels of its colour inside its
-// cell, and blank cells hold nothing but the background (away from their edges, where a
-// neighbour's bold glyph may reach over by a pixel or two).
+// cell, at least two thirds covered (the glyph's box: 12.8 x 32 pixels from its origin, less the tenth of a cell its
+// background stands left), and blank cells hold nothing but the background colour (away from
+// their edges, where a neighbour's bold glyph may reach over by a pixel).
 TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
 {
     startWindowed();
     display().swapBuffers();
     qm::ResourceManager& resources = qm::ResourceManager::getInstance();
-    const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 11)},
-                                                    {"ground", Vector(40, 21.2f)},
-                                                    {"player", Vector(8.4f, 17.5f)},
-                                                    {"enemy-fish", Vector(60, 15.6f)}};
+    const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 10)},
+                                                    {"ground", Vector(40, 21.5f)},
+                                                    {"player", Vector(8, 17)},
+                                                    {"enemy-fish", Vector(60.5f, 16)}};
     std::vector<qm::Animation> animations(std::size(scene));
     for (std::size_t i = 0; i < std::size(scene); ++i)
     {
@@ -236,7 +237,7 @@ TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
         display().drawString(Vector(2.0f + 9.0f * static_cast<float>(color), 23), "Colour@" + std::to_string(color),
                              qm::LEFT, color);
     }
-    display().drawCh(Vector(77.3f, 0.6f), 'Q', 200, 120, 40);
+    display().drawCh(Vector(77, 0), 'Q', 200, 120, 40);
     const sf::Image image = capture();
     display().swapBuffers();
     const qm::CellGrid& grid = display().getCellGrid();
@@ -248,16 +249,29 @@ TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
             const qm::Cell& cell = grid.at(x, y);
             std::uint8_t r = 0, g = 0, b = 0;
             cell.foreground.toRGB(r, g, b);
-            const int left = std::lround(static_cast<float>(x) * 12.8f - 1.28f), top = y * 32 + 6;
-            if (cell.ch != U' ' && !(cell.foreground == cell.background))
+            const int left = static_cast<int>(std::lround(static_cast<float>(x) * 12.8f - 1.28f)), top = y * 32;
+            if (cell.ch != U' ' && cell.foreground != cell.background)
             {
                 ++visible;
-                EXPECT_GT(pixelsOf(image, sf::Color(r, g, b), left, top, 13, 33), 0)
-                    << "no pixels of cell (" << x << ", " << y << ") '" << static_cast<char>(cell.ch) << "'";
+                // Pixels at least two thirds of the way from the background to the glyph's colour
+                // (a thin glyph such as '~' covers no pixel wholly).
+                int glyph = 0;
+                for (int py = top; py < top + 32; ++py)
+                {
+                    for (int px = std::max(left, 0); px < std::min(left + 13, 1024); ++px)
+                    {
+                        const sf::Color p = image.getPixel(static_cast<unsigned>(px), static_cast<unsigned>(py));
+                        const auto distance = [&p](int cr, int cg, int cb)
+                        { return (p.r - cr) * (p.r - cr) + (p.g - cg) * (p.g - cg) + (p.b - cb) * (p.b - cb); };
+                        glyph += 9 * distance(r, g, b) < distance(0, 0, 0) ? 1 : 0;
+                    }
+                }
+                EXPECT_GT(glyph, 0) << "no pixels of cell (" << x << ", " << y << ") '" << static_cast<char>(cell.ch)
+                                    << "'";
             }
             else
             {
-                EXPECT_EQ(pixelsOf(image, sf::Color::Black, left + 2, top + 2, 9, 29), 9 * 29)
+                EXPECT_EQ(pixelsOf(image, sf::Color::Black, left + 2, top + 1, 9, 30), 9 * 30)
                     << "something drawn in blank cell (" << x << ", " << y << ")";
             }
         }
