@@ -248,7 +248,8 @@ void TerminalInput::waitForKey()
     std::vector<TerminalEvent> during;
     while (!platform::stopRequested())
     {
-        if (!platform::waitTerminalInput(50))
+        TerminalDisplay::flushActive(); // the frame shown at the pause, whole
+        if (!platform::waitTerminalInput(20))
         {
             during.clear();
             decoder.flush(during);

@@ -76,12 +76,7 @@ void Shape::draw(Vector position)
     LogManager& log = LogManager::getInstance();
     const DisplayManager& display = DisplayManager::getInstance();
     const Vector pixel = spacesToPixels(worldToView(position));
-    if (color != CUSTOM)
-    {
-        colorToRGB(color, r, g, b);
-    }
     sf::CircleShape& shape = sharedShape();
-    shape.setFillColor(sf::Color(r, g, b, opacity));
     switch (type)
     {
     case CIRCLE:
@@ -123,6 +118,11 @@ void Shape::draw(Vector position)
         log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
         return;
     }
+    if (color != CUSTOM)
+    {
+        colorToRGB(color, r, g, b);
+    }
+    shape.setFillColor(sf::Color(r, g, b, opacity));
     log.writeLog(20, "Shape::draw(): Drawing at (%.2f, %.2f)", static_cast<double>(pixel.getX()),
                  static_cast<double>(pixel.getY()));
     // After the characters drawn so far, which the display may still be collecting.

@@ -16,7 +16,17 @@ namespace
 {
 // The alternate screen, the cursor hidden, clicks and moves reported as SGR mouse sequences.
 const char* const TERMINAL_ENTER = "\x1b[?1049h\x1b[?25l\x1b[?1000h\x1b[?1003h\x1b[?1006h\x1b[0m\x1b[2J";
+
+TerminalDisplay* activeDisplay = nullptr;
 } // namespace
+
+void TerminalDisplay::flushActive()
+{
+    if (activeDisplay != nullptr)
+    {
+        activeDisplay->writePending();
+    }
+}
 
 int TerminalDisplay::start(int columns, int rows)
 {
@@ -43,6 +53,7 @@ int TerminalDisplay::start(int columns, int rows)
     writeFailed = false;
     pending = TERMINAL_ENTER;
     started = true;
+    activeDisplay = this;
     writePending();
     static const char* const DEPTHS[] = {"8 colours", "256 colours", "24-bit colour"};
     log.writeLog(1, "DisplayManager::startUp(): Showing %dx%d cells in the terminal, %s.", columns, rows,
@@ -57,6 +68,10 @@ void TerminalDisplay::stop()
         return;
     }
     started = false;
+    if (activeDisplay == this)
+    {
+        activeDisplay = nullptr;
+    }
     platform::closeTerminal();
 }
 
@@ -87,13 +102,6 @@ void TerminalDisplay::show(const CellGrid& frame)
     if (!started || writeFailed)
     {
         return;
-    }
-    if (!dumpFile.empty() && frame != dumped)
-    {
-        dumped = frame;
-        const std::string scratch = dumpFile + ".new";
-        std::ofstream(scratch, std::ios::binary) << frame.toText() << "\n\n" << frame.toColorText() << "\n";
-        std::rename(scratch.c_str(), dumpFile.c_str());
     }
     if (!pending.empty())
     {
@@ -130,6 +138,14 @@ void TerminalDisplay::show(const CellGrid& frame)
     }
     writer.write(frame, screenKnown ? &onScreen : nullptr, pending);
     onScreen = frame;
+    if (!dumpFile.empty() && frame != dumped)
+    {
+        // The frame sent to the terminal, for tests that compare it with what the terminal shows.
+        dumped = frame;
+        const std::string scratch = dumpFile + ".new";
+        std::ofstream(scratch, std::ios::binary) << frame.toText() << "\n\n" << frame.toColorText() << "\n";
+        std::rename(scratch.c_str(), dumpFile.c_str());
+    }
     screenKnown = true;
     frameBytes = pending.size();
     writePending();

@@ -35,6 +35,11 @@ public:
     /// Shows `frame`: writes the cells that differ from what the terminal shows.
     void show(const CellGrid& frame);
 
+    /// Hands the terminal what is still waiting of the last frame shown, without waiting.
+    /// For loops that run outside the game loop (the pause): nothing when no terminal display
+    /// runs.
+    static void flushActive();
+
     AnsiWriter& getWriter() { return writer; }
     /// Bytes handed to the terminal for the last frame shown (0 when nothing changed).
     std::size_t getFrameBytes() const { return frameBytes; }
