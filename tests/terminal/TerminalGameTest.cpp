@@ -2,6 +2,7 @@
 // unset, as a player over SSH runs it: the start screen, a game walked, paused and resumed,
 // quit with Q, and the terminal as it was; the pane read back equals the engine's grid.
 #include "support/EngineTest.h"
+#include "support/GameProcess.h"
 #include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
 #include "support/VtermScreen.h"
@@ -13,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <thread>
 
 namespace
@@ -36,20 +38,35 @@ void sleepMs(int milliseconds)
 class TerminalGame : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { startInTmux("./quillmere --terminal"); }
+
+    // Runs `command` in the run folder in a new tmux server's pane, without DISPLAY.
+    void startInTmux(const std::string& command)
     {
-        socket = dir.file("sock" + std::to_string(++servers)); // a new server for each game
+        socket = dir.file("sock" + std::to_string(++servers)); // a new server for each program
         dir.write("tmux.conf", "set -g status off\nset -sg escape-time 0\nset -g default-terminal screen\n");
         dir.write("qm-config.txt", "random_seed:21,\n");
-        // The game's pid (through exec), its exit status, and the terminal's settings before
-        // and after it, in files.
+        // The program's pid (through exec), its exit status, and the terminal's settings
+        // before and after it, in files.
         dir.write("run.sh", "cd " + std::string(QM_RUN_DIR) + "\nstty -a > " + dir.file("stty-before") + "\n" +
                                 "export QUILLMERE_CONFIG=" + dir.file("qm-config.txt") +
                                 " QUILLMERE_LOG=" + dir.file("game.log") + " QUILLMERE_CELL_DUMP=" + dir.file("cells") +
-                                "\nunset DISPLAY\nsh -c 'echo $$ > " + dir.file("pid") +
-                                "; exec ./quillmere --terminal' 2> " + dir.file("stderr") + "\nstatus=$?\nstty -a > " +
-                                dir.file("stty-after") + "\necho $status > " + dir.file("status") + "\nsleep 600\n");
+                                "\nunset DISPLAY\nsh -c 'echo $$ > " + dir.file("pid") + "; exec " + command + "' 2> " +
+                                dir.file("stderr") + "\nstatus=$?\nstty -a > " + dir.file("stty-after") +
+                                "\necho $status > " + dir.file("status") + "\nsleep 600\n");
+        std::remove(dir.file("status").c_str());
         ASSERT_EQ(tmux("new-session -d -s game -x 80 -y 24 'sh " + dir.file("run.sh") + "'"), 0);
+    }
+    // Waits for the program's end; expects its status and the terminal as it was before.
+    void expectEndedAndRestored(const std::string& status) const
+    {
+        ASSERT_TRUE(qmtest::waitFor([&] { return !readFile(dir.file("status")).empty(); }, 30)) << pane();
+        if (!status.empty())
+        {
+            EXPECT_EQ(readFile(dir.file("status")), status) << readFile(dir.file("stderr"));
+        }
+        EXPECT_EQ(readFile(dir.file("stty-after")), readFile(dir.file("stty-before")));
+        EXPECT_EQ(pane().find("#####"), std::string::npos) << "the normal screen is back:\n" << pane();
     }
     void TearDown() override { tmux("kill-server"); }
 
@@ -151,10 +168,7 @@ TEST_F(TerminalGame, PlaysWithoutDisplayShowsTheEngineGridAndRestoresTheTerminal
     keys("q"); // the fish gives up and floats away; then Q on the start screen ends the program
     ASSERT_TRUE(paneShows(TAGLINE)) << pane();
     keys("q");
-    ASSERT_TRUE(qmtest::waitFor([&] { return !readFile(dir.file("status")).empty(); }, 30)) << pane();
-    EXPECT_EQ(readFile(dir.file("status")), "0\n") << readFile(dir.file("stderr"));
-    EXPECT_EQ(readFile(dir.file("stty-after")), readFile(dir.file("stty-before")));
-    EXPECT_EQ(pane().find(TAGLINE), std::string::npos) << "the normal screen is back";
+    expectEndedAndRestored("0\n");
 }
 
 // Every way out gives the terminal back: a termination, a hang-up, a crash.
@@ -166,7 +180,6 @@ TEST_F(TerminalGame, SignalsAndCrashesRestoreTheTerminal)
         if (number != SIGTERM) // the first game was started by SetUp
         {
             tmux("kill-server");
-            std::remove(dir.file("status").c_str());
             SetUp();
         }
         ASSERT_TRUE(qmtest::waitFor(
@@ -176,10 +189,34 @@ TEST_F(TerminalGame, SignalsAndCrashesRestoreTheTerminal)
         const int pid = std::atoi(readFile(dir.file("pid")).c_str());
         ASSERT_GT(pid, 0);
         ASSERT_EQ(kill(pid, number), 0);
-        ASSERT_TRUE(qmtest::waitFor([&] { return !readFile(dir.file("status")).empty(); }, 30)) << pane();
-        EXPECT_EQ(readFile(dir.file("stty-after")), readFile(dir.file("stty-before")));
-        EXPECT_EQ(pane().find("#####"), std::string::npos) << "the normal screen is back:\n" << pane();
+        expectEndedAndRestored("");
     }
+}
+
+// A terminal smaller than the game says the size it needs; resized, it shows the game again.
+TEST_F(TerminalGame, TooSmallTerminalSaysTheSizeNeededUntilResized)
+{
+    ASSERT_TRUE(paneShows("#####", 60)) << pane();
+    ASSERT_EQ(tmux("resize-window -t game -x 60 -y 20"), 0);
+    ASSERT_TRUE(paneShows("The game needs a terminal of 80x24; this one is 60x20.")) << pane();
+    ASSERT_EQ(tmux("resize-window -t game -x 80 -y 24"), 0);
+    ASSERT_TRUE(paneShows("#####")) << pane();
+    EXPECT_EQ(pane().find("needs a terminal"), std::string::npos) << pane();
+}
+
+// A game served headless on a server, watched in a terminal over what could be SSH.
+TEST_F(TerminalGame, WatcherShowsAServedGameInTheTerminal)
+{
+    tmux("kill-server"); // no game in the pane: the watcher goes there
+    qmtest::GameProcess game("headless:true,\nnetworking:true,\nnetwork_port:0,\n");
+    ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
+    std::smatch port;
+    const std::string gameLog = game.log();
+    ASSERT_TRUE(std::regex_search(gameLog, port, std::regex(R"(Listening on 127\.0\.0\.1:(\d+)\.)"))) << gameLog;
+    startInTmux("./quillmere-watch --terminal 127.0.0.1 " + port[1].str());
+    ASSERT_TRUE(paneShows(TAGLINE)) << pane() << readFile(dir.file("game.log"));
+    keys("q");
+    expectEndedAndRestored("0\n");
 }
 
 } // namespace
