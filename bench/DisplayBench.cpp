@@ -179,10 +179,9 @@ BENCHMARK(BM_FullScreenFrame)
     ->MinTime(2.0);
 
 // What the grid of cells adds to every frame (argument 0): the same full screen set into a grid
-// as drawCh does (its red, green and blue, then its engine colour, at the cell of its view
-// position), then the swap of the shown and drawn grids and the clearing of the new one. With
-// argument 1, also what the terminal display does with the frame: the ANSI bytes of the cells
-// that changed. "% of window frame" compares with the collected full-screen frame above.
+// as drawCh does (its engine colour at the cell of its view position), then the swap of the shown and drawn grids and
+// the clearing of the new one. With argument 1, also what the terminal display does with the frame: the ANSI bytes of
+// the cells that changed. "% of window frame" compares with the collected full-screen frame above.
 void BM_FullScreenCells(benchmark::State& state)
 {
     if (!engineReady(state))
@@ -211,9 +210,6 @@ void BM_FullScreenCells(benchmark::State& state)
                 const char ch = static_cast<char>('!' + (x + y + frame) % 94);
                 const int color = (x + y + frame) % 8;
                 const qm::Vector cell = qm::worldToView(qm::Vector(static_cast<float>(x), static_cast<float>(y)));
-                std::uint8_t r = 0, g = 0, b = 0;
-                qm::colorToRGB(color, r, g, b);
-                drawing.put(cell, static_cast<unsigned char>(ch), qm::CellColor::rgb(r, g, b), background);
                 drawing.put(cell, static_cast<unsigned char>(ch), qm::CellColor::engine(color), background);
             }
         }

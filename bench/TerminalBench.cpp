@@ -33,8 +33,9 @@ void queue(int key, int action)
     (void)qm::InputManager::getInstance().queueKeyboard(event);
 }
 
-// Frames of play: the game started from its start screen with Space and played with a held D,
-// A now and then, jumps and crouches, restarted whenever it ends. Argument: the colour depth.
+// Frames of play: the game started from its start screen with Space and played with held keys
+// (right, still, left, still, a second each) and jumps, restarted whenever it ends. Argument:
+// the colour depth.
 void BM_GameInPlayFrameBytes(benchmark::State& state)
 {
     static HeadlessEngine engine("terminal-bench");
@@ -68,11 +69,16 @@ void BM_GameInPlayFrameBytes(benchmark::State& state)
         }
         else
         {
-            queue(qm::D, qm::KEY_HELD);
-            const int key = static_cast<int>(random() % 40);
-            if (key < 3)
+            // Walks right, stands, walks left and stands, a second each; jumps now and then.
+            const int phase = (step / 30) % 4;
+            if (phase == 0 || phase == 2)
             {
-                queue(key == 0 ? qm::SPACE : key == 1 ? qm::S : qm::A, qm::KEY_PRESS);
+                queue(phase == 0 ? qm::D : qm::A, qm::KEY_HELD);
+            }
+            if (random() % 25 == 0)
+            {
+                queue(qm::SPACE, qm::KEY_PRESS);
+                queue(qm::SPACE, qm::KEY_HELD);
             }
         }
         display.swapBuffers();

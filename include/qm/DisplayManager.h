@@ -193,8 +193,9 @@ private:
     mutable std::vector<PixelBox> drawnTiles;
     int tileColumns = 0;
     int tileRows = 0;
-    mutable CellGrid drawingCells; // the frame being drawn
-    CellGrid shownCells;           // the frame last shown
+    mutable CellGrid drawingCells;           // the frame being drawn
+    mutable bool engineColorCellPut = false; // the colour form of drawCh has set the cell
+    CellGrid shownCells;                     // the frame last shown
     CellColor cellBackground;
     std::unique_ptr<TerminalDisplay> terminal;
 };

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace qm
 {
@@ -228,11 +229,15 @@ void DisplayManager::shutDown()
 
 int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b) const
 {
+    const bool cellPut = std::exchange(engineColorCellPut, false);
     if (!isStarted())
     {
         return notStarted();
     }
-    putCell(position, ch, CellColor::rgb(r, g, b));
+    if (!cellPut)
+    {
+        putCell(position, ch, CellColor::rgb(r, g, b));
+    }
     if (!window)
     {
         return terminal ? 0 : -1;
@@ -527,17 +532,16 @@ void DisplayManager::setBatched(bool on)
 
 int DisplayManager::drawCh(Vector position, char ch, int color) const
 {
+    // The grid keeps the engine colour, not its red, green and blue.
+    putCell(position, ch, CellColor::engine(color));
     if (Config::getInstance().getHeadless())
     {
-        putCell(position, ch, CellColor::engine(color));
         return -1;
     }
     std::uint8_t r = 255, g = 255, b = 255;
     colorToRGB(color, r, g, b);
-    const int result = drawCh(position, ch, r, g, b);
-    // The grid keeps the engine colour, not its red, green and blue.
-    putCell(position, ch, CellColor::engine(color));
-    return result;
+    engineColorCellPut = true;
+    return drawCh(position, ch, r, g, b);
 }
 
 void DisplayManager::putCell(Vector position, char ch, CellColor color) const
