@@ -65,10 +65,11 @@ void Enemy::collide(const qm::EventCollision* event)
     {
         return;
     }
-    if (first->getType() != "Player" && second->getType() != "Player")
+    if (spent || (first->getType() != "Player" && second->getType() != "Player"))
     {
         return;
     }
+    spent = true;
     qm::WorldManager& world = qm::WorldManager::getInstance();
     const qm::EventView health("Health", -1, true);
     world.onEvent(&health);

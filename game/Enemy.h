@@ -29,8 +29,13 @@ public:
     int eventHandler(const qm::Event* event) override;
 
     /// On contact with the player: the health display goes down by one, the impact sound
-    /// plays, one death event is raised, and this enemy is deleted.
+    /// plays, one death event is raised, and this enemy is deleted. Only the first contact
+    /// counts: until the update ends, the enemy is still in the world and may touch the fish
+    /// again (the fish walks into it, then it scrolls into the fish), which costs nothing.
     void collide(const qm::EventCollision* event);
+
+private:
+    bool spent = false; // it has hit the player and waits for its deletion
 };
 
 #endif

@@ -33,9 +33,8 @@ int main(int argc, char** argv)
     qm::GameManager& game = qm::GameManager::getInstance();
     if (game.startUp() != 0)
     {
+        // The engine has said why on standard error, naming the log.
         qm::LogManager::getInstance().writeLog("Error starting game manager!");
-        // The reason is in the log; a player who started us from a terminal looks there first.
-        std::fprintf(stderr, "quillmere: could not start; the log file (quillmere.log by default) says why.\n");
     }
     else
     {

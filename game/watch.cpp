@@ -44,11 +44,8 @@ int main(int argc, char** argv)
 
     int status = 1;
     qm::GameManager& game = qm::GameManager::getInstance();
-    if (game.startUp() != 0)
-    {
-        std::fprintf(stderr, "quillmere-watch: could not start; the log file says why.\n");
-    }
-    else
+    // A failed start-up is reported by the engine on standard error, naming the log.
+    if (game.startUp() == 0)
     {
         qm::LogManager::getInstance().setFlush(true);
         // Watching needs the network whatever the configuration file says.

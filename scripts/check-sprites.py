@@ -7,8 +7,8 @@ Every file the game loads is read the way the engine's sprite loader reads it, b
 strictly: a file that the loader would take with a warning (a missing optional key, an unused
 line) is an error here, because the game must load its data without a single warning line.
 On top of the format, the sizes are checked against the places where the game puts each
-sprite, so that the fish can stand on the ground, crouch under an enemy fish, and so that
-nothing that scrolls is stuck against the ground.
+sprite, so that the fish can stand on the ground, crouch under an enemy fish, jump over a seaweed
+without walking, and so that nothing that scrolls is stuck against the ground.
 
 Each frame is printed with its transparent cells shown as a middle dot. With --preview, two
 pictures of the 80 x 24 screen (the start screen and a moment of play) are drawn with
@@ -68,7 +68,7 @@ GRAVITY = 0.01
 THRUST = 0.01
 JUMP_CEILING = 15
 SCROLL_SPEED = 0.25
-WALK_SPEED = 1.0
+MIN_JUMP_WINDOW = 4  # steps
 ENEMY_FISH_Y = 15.2
 SEAWEED_Y = 16.95
 POWERUP_Y = {"invincible-powerup": 15.0, "jump-powerup": 16.9, "speed-powerup": 14.0, "slow-powerup": 15.0}
@@ -335,14 +335,15 @@ def check_placements(s, errors):
     need(weed[3] < top, "seaweed touches the ground box: it would be stuck there")
     need(top - weed[3] <= 0.5, "seaweed floats above the ground")
     # A jump from rest: the thrust lasts while Space is held and the fish is below the
-    # ceiling, then gravity brings it back. Walking forward (2 cells every 2 steps) during
-    # the jump must carry the fish over a seaweed coming at the starting scroll speed.
+    # ceiling, then gravity brings it back. Standing still, the fish must stay above a seaweed
+    # coming at the starting scroll speed while the two boxes pass each other (shared edges
+    # count), with time to spare: the spare steps are how early or late the jump may start.
     above = steps_above(rest, player.height, weed[1])
-    clear = above * (SCROLL_SPEED + WALK_SPEED)
     needed = player.width + s["enemy-seaweed"].width
-    print("placement: a jump keeps the fish above the seaweed for %d steps: %.1f cells at rest, "
-          "%.1f walking forward (%d needed)" % (above, above * SCROLL_SPEED, clear, needed))
-    need(clear >= needed, "seaweed too high to jump over")
+    spare = above - needed / SCROLL_SPEED
+    print("placement: a held jump keeps the fish above the seaweed for %d steps, %.1f cells of scrolling "
+          "(%d needed): the jump may start within %.0f steps" % (above, above * SCROLL_SPEED, needed, spare))
+    need(spare >= MIN_JUMP_WINDOW, "a held jump cannot clear the seaweed (fish and seaweed too wide, or seaweed too high)")
     for label, y in POWERUP_Y.items():
         pbox = box((VIEW_W, y), s[label])
         need(pbox[3] < top, "'%s' touches the ground box: it would be stuck there" % label)

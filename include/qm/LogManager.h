@@ -5,6 +5,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #if defined(__GNUC__)
 #define QM_PRINTF_FORMAT(formatIndex, firstArg) __attribute__((format(printf, formatIndex, firstArg)))
@@ -53,6 +54,9 @@ public:
     void setLogLevel(int level) { logLevel = level; }
     int getLogLevel() const { return logLevel; }
 
+    /// The name of the file the last startUp opened (or tried to open); empty before any.
+    const std::string& getFileName() const { return fileName; }
+
 private:
     LogManager();
     int writeLine(int level, const char* format, va_list args) const QM_PRINTF_FORMAT(3, 0);
@@ -62,6 +66,7 @@ private:
     bool logTimeString = true;
     bool logStepCount = true;
     std::FILE* file = nullptr;
+    std::string fileName;
 };
 
 } // namespace qm

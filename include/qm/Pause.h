@@ -8,8 +8,9 @@ namespace qm
 
 /// Lets the player freeze the whole game with one key. A press of the pause key stops the
 /// game loop inside this object's event handler: nothing moves, steps or draws and the last
-/// frame stays on screen, until any key is pressed (that press is consumed). Closing the
-/// window while paused ends the pause and the game. Create one per game:
+/// frame stays on screen, until any key is pressed (that press is consumed). Meanwhile the
+/// window's title is the configured one followed by " (paused)". Closing the window while
+/// paused ends the pause and the game. Create one per game:
 ///
 ///     new qm::Pause(qm::F10);
 ///

@@ -13,6 +13,7 @@
 #include <qm/ResourceManager.h>
 #include <qm/WorldManager.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -27,6 +28,17 @@ const char* const BANNER_RULE = "***********************************************
 
 // The library's complaints belong in the log, not on the terminal.
 LibraryMessages libraryMessages;
+
+// Logs why a manager did not start and says on standard error, in one line, that start-up
+// failed and where the reason is: a program that ends at once, with nothing on the screen,
+// would otherwise leave its user nothing to go by. Returns -1.
+int startUpFailed(const char* reason)
+{
+    const LogManager& log = LogManager::getInstance();
+    log.writeLog("%s", reason);
+    std::fprintf(stderr, "Quillmere: start-up failed: %s See the log file '%s'.\n", reason, log.getFileName().c_str());
+    return -1;
+}
 } // namespace
 
 GameManager::GameManager()
@@ -75,15 +87,13 @@ int GameManager::startUp()
 
     if (DisplayManager::getInstance().startUp() != 0)
     {
-        log.writeLog("Error starting display manager!");
-        return -1;
+        return startUpFailed("Error starting display manager!");
     }
     log.writeLog(1, "Display manager started.");
 
     if (InputManager::getInstance().startUp() != 0)
     {
-        log.writeLog("Error starting input manager!");
-        return -1;
+        return startUpFailed("Error starting input manager!");
     }
     log.writeLog(1, "Input manager started.");
 
@@ -91,31 +101,27 @@ int GameManager::startUp()
     {
         if (NetworkManager::getInstance().startUp() != 0)
         {
-            log.writeLog("Error starting network manager!");
-            return -1;
+            return startUpFailed("Error starting network manager!");
         }
         log.writeLog(1, "Network manager started.");
     }
 
     if (ResourceManager::getInstance().startUp() != 0)
     {
-        log.writeLog("Error starting resource manager!");
-        return -1;
+        return startUpFailed("Error starting resource manager!");
     }
     log.writeLog(1, "Resource manager started.");
 
     WorldManager& world = WorldManager::getInstance();
     if (world.startUp() != 0)
     {
-        log.writeLog("Error starting world manager!");
-        return -1;
+        return startUpFailed("Error starting world manager!");
     }
     log.writeLog(1, "World manager started.");
 
     if (PathManager::getInstance().startUp() != 0)
     {
-        log.writeLog("Error starting path manager!");
-        return -1;
+        return startUpFailed("Error starting path manager!");
     }
     log.writeLog(1, "Path manager started.");
 

@@ -40,6 +40,7 @@ int LogManager::startUp()
     {
         name = Config::getInstance().getLogFile();
     }
+    fileName = name;
     file = std::fopen(name.c_str(), "w");
     if (file == nullptr)
     {

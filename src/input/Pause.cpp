@@ -1,6 +1,7 @@
 #include "input/TerminalInput.h"
 #include "platform/Platform.h"
 
+#include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
@@ -59,6 +60,9 @@ int Pause::eventHandler(const Event* event)
         return 0;
     }
 
+    // Nothing is drawn while paused: the title tells the player why nothing moves.
+    const std::string title = Config::getInstance().getWindowTitle();
+    window->setTitle(sf::String(title + " (paused)"));
     bool paused = true;
     bool closing = false;
     while (paused)
@@ -93,6 +97,7 @@ int Pause::eventHandler(const Event* event)
             platform::waitMicroseconds(WAIT_MICROSECONDS);
         }
     }
+    window->setTitle(sf::String(title));
     if (!closing)
     {
         log.writeLog(1, "Pause::eventHandler(): Game resumed.");

@@ -15,13 +15,47 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <utility>
+#include <vector>
 
 namespace qm
 {
 
 namespace
 {
+// The places the font is looked for, in order: the configured font_file as given, its file
+// name in the working folder, its file name in the installed data folder (where the engine's
+// package puts the font it ships). Each place once.
+std::vector<std::string> fontPlaces(const std::string& configured)
+{
+    const std::string name = std::filesystem::path(configured).filename().string();
+    std::vector<std::string> places{configured};
+    for (const std::string& place : {name, std::string(QM_INSTALLED_DATA_DIR) + "/" + name})
+    {
+        if (!name.empty() && std::find(places.begin(), places.end(), place) == places.end())
+        {
+            places.push_back(place);
+        }
+    }
+    return places;
+}
+
+// The first of the places that is a file; the configured name when none is (its loading
+// then fails with the loader's own reason).
+std::string findFont(const std::vector<std::string>& places)
+{
+    for (const std::string& place : places)
+    {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(place, error))
+        {
+            return place;
+        }
+    }
+    return places.front();
+}
+
 // Glyph sizes outside this range are a configuration mistake (a huge or negative
 // font_scale); they are clamped so that the text renderer gets a sane size.
 constexpr float MIN_CHARACTER_SIZE = 1.0f;
@@ -152,12 +186,21 @@ int DisplayManager::startUp()
         window->setMouseCursorVisible(config.getShowMouse());
         window->setVerticalSyncEnabled(true);
 
-        if (!font.loadFromFile(config.getFontFile()))
+        const std::vector<std::string> places = fontPlaces(config.getFontFile());
+        const std::string fontFile = findFont(places);
+        if (!font.loadFromFile(fontFile))
         {
             log.writeLog("DisplayManager::startUp(): Unable to load font from file '%s'.",
                          config.getFontFile().c_str());
+            std::string looked;
+            for (const std::string& place : places)
+            {
+                looked += (looked.empty() ? "'" : ", '") + place + "'";
+            }
+            log.writeLog("DisplayManager::startUp(): Looked for it at %s.", looked.c_str());
             return -1;
         }
+        log.writeLog(1, "DisplayManager::startUp(): font loaded from '%s'.", fontFile.c_str());
         rectangle = std::make_unique<sf::RectangleShape>(sf::Vector2f(charWidth(), charHeight()));
         text = std::make_unique<sf::Text>();
         text->setFont(font);

@@ -1,15 +1,18 @@
-// A headless game of one object, built against the installed engine: it starts the engine,
-// lets the world move a drifting object for ten steps and checks where the object ended up.
-// Exit status 0 when it did, 1 otherwise.
+// A windowed game of one object, built against the installed engine and run from a folder
+// with no font of its own (the engine finds the one its package installed): it starts the
+// engine, lets the world move a drifting object for ten steps, drawing it each step, and
+// checks where the object ended up. Exit status 0 when it did, 1 otherwise (also when the
+// engine does not start, which the engine itself reports on standard error).
+#include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/Object.h>
 #include <qm/WorldManager.h>
+#include <qm/utility.h>
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 namespace
 {
@@ -31,17 +34,21 @@ public:
         }
         return 1;
     }
+    int draw() override
+    {
+        drawn += qm::DisplayManager::getInstance().drawString(getPosition(), "drifter", qm::CENTER, qm::YELLOW) == 0;
+        return 0;
+    }
     int steps = 0;
+    int drawn = 0;
 };
 } // namespace
 
 int main()
 {
-    std::ofstream("qm-config.txt") << "headless:true,\nframe_time:0,\n";
     qm::GameManager& game = qm::GameManager::getInstance();
     if (game.startUp() != 0)
     {
-        std::fprintf(stderr, "consumer: the engine did not start\n");
         game.shutDown();
         return 1;
     }
@@ -50,10 +57,11 @@ int main()
     const qm::Vector where = drifter->getPosition();
     const int objects = qm::WorldManager::getInstance().getAllObjects(true).getCount();
     const int steps = drifter->steps;
+    const int drawn = drifter->drawn;
     game.shutDown(); // deletes the drifter
-    // Ten steps heard, ten world updates: 10 + 10 * 0.5 and 5 + 10 * 0.25.
+    // Ten steps heard, ten world updates: 10 + 10 * 0.5 and 5 + 10 * 0.25; drawn after each.
     const bool moved = std::fabs(where.getX() - 15.0f) < 1e-3f && std::fabs(where.getY() - 7.5f) < 1e-3f;
-    std::printf("consumer: %d steps, drifter at (%.2f, %.2f), %d object(s), engine %.2f\n", steps, where.getX(),
-                where.getY(), objects, qm::ENGINE_VERSION);
-    return moved && steps == 10 && objects == 1 ? 0 : 1;
+    std::printf("consumer: %d steps, drawn %d times, drifter at (%.2f, %.2f), %d object(s), engine %.2f\n", steps,
+                drawn, where.getX(), where.getY(), objects, qm::ENGINE_VERSION);
+    return moved && steps == 10 && drawn == 10 && objects == 1 ? 0 : 1;
 }

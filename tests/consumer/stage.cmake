@@ -5,7 +5,8 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file lib/libquillmere.a include/qm/Object.h lib/cmake/Quillmere/QuillmereConfig.cmake
-        lib/cmake/Quillmere/QuillmereConfigVersion.cmake lib/cmake/Quillmere/QuillmereTargets.cmake)
+        lib/cmake/Quillmere/QuillmereConfigVersion.cmake lib/cmake/Quillmere/QuillmereTargets.cmake
+        share/quillmere/qm-font.ttf share/quillmere/qm-font-LICENCE.txt)
     if(NOT EXISTS ${STAGE}/${file})
         message(FATAL_ERROR "not installed: ${file}")
     endif()

@@ -234,6 +234,90 @@ TEST_F(PlayerTest, CrouchLowersByHalfACellWithALowSpriteThroughPowerupPickUpAndE
     pose("player", 0);
 }
 
+// An enemy at `gap` cells right of the standing fish, coming at the starting scroll speed
+// (a scroller made for the trial); `act(i)` before each iteration i, until the enemy hits the
+// fish or has passed it. Returns the lives it took; the fish is standing again after.
+class EnemyPassTest : public PlayerTest
+{
+protected:
+    int livesTaken(const char* label, float gap, const std::function<void(int)>& act)
+    {
+        const int before = health->getValue();
+        auto* scroller = new Scroller;
+        auto* enemy = new Enemy(label);
+        const float fishRight = standing.getX() + fish->getBox().getCorner().getX() + fish->getBox().getHorizontal();
+        enemy->setPosition(Vector(fishRight + gap - enemy->getBox().getCorner().getX(), enemy->getPosition().getY()));
+        const float fishLeft = standing.getX() + fish->getBox().getCorner().getX();
+        for (int i = 0; i < 400 && !ofType("Enemy").empty(); ++i)
+        {
+            act(i);
+            play(1);
+            if (!ofType("Enemy").empty() &&
+                enemy->getPosition().getX() - enemy->getBox().getCorner().getX() < fishLeft - 1)
+            {
+                world.markForDelete(enemy); // it has passed
+            }
+        }
+        world.markForDelete(scroller);
+        key(fish, qm::SPACE, KEY_RELEASE);
+        key(fish, qm::S, KEY_RELEASE);
+        for (int i = 0; i < 400 && (fish->getThrust() == 0 || fish->getVelocity().getY() != 0); ++i)
+        {
+            play(1);
+        }
+        fish->setSprite("player");
+        fish->setPosition(standing);
+        return before - health->getValue();
+    }
+
+    void SetUp() override
+    {
+        PlayerTest::SetUp();
+        health = new Lives;
+    }
+
+    Lives* health = nullptr;
+};
+
+// Standing still, a held jump started within a few steps of the right moment carries the fish
+// over a seaweed 10 cells away; too early, too late or no jump at all, the seaweed hits it.
+// An enemy fish passes over a crouching fish and hits a standing one.
+TEST_F(EnemyPassTest, WellTimedHeldJumpClearsASeaweedAndCrouchingDucksAnEnemyFish)
+{
+    std::vector<int> clears;
+    for (int start = 0; start <= 30; ++start)
+    {
+        const auto jump = [&](int i) { i >= start ? key(fish, qm::SPACE, KEY_HELD) : 0; };
+        if (livesTaken("enemy-seaweed", 10, jump) == 0)
+        {
+            clears.push_back(start);
+        }
+    }
+    ASSERT_GE(clears.size(), 4u) << "a held jump clears the seaweed from too few starting steps";
+    EXPECT_EQ(clears.back() - clears.front() + 1, static_cast<int>(clears.size())) << "not one window";
+    EXPECT_GT(clears.front(), 0);
+    EXPECT_LT(clears.back(), 30);
+    const auto none = [](int) {};
+    const auto crouch = [&](int i) { i == 0 ? key(fish, qm::S, KEY_PRESS) : key(fish, qm::S, KEY_HELD); };
+    EXPECT_EQ(livesTaken("enemy-seaweed", 10, none), 1);
+    EXPECT_EQ(livesTaken("enemy-fish", 10, none), 1);
+    EXPECT_EQ(livesTaken("enemy-fish", 10, crouch), 0);
+}
+
+// The fish walks into an enemy (input phase) and the enemy, in the world until the update ends,
+// then scrolls into the fish: two contacts, one life.
+TEST_F(EnemyPassTest, OneEnemyTakesOneLifeWhenTheFishWalksIntoItAndItScrollsIntoTheFish)
+{
+    for (const char* label : {"enemy-seaweed", "enemy-fish"})
+    {
+        for (const float gap : {0.05f, 0.2f, 1.0f})
+        {
+            const auto walk = [&](int i) { i >= 2 ? key(fish, qm::D, KEY_HELD) : 0; };
+            EXPECT_EQ(livesTaken(label, gap + 2 * 0.25f, walk), 1) << label << ", " << gap << " cells apart";
+        }
+    }
+}
+
 // Each power-up acts for 150 steps from its pick-up; a second jump power-up does not restart the
 // countdown, so the one expiry raises the ceiling once.
 TEST_F(PlayerTest, EachPowerupActsFor150StepsAndTwoJumpPowerupsLeaveTheCeilingAt9)
@@ -498,11 +582,13 @@ TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSide)
     world.update(); // the fish is gone; only its dead self can be touched now
     qm::Object* dead = ofType("DeadPlayer").at(0);
     auto* enemy = new Enemy("enemy-fish");
-    // Box edges touch: the dead fish spans 15.5 .. 24.5, the enemy 24.5 .. 34.5.
-    enemy->setPosition(Vector(29.5f, dead->getPosition().getY()));
+    // Box edges touch: the enemy's left edge is the dead fish's right edge.
+    const float x =
+        20 + dead->getBox().getCorner().getX() + dead->getBox().getHorizontal() - enemy->getBox().getCorner().getX();
+    enemy->setPosition(Vector(x, dead->getPosition().getY()));
     play(1);
     EXPECT_LT(dead->getPosition().getY(), 15.2f - 0.15f) << "the dead fish did not rise";
-    EXPECT_LT(enemy->getPosition().getX(), 29.5f) << "the enemy did not move on";
+    EXPECT_LT(enemy->getPosition().getX(), x) << "the enemy did not move on";
     EXPECT_LT(untilGameOver(), 400) << "the dead fish was held back";
 }
 

@@ -50,13 +50,19 @@ protected:
 
 TEST_F(PauseWindow, PauseKeyFreezesTheLoopUntilAnotherKeyIsPressed)
 {
-    // The loop reads F10 at once; A comes a second later, from a process of its own.
+    // The loop reads F10 at once; A comes a second later, from a process of its own, which
+    // first reads the window's title. The title says so while paused, and only then.
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(xdotool("key F10") && qmtest::runCommand("xdotool sleep 1 key a >/dev/null 2>&1 &") == 0);
+    const std::string title = "xdotool getwindowname " + std::to_string(window) + " >";
+    ASSERT_TRUE(xdotool("key F10") && qmtest::runCommand("(sleep 1; " + title + dir.file("paused") +
+                                                         "; xdotool key a) >/dev/null 2>&1 &") == 0);
     runLoop([](int step) { return step >= 5; });
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(countOf(log(), PAUSED), 1);
     EXPECT_EQ(countOf(log(), RESUMED), 1);
+    EXPECT_EQ(qmtest::readFile(dir.file("paused")), "Quillmere (paused)\n");
+    ASSERT_EQ(qmtest::runCommand(title + dir.file("resumed")), 0);
+    EXPECT_EQ(qmtest::readFile(dir.file("resumed")), "Quillmere\n");
     // The press reached the objects behind the pause once it ended; the key that resumed did not.
     EXPECT_EQ(keys[qm::F10], (Steps{{0, qm::KEY_PRESS}}));
     EXPECT_TRUE(keys[qm::A].empty() || keys[qm::A][0].second != qm::KEY_PRESS);

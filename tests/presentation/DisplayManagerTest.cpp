@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 namespace
 {
@@ -156,13 +157,31 @@ TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
     }
 }
 
-TEST_F(Window, MissingFontFailsStartUp)
+// The font is looked for as configured, then by its name in the working folder (then in the
+// installed data folder, see tests/consumer/); a start-up that fails says so on standard error
+// in one line naming the log.
+TEST_F(Window, FontIsFoundInTheWorkingFolderAndAMissingOneFailsStartUpOnStandardError)
 {
-    dir.write("qm-config.txt", "font_file:/no/such/font.ttf,\n");
-    EXPECT_EQ(qm::GameManager::getInstance().startUp(), -1);
-    qm::LogManager::getInstance().setFlush(true);
-    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Unable to load font from file '/no/such/font.ttf'."), 1);
-    EXPECT_EQ(countOf(log(), "Error starting display manager!"), 1);
+    std::filesystem::copy_file(std::string(QM_RUN_DIR) + "/qm-font.ttf", dir.file("here.ttf"));
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    for (const std::string name : {"here.ttf", "missing.ttf"})
+    {
+        dir.write("qm-config.txt", "font_file:/no/such/" + name + ",\n");
+        testing::internal::CaptureStderr();
+        const int started = qm::GameManager::getInstance().startUp();
+        const std::string err = testing::internal::GetCapturedStderr();
+        qm::GameManager::getInstance().shutDown();
+        EXPECT_EQ(started, name == "here.ttf" ? 0 : -1) << name;
+        EXPECT_EQ(err, started == 0 ? ""
+                                    : "Quillmere: start-up failed: Error starting display manager! See the log file '" +
+                                          logPath + "'.\n");
+    }
+    std::filesystem::current_path(cwd);
+    const std::string text = log(); // of the last start-up
+    EXPECT_EQ(countOf(text, "DisplayManager::startUp(): Unable to load font from file '/no/such/missing.ttf'."), 1);
+    EXPECT_EQ(countOf(text, "DisplayManager::startUp(): Looked for it at '/no/such/missing.ttf', 'missing.ttf', '"), 1);
+    EXPECT_EQ(countOf(text, "Error starting display manager!"), 1);
 }
 
 class NoDisplay : public qmtest::EngineTest
