@@ -27,7 +27,20 @@ using qmtest::runCommand;
 const char* const TAGLINE = "Walk the sea floor.  Jump over the weed, duck under the fish.";
 const char* const PLAY_KEYS = "Space or P   play                 Q   quit";
 const char* const GAME_KEYS = "A / D   walk    Space   jump    S   crouch    F10   pause";
-const char* const FISH = ">( )) o>";
+// The middle row of the player's first frame, as its sprite file draws it (without the
+// see-through character around it).
+std::string fishRow()
+{
+    const std::string sprite = qmtest::readFile(std::string(QM_RUN_DIR) + "/sprites/player-spr.txt");
+    std::size_t at = sprite.find("<BODY>");
+    for (int line = 0; line < 2 && at != std::string::npos; ++line)
+    {
+        at = sprite.find('\n', at + 1);
+    }
+    const std::string row = at == std::string::npos ? "" : sprite.substr(at + 1, sprite.find('\n', at + 1) - at - 1);
+    const std::size_t first = row.find_first_not_of('#');
+    return first == std::string::npos ? "" : row.substr(first, row.find_last_not_of('#') - first + 1);
+}
 
 void sleepMs(int milliseconds)
 {
@@ -88,7 +101,8 @@ protected:
     int fishColumn() const
     {
         const std::string cells = readFile(dir.file("cells"));
-        const std::size_t at = cells.find(FISH);
+        static const std::string fish = fishRow();
+        const std::size_t at = fish.empty() ? std::string::npos : cells.find(fish);
         return at == std::string::npos ? -1 : static_cast<int>(at % 81);
     }
 
