@@ -40,9 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qm::WorldManager& world = qm::WorldManager::getInstance();
     world.update(); // deletes what the records deleted
     const qm::ObjectList all = world.getAllObjects(true);
-    if (watcher->getCopyCount() > Watcher::MAX_COPIES || all.getCount() != watcher->getCopyCount() + 1)
+    if (watcher->getCopyCount() > Watcher::MAX_COPIES || all.getCount() != watcher->getCopyCount() + 1 ||
+        watcher->getTextBytes() > watcher->getTextBudget())
     {
-        std::fprintf(stderr, "watch_fuzz: %d copies, %d objects\n", watcher->getCopyCount(), all.getCount());
+        std::fprintf(stderr, "watch_fuzz: %d copies, %d objects, %lld text bytes\n", watcher->getCopyCount(),
+                     all.getCount(), watcher->getTextBytes());
         std::abort();
     }
     for (qm::ObjectListIterator it(&all); !it.isDone(); it.next())

@@ -10,9 +10,14 @@ MirrorView::MirrorView()
 int MirrorView::apply(const std::string& attributes)
 {
     applying = true;
-    deserialize(attributes);
+    deserialize(withoutSolidness(attributes, gameSolidness));
     applying = false;
     return 0;
+}
+
+std::string MirrorView::serialize(std::string attr)
+{
+    return withSolidness(ViewObject::serialize(attr), gameSolidness);
 }
 
 int MirrorView::setPosition(qm::Vector where)

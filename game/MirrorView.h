@@ -13,8 +13,11 @@ class MirrorView : public qm::ViewObject
 public:
     MirrorView();
 
-    /// Applies an attribute text from the game. Returns 0.
+    /// Applies an attribute text from the game, staying SPECTRAL as Mirror does. Returns 0.
     int apply(const std::string& attributes);
+
+    /// The attribute text as the game wrote it: its solidness, not the copy's own.
+    std::string serialize(std::string attr) override;
 
     /// Moves only from apply().
     int setPosition(qm::Vector where) override;
@@ -27,6 +30,7 @@ public:
 
 private:
     bool applying = false;
+    int gameSolidness = qm::SPECTRAL;
 };
 
 #endif

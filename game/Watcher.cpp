@@ -9,6 +9,7 @@
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
+#include <qm/ViewObject.h>
 #include <qm/WorldManager.h>
 
 #include <cstdio>
@@ -16,8 +17,16 @@
 
 namespace
 {
-// Log lines for refused records stop after this many: a hostile game must not fill the disk.
-constexpr int MAX_REFUSAL_LINES = 20;
+// The bytes of a copy's texts: its type, its interests' names and a view object's label.
+long long textSize(qm::Object& copy)
+{
+    std::size_t bytes = copy.getType().size() + copy.serialize("EVENTS,").size();
+    if (const auto* view = dynamic_cast<const qm::ViewObject*>(&copy))
+    {
+        bytes += view->getViewString().size();
+    }
+    return static_cast<long long>(bytes);
+}
 
 // The value of `key` in an attribute text, or an empty text.
 std::string valueOf(const std::string& text, const std::string& key)
@@ -33,7 +42,7 @@ std::string valueOf(const std::string& text, const std::string& key)
 }
 } // namespace
 
-Watcher::Watcher(const std::string& host, const std::string& port)
+Watcher::Watcher(const std::string& host, const std::string& port) : peer("the game at " + host)
 {
     setType("Watcher");
     setSolidness(qm::SPECTRAL);
@@ -83,15 +92,29 @@ int Watcher::eventHandler(const qm::Event* event)
 
 int Watcher::refuse(const char* why, const std::string& body)
 {
-    if (++refusals <= MAX_REFUSAL_LINES)
-    {
-        qm::LogManager::getInstance().writeLog("Watcher::apply(): Warning! %s; record ignored: '%.40s'", why,
-                                               body.c_str());
-    }
+    qm::LogManager::getInstance().writeLog("Watcher::apply(): Warning! %s; record ignored: '%.40s' (%zu bytes)", why,
+                                           body.c_str(), body.size());
     return -1;
 }
 
+void Watcher::removeCopy(std::map<int, Copy>::iterator copy)
+{
+    textBytes -= copy->second.textBytes;
+    qm::WorldManager::getInstance().markForDelete(copy->second.object);
+    copies.erase(copy);
+}
+
 int Watcher::apply(const std::string& body)
+{
+    // Whatever the record makes the engine write counts against the game's share of the log.
+    qm::LogManager& log = qm::LogManager::getInstance();
+    log.beginPeer(peer);
+    const int result = applyRecord(body);
+    log.endPeer();
+    return result;
+}
+
+int Watcher::applyRecord(const std::string& body)
 {
     const WatchMessage message = WatchMessage::parse(body);
     switch (message.kind)
@@ -110,8 +133,7 @@ int Watcher::apply(const std::string& body)
         {
             return refuse("deletion of an unknown object", body);
         }
-        qm::WorldManager::getInstance().markForDelete(found->second);
-        copies.erase(found);
+        removeCopy(found);
         return 0;
     }
     case WatchMessage::OBJECT:
@@ -140,17 +162,33 @@ int Watcher::apply(const std::string& body)
         {
             return refuse("too many objects", body);
         }
-        qm::Object* copy = isView ? static_cast<qm::Object*>(new MirrorView) : new Mirror;
+        Copy copy;
+        copy.object = isView ? static_cast<qm::Object*>(new MirrorView) : new Mirror;
         found = copies.emplace(message.number, copy).first;
     }
     // A new copy takes the record's id whatever its text holds (the first of two pairs wins).
     const std::string text =
         textId.empty() ? "id:" + std::to_string(message.number) + "," + message.attributes : message.attributes;
-    if (auto* view = dynamic_cast<MirrorView*>(found->second))
+    qm::Object& object = *found->second.object;
+    if (auto* view = dynamic_cast<MirrorView*>(&object))
     {
-        return view->apply(text);
+        view->apply(text);
     }
-    return static_cast<Mirror*>(found->second)->apply(text);
+    else
+    {
+        static_cast<Mirror&>(object).apply(text);
+    }
+    // Measured after the fact: a copy whose texts take the total past the budget goes, so
+    // the texts held never exceed it by more than one record's.
+    const long long size = textSize(object);
+    textBytes += size - found->second.textBytes;
+    found->second.textBytes = size;
+    if (textBytes > textBudget)
+    {
+        removeCopy(found);
+        return refuse("copies' texts past their budget", body);
+    }
+    return 0;
 }
 
 int Watcher::writeCopies(const std::string& file) const
@@ -162,7 +200,7 @@ int Watcher::writeCopies(const std::string& file) const
     }
     for (const auto& entry : copies)
     {
-        std::fprintf(out, "%s\n", entry.second->serialize("ALL").c_str());
+        std::fprintf(out, "%s\n", entry.second.object->serialize("ALL").c_str());
     }
     std::fclose(out);
     return 0;

@@ -1,9 +1,11 @@
 // quillmere-watch [--terminal] [host [port]]: shows a game served with "networking:true" live in
-// a window of its own (or in the text terminal with --terminal or "display:terminal"), read only. Defaults: 127.0.0.1
-// and the configuration's "network_port" (9876). Its configuration is qm-watch-config.txt and its log
-// quillmere-watch.log, in the working directory, unless QUILLMERE_CONFIG and QUILLMERE_LOG name others, so that it can
-// run in the game's own run directory beside the game. QUILLMERE_WATCH_COPIES names a file that every completed step
-// rewrites with the copies' attribute texts.
+// a window of its own (or in the text terminal with --terminal or "display:terminal"), read
+// only. Defaults: 127.0.0.1 and the configuration's "network_port" (9876). Its configuration is
+// qm-watch-config.txt and its log quillmere-watch.log, in the working directory, unless
+// QUILLMERE_CONFIG and QUILLMERE_LOG name others, so that it can run in the game's own run
+// directory beside the game. QUILLMERE_WATCH_COPIES names a file that every completed step
+// rewrites with the copies' attribute texts. The configuration's "watch_text_budget" bounds
+// the bytes of all copies' texts (Watcher::DEFAULT_TEXT_BUDGET).
 #include "Watcher.h"
 #include "loadResources.h"
 
@@ -11,6 +13,7 @@
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
+#include <qm/match.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +60,23 @@ int main(int argc, char** argv)
         }
         loadResources();
         auto* watcher = new Watcher(host, port);
+        // The copies' texts are bounded by "watch_text_budget" (bytes) when the file names one.
+        const std::string budget = qm::match(config.getConfigText(), "watch_text_budget");
+        if (!budget.empty())
+        {
+            char* end = nullptr;
+            const long long bytes = std::strtoll(budget.c_str(), &end, 10);
+            if (*end != '\0' || bytes < 0)
+            {
+                qm::LogManager::getInstance().writeLog(
+                    "quillmere-watch: Invalid watch_text_budget '%.40s' (must be 0 or more bytes). Keeping %lld.",
+                    budget.c_str(), watcher->getTextBudget());
+            }
+            else
+            {
+                watcher->setTextBudget(bytes);
+            }
+        }
         if (const char* copies = std::getenv("QUILLMERE_WATCH_COPIES"))
         {
             watcher->setCopiesFile(copies);

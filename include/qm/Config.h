@@ -15,6 +15,20 @@ inline const std::string DEFAULT_CONFIG_FILE = "qm-config.txt";
 inline const std::string DEFAULT_PORT = "9876";
 inline const std::string DEFAULT_NETWORK_ADDRESS = "127.0.0.1";
 
+/// Ranges of the numeric settings; a value outside its range is refused with a log line
+/// naming the key, the value and the range, and the setting keeps its value.
+/// "window_horizontal_pixels" and "window_vertical_pixels": 1 to MAX_WINDOW_PIXELS (a
+/// fullscreen window also at most the screen's size, checked by the display manager).
+constexpr int MAX_WINDOW_PIXELS = 8192;
+/// "window_horizontal_chars" and "window_vertical_chars": 1 to MAX_WINDOW_CHARS.
+constexpr int MAX_WINDOW_CHARS = 1000;
+/// "frame_time": 0 (never sleep) to MAX_FRAME_TIME milliseconds.
+constexpr int MAX_FRAME_TIME = 1000;
+/// "font_scale": above 0, at most MAX_FONT_SCALE.
+constexpr float MAX_FONT_SCALE = 100.0f;
+/// "grid_width", "grid_height", "quadtree_depth", "quadtree_threshold": 1 to MAX_INDEX_SETTING.
+constexpr int MAX_INDEX_SETTING = 100000;
+
 /// Window style values of the "window_style" key (the window library's style bits).
 constexpr int WINDOW_STYLE_DEFAULT = 5;
 constexpr int WINDOW_STYLE_FULLSCREEN = 8;
@@ -23,7 +37,8 @@ constexpr int WINDOW_STYLE_FULLSCREEN = 8;
 /// "key:value," lines read once by GameManager::startUp. The file is "qm-config.txt" in the
 /// working directory unless the environment variable "QUILLMERE_CONFIG" names another.
 /// Lines starting with "#" are comments; white space anywhere is removed; every setting
-/// line ends with a comma.
+/// line ends with a comma. The file must be a regular file: a named pipe, a device or a
+/// folder is refused with a log line (and the defaults stay), never waited on.
 ///
 ///     # a small window, twice as fast
 ///     window_horizontal_pixels:640,
@@ -87,7 +102,7 @@ private:
     Config() = default;
     Config& operator=(const Config&) = default;
     void restoreDefaults();
-    void applyPositive(const char* key, int& setting);
+    void applyInRange(const char* key, int& setting, int lowest, int highest);
 
     std::string configText;
     int windowHorizontalPixels = 1024;

@@ -72,9 +72,11 @@ public:
     /// (logged) when not started, at the maximum number of sockets or refused.
     [[nodiscard]] int connect(std::string host, std::string port = "");
 
-    /// Accepts one pending connection. Returns its socket index (after its accept event),
-    /// -1 when none is pending or the list is at its maximum (the newcomer is closed), -2
-    /// when not a server or on error.
+    /// Accepts the pending connections (at most 1,024 a call): each one that fits under the
+    /// maximum gets a socket index and its accept event; the others are closed at once, with
+    /// one line a second at most counting them. Returns the socket index of the first one
+    /// accepted, -1 when none was (nothing pending, or all at the maximum), -2 when not a
+    /// server or on error.
     int accept();
 
     /// Closes connection `sock_index`, raises its close event, then removes it from the list.
@@ -150,9 +152,13 @@ private:
         bool peerClosed = false;
         std::string out; // bytes waiting to be sent, from outSent on
         std::size_t outSent = 0;
+        std::string peer; // the peer's address: log lines it causes count against it
     };
 
     bool connected(int sock_index) const;
+    int indexOf(const Connection& connection) const;
+    // Closes the connections whose peers have closed their end (one event each).
+    void closeDeparted();
     // Reads into the buffer up to the end of the first message: 1 complete, 0 not yet,
     // -1 malformed or failing (logged, still open), -2 peer closed before completing.
     int fill(int sock_index, const char* caller);
@@ -167,6 +173,8 @@ private:
     int maxSockets = 1;
     int maxMessageSize = DEFAULT_MAX_MESSAGE_SIZE;
     int maxQueuedBytes = DEFAULT_MAX_QUEUED_BYTES;
+    long long refusedConnections = 0; // past the limit, since the last summary line
+    long long lastRefusalSummary = 0;
 };
 
 } // namespace qm

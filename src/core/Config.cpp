@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "serialization/AttributeText.h"
 
 #include <qm/Config.h>
 #include <qm/LogManager.h>
@@ -6,7 +7,9 @@
 #include <qm/utility.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace qm
@@ -54,6 +57,16 @@ Config& Config::getInstance()
 std::string Config::readConfig() const
 {
     const std::string name = configFileName();
+    // Opening a named pipe waits for a writer, and a device or a folder is no text: only a
+    // regular file is read, anything else is refused before it is opened.
+    std::error_code error;
+    const auto status = std::filesystem::status(name, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    {
+        LogManager::getInstance().writeLog(
+            "Config::readConfig(): Error! '%s' is not a regular file. Using the defaults.", name.c_str());
+        return "";
+    }
     std::ifstream file(name, std::ios::binary);
     if (!file)
     {
@@ -107,7 +120,7 @@ void Config::restoreDefaults()
     overrides = std::move(kept);
 }
 
-void Config::applyPositive(const char* key, int& setting)
+void Config::applyInRange(const char* key, int& setting, int lowest, int highest)
 {
     const std::string value = match("", key);
     if (value.empty())
@@ -115,11 +128,10 @@ void Config::applyPositive(const char* key, int& setting)
         return;
     }
     const int number = toInt(value);
-    if (number <= 0)
+    if (number < lowest || number > highest)
     {
-        // A zero or negative size would make the character cell infinite or negative.
-        LogManager::getInstance().writeLog("loadConfig(): Invalid %s '%s' (must be above 0). Keeping %d.", key,
-                                           value.c_str(), setting);
+        LogManager::getInstance().writeLog("loadConfig(): Invalid %s '%s' (must be %d to %d). Keeping %d.", key,
+                                           attribute::clip(value).c_str(), lowest, highest, setting);
         return;
     }
     setting = number;
@@ -134,6 +146,11 @@ void Config::loadConfig(std::string text)
         text = readConfig();
     }
     configText = text;
+    if (configText.empty())
+    {
+        // Nothing to apply: a look-up now would read the matcher's previous parse.
+        return;
+    }
 
     // One parse serves every look-up below: the matcher keeps the last parse.
     match(configText, "");
@@ -163,16 +180,26 @@ void Config::loadConfig(std::string text)
         }
     };
 
-    applyInt("frame_time", frameTime);
+    applyInRange("frame_time", frameTime, 0, MAX_FRAME_TIME);
     const std::string scale = value("font_scale");
     if (!scale.empty())
     {
-        fontScale = static_cast<float>(std::strtod(scale.c_str(), nullptr));
+        const double number = std::strtod(scale.c_str(), nullptr);
+        if (std::isfinite(number) && number > 0 && number <= MAX_FONT_SCALE)
+        {
+            fontScale = static_cast<float>(number);
+        }
+        else
+        {
+            LogManager::getInstance().writeLog(
+                "loadConfig(): Invalid font_scale '%s' (must be above 0 and at most %g). Keeping %g.",
+                attribute::clip(scale).c_str(), static_cast<double>(MAX_FONT_SCALE), static_cast<double>(fontScale));
+        }
     }
-    applyPositive("window_horizontal_pixels", windowHorizontalPixels);
-    applyPositive("window_vertical_pixels", windowVerticalPixels);
-    applyPositive("window_horizontal_chars", windowHorizontalChars);
-    applyPositive("window_vertical_chars", windowVerticalChars);
+    applyInRange("window_horizontal_pixels", windowHorizontalPixels, 1, MAX_WINDOW_PIXELS);
+    applyInRange("window_vertical_pixels", windowVerticalPixels, 1, MAX_WINDOW_PIXELS);
+    applyInRange("window_horizontal_chars", windowHorizontalChars, 1, MAX_WINDOW_CHARS);
+    applyInRange("window_vertical_chars", windowVerticalChars, 1, MAX_WINDOW_CHARS);
 
     const std::string color = value("window_background_color");
     if (!color.empty())
@@ -210,12 +237,27 @@ void Config::loadConfig(std::string text)
     applyInt("random_seed", randomSeed);
     applyBool("networking", networking);
     applyText("network_address", networkAddress);
-    applyText("network_port", networkPort);
+    const std::string port = value("network_port");
+    if (!port.empty())
+    {
+        // A number the system would take modulo 65536 (or read as a service name) is refused.
+        const bool digits = port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos;
+        if (digits && std::atoi(port.c_str()) <= 65535)
+        {
+            networkPort = std::to_string(std::atoi(port.c_str()));
+        }
+        else
+        {
+            LogManager::getInstance().writeLog(
+                "loadConfig(): Invalid network_port '%s' (must be 0 to 65535; 0 lets the system choose). Keeping %s.",
+                attribute::clip(port).c_str(), networkPort.c_str());
+        }
+    }
     applyBool("batch_drawing", batchDrawing);
-    applyInt("grid_width", gridWidth);
-    applyInt("grid_height", gridHeight);
-    applyInt("quadtree_depth", quadtreeDepth);
-    applyInt("quadtree_threshold", quadtreeThreshold);
+    applyInRange("grid_width", gridWidth, 1, MAX_INDEX_SETTING);
+    applyInRange("grid_height", gridHeight, 1, MAX_INDEX_SETTING);
+    applyInRange("quadtree_depth", quadtreeDepth, 1, MAX_INDEX_SETTING);
+    applyInRange("quadtree_threshold", quadtreeThreshold, 1, MAX_INDEX_SETTING);
     const std::string shown = value("display");
     if (shown == "window" || shown == "terminal")
     {
@@ -224,7 +266,7 @@ void Config::loadConfig(std::string text)
     else if (!shown.empty())
     {
         LogManager::getInstance().writeLog("loadConfig(): Unsupported display '%s' (window or terminal). Keeping %s.",
-                                           shown.c_str(), display.c_str());
+                                           attribute::clip(shown).c_str(), display.c_str());
     }
     if (fromFile && !overrides.empty())
     {

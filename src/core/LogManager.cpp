@@ -5,6 +5,8 @@
 #include <qm/LogManager.h>
 #include <qm/utility.h>
 
+#include <algorithm>
+
 namespace qm
 {
 
@@ -54,6 +56,12 @@ int LogManager::startUp()
 
 void LogManager::shutDown()
 {
+    for (auto& entry : peers)
+    {
+        reportSuppressed(entry.first, entry.second);
+    }
+    peers.clear();
+    peerScopes.clear();
     Manager::shutDown();
     writeLog(5, "LogManager::shutDown(): successfully stopped.");
     if (file != nullptr)
@@ -90,12 +98,98 @@ int LogManager::writeLog(const char* format, ...) const
     return result;
 }
 
+namespace
+{
+constexpr std::int64_t QUOTA_WINDOW_MICROSECONDS = 1000000;
+// Peers remembered at most; past it, those whose second is over are forgotten (their counts
+// written first).
+constexpr std::size_t MAX_PEERS = 256;
+} // namespace
+
+void LogManager::beginPeer(const std::string& peer)
+{
+    if (peers.size() >= MAX_PEERS)
+    {
+        const std::int64_t now = platform::monotonicMicroseconds();
+        for (auto it = peers.begin(); it != peers.end();)
+        {
+            const bool inScope = std::find(peerScopes.begin(), peerScopes.end(), it->first) != peerScopes.end();
+            if (!inScope && now - it->second.windowStart >= QUOTA_WINDOW_MICROSECONDS)
+            {
+                reportSuppressed(it->first, it->second);
+                it = peers.erase(it);
+            }
+            else
+            {
+                ++it;
+            }
+        }
+    }
+    peerScopes.push_back(peer);
+}
+
+void LogManager::endPeer()
+{
+    if (peerScopes.empty())
+    {
+        return;
+    }
+    const auto found = peers.find(peerScopes.back());
+    if (found != peers.end() &&
+        platform::monotonicMicroseconds() - found->second.windowStart >= QUOTA_WINDOW_MICROSECONDS)
+    {
+        reportSuppressed(found->first, found->second);
+    }
+    peerScopes.pop_back();
+}
+
+void LogManager::reportSuppressed(const std::string& peer, PeerQuota& quota) const
+{
+    if (quota.suppressed > 0)
+    {
+        emitLine("LogManager::writeLog(): %d more lines caused by %s were not written (at most %d a second).",
+                 quota.suppressed, peer.c_str(), PEER_LINES_PER_SECOND);
+        quota.suppressed = 0;
+    }
+}
+
 int LogManager::writeLine(int level, const char* format, va_list args) const
 {
     if (level > logLevel)
     {
         return 0;
     }
+    if (!peerScopes.empty())
+    {
+        PeerQuota& quota = peers[peerScopes.back()];
+        const std::int64_t now = platform::monotonicMicroseconds();
+        if (now - quota.windowStart >= QUOTA_WINDOW_MICROSECONDS)
+        {
+            reportSuppressed(peerScopes.back(), quota);
+            quota.windowStart = now;
+            quota.written = 0;
+        }
+        if (quota.written >= PEER_LINES_PER_SECOND)
+        {
+            ++quota.suppressed;
+            return 0;
+        }
+        ++quota.written;
+    }
+    return emit(format, args);
+}
+
+int LogManager::emitLine(const char* format, ...) const
+{
+    va_list args;
+    va_start(args, format);
+    const int result = emit(format, args);
+    va_end(args);
+    return result;
+}
+
+int LogManager::emit(const char* format, va_list args) const
+{
     std::FILE* out = file != nullptr ? file : stderr;
     bool failed = false;
     if (logTimeString && std::fprintf(out, "%s ", getTimeString()) < 0)

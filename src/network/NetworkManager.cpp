@@ -1,3 +1,4 @@
+#include "platform/Platform.h"
 #include "platform/Socket.h"
 
 #include <qm/Config.h>
@@ -5,8 +6,10 @@
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace qm
 {
@@ -20,6 +23,24 @@ void logErrorText(int error)
 {
     LogManager::getInstance().writeLog("\t%d - %s", error, platform::errorText(error).c_str());
 }
+
+// Most connections taken from the system's queue in one accept(): a flood is closed in bulk,
+// and one call still takes a bounded time.
+constexpr int MAX_ACCEPTS_PER_CALL = 1024;
+constexpr std::int64_t SUMMARY_MICROSECONDS = 1000000;
+// Most bytes read from a socket in one call.
+constexpr std::size_t READ_SLICE = 64 * 1024;
+
+// Log lines written while one of these lives are caused by the peer it names (see
+// LogManager::beginPeer): a peer that misbehaves gets a bounded share of the log.
+class PeerLines
+{
+public:
+    explicit PeerLines(const std::string& peer) { LogManager::getInstance().beginPeer(peer); }
+    ~PeerLines() { LogManager::getInstance().endPeer(); }
+    PeerLines(const PeerLines&) = delete;
+    PeerLines& operator=(const PeerLines&) = delete;
+};
 
 int readLength(const std::string& bytes)
 {
@@ -157,6 +178,7 @@ int NetworkManager::connect(std::string host, std::string port)
     Connection connection;
     connection.handle = handle;
     connection.serial = nextSerial++;
+    connection.peer = platform::peerAddress(handle);
     connections.push_back(std::move(connection));
     log.writeLog(1, "NetworkManager::connect(): Connected to %s port %s.", host.c_str(), port.c_str());
     return getNumConnections() - 1;
@@ -170,36 +192,99 @@ int NetworkManager::accept()
         log.writeLog("NetworkManager::accept(): Error! Not setup as server.");
         return -2;
     }
-    int error = 0;
-    const int handle = platform::acceptTcp(listener, error);
-    if (handle == -1)
+    // Every pending connection is taken at once: those that fit get a place (and their event),
+    // the rest are closed straight away, so that a flood of connections cannot keep a newcomer
+    // waiting behind it in the system's queue.
+    int first = -1;
+    int result = -1;
+    bool reaped = false;
+    for (int taken = 0; taken < MAX_ACCEPTS_PER_CALL; ++taken)
     {
-        if (platform::isWouldBlock(error))
+        int error = 0;
+        const int handle = platform::acceptTcp(listener, error);
+        if (handle == -1)
         {
-            log.writeLog(15, "NetworkManager::accept(): No new connection. Not blocking.");
-            return -1;
+            if (platform::isWouldBlock(error))
+            {
+                if (taken == 0)
+                {
+                    log.writeLog(15, "NetworkManager::accept(): No new connection. Not blocking.");
+                }
+                break;
+            }
+            log.writeLog("NetworkManager::accept(): Error! accept() returned:");
+            logErrorText(error);
+            result = -2;
+            break;
         }
-        log.writeLog("NetworkManager::accept(): Error! accept() returned:");
-        logErrorText(error);
-        return -2;
+        if (getNumConnections() >= maxSockets && !reaped)
+        {
+            // Places held by peers that have gone are given up first, so that a newcomer
+            // after a flood is not turned away by connections that are already dead.
+            reaped = true;
+            closeDeparted();
+        }
+        if (getNumConnections() >= maxSockets)
+        {
+            if (refusedConnections == 0)
+            {
+                log.writeLog(1, "NetworkManager::accept(): Warning! accept() connection, but at limit (%d).",
+                             maxSockets);
+                log.writeLog(1, "\tUse NM.setMaxSockets() to change.");
+            }
+            ++refusedConnections;
+            platform::closeSocket(handle, error);
+            continue;
+        }
+        Connection connection;
+        connection.handle = handle;
+        connection.serial = nextSerial++;
+        connection.peer = platform::peerAddress(handle);
+        const std::string peer = connection.peer;
+        connections.push_back(std::move(connection));
+        const int index = getNumConnections() - 1;
+        const PeerLines lines(peer);
+        log.writeLog(1, "NetworkManager::accept(): New connection.");
+        EventNetwork event(NETWORK_ACCEPT);
+        event.setSocketIndex(index);
+        onEvent(&event);
+        if (first == -1)
+        {
+            first = index;
+        }
     }
-    if (getNumConnections() >= maxSockets)
+    // One line a second at most says how many were turned away.
+    const std::int64_t now = platform::monotonicMicroseconds();
+    if (refusedConnections > 0 && now - lastRefusalSummary >= SUMMARY_MICROSECONDS)
     {
-        log.writeLog(1, "NetworkManager::accept(): Warning! accept() connection, but at limit (%d).", maxSockets);
-        log.writeLog(1, "\tUse NM.setMaxSockets() to change.");
-        platform::closeSocket(handle, error);
-        return -1;
+        log.writeLog("NetworkManager::accept(): Warning! Closed %lld connections past the limit (%d) since the last "
+                     "count.",
+                     refusedConnections, maxSockets);
+        refusedConnections = 0;
+        lastRefusalSummary = now;
     }
-    log.writeLog(1, "NetworkManager::accept(): New connection.");
-    Connection connection;
-    connection.handle = handle;
-    connection.serial = nextSerial++;
-    connections.push_back(std::move(connection));
-    const int index = getNumConnections() - 1;
-    EventNetwork event(NETWORK_ACCEPT);
-    event.setSocketIndex(index);
-    onEvent(&event);
-    return index;
+    return first != -1 ? first : result;
+}
+
+void NetworkManager::closeDeparted()
+{
+    for (int i = getNumConnections() - 1; i >= 0; --i)
+    {
+        if (!connected(i))
+        {
+            continue;
+        }
+        Connection& connection = connections[static_cast<std::size_t>(i)];
+        char next = 0;
+        int error = 0;
+        const long peeked = platform::peekBytes(connection.handle, &next, 1, error);
+        if (peeked == 0 || (peeked < 0 && platform::isPeerGone(error)))
+        {
+            const PeerLines lines(connection.peer);
+            LogManager::getInstance().writeLog("NetworkManager::accept(): Sock index %d closed by its peer.", i);
+            close(i);
+        }
+    }
 }
 
 int NetworkManager::close(int sock_index)
@@ -216,6 +301,7 @@ int NetworkManager::close(int sock_index)
         // Closed already, and its close event is being delivered: a handler closed it again.
         return 0;
     }
+    const PeerLines lines(connection.peer);
     int error = 0;
     if (platform::closeSocket(connection.handle, error) != 0)
     {
@@ -238,6 +324,11 @@ int NetworkManager::close(int sock_index)
         }
     }
     return 0;
+}
+
+int NetworkManager::indexOf(const Connection& connection) const
+{
+    return static_cast<int>(&connection - connections.data());
 }
 
 bool NetworkManager::connected(int sock_index) const
@@ -300,8 +391,19 @@ int NetworkManager::fill(int sock_index, const char* caller)
         {
             return -2;
         }
+        // The buffer grows by what arrives, a slice at a time, not by what the peer announced.
+        wanted = std::min(wanted, READ_SLICE);
         const std::size_t had = in.size();
-        in.resize(had + wanted);
+        try
+        {
+            in.resize(had + wanted);
+        }
+        catch (const std::bad_alloc&)
+        {
+            log.writeLog("NetworkManager::%s(): Error! No memory to read sock index %d. Closing it.", caller,
+                         sock_index);
+            return -1;
+        }
         int error = 0;
         const long got = platform::receiveBytes(connection.handle, &in[had], static_cast<long>(wanted), error);
         in.resize(had + static_cast<std::size_t>(got > 0 ? got : 0));
@@ -316,6 +418,11 @@ int NetworkManager::fill(int sock_index, const char* caller)
             {
                 return 0;
             }
+            if (platform::isPeerGone(error))
+            {
+                connection.peerClosed = true;
+                return -2;
+            }
             log.writeLog("NetworkManager::%s(): Error! recv() returned:", caller);
             logErrorText(error);
             return -1;
@@ -329,6 +436,7 @@ int NetworkManager::genDataEvents(int sock_index)
     {
         return 0;
     }
+    const PeerLines lines(connections[static_cast<std::size_t>(sock_index)].peer);
     const int status = fill(sock_index, "genDataEvents");
     if (status == 1)
     {
@@ -350,9 +458,17 @@ int NetworkManager::genDataEvents(int sock_index)
         // A closed peer sends nothing more: a partial message can never complete, and the
         // connection would hold its place in the list for good.
         const std::size_t partial = connections[static_cast<std::size_t>(sock_index)].in.size();
-        LogManager::getInstance().writeLog(
-            "NetworkManager::genDataEvents(): Sock index %d closed by its peer (%d bytes of a message unfinished).",
-            sock_index, static_cast<int>(partial));
+        if (partial == 0)
+        {
+            LogManager::getInstance().writeLog("NetworkManager::genDataEvents(): Sock index %d closed by its peer.",
+                                               sock_index);
+        }
+        else
+        {
+            LogManager::getInstance().writeLog(
+                "NetworkManager::genDataEvents(): Sock index %d closed by its peer (%d bytes of a message unfinished).",
+                sock_index, static_cast<int>(partial));
+        }
         close(sock_index);
         return 0;
     }
@@ -368,6 +484,7 @@ int NetworkManager::receive(int sock_index, std::string& body)
         log.writeLog("NetworkManager::receive(): Error! Sock index %d not connected.", sock_index);
         return -1;
     }
+    const PeerLines lines(connections[static_cast<std::size_t>(sock_index)].peer);
     const int status = fill(sock_index, "receive");
     if (status == 1)
     {
@@ -401,6 +518,13 @@ bool NetworkManager::sendQueued(Connection& connection, const char* caller)
             if (platform::isWouldBlock(error))
             {
                 break;
+            }
+            if (platform::isPeerGone(error))
+            {
+                // The peer left: a normal end of the connection, not a fault.
+                LogManager::getInstance().writeLog("NetworkManager::%s(): Sock index %d closed by its peer (%s).",
+                                                   caller, indexOf(connection), platform::errorText(error).c_str());
+                return false;
             }
             LogManager::getInstance().writeLog("NetworkManager::%s(): Error! send() returned:", caller);
             logErrorText(error);
@@ -437,6 +561,7 @@ int NetworkManager::send(int sock_index, const std::string& body)
         return -1;
     }
     Connection& connection = connections[static_cast<std::size_t>(sock_index)];
+    const PeerLines lines(connection.peer);
     const std::size_t queued = connection.out.size() - connection.outSent;
     if (queued + body.size() + PREFIX > static_cast<std::size_t>(maxQueuedBytes))
     {
@@ -449,6 +574,16 @@ int NetworkManager::send(int sock_index, const std::string& body)
     const std::int32_t length = static_cast<std::int32_t>(body.size() + PREFIX);
     char prefix[PREFIX];
     std::memcpy(prefix, &length, PREFIX);
+    try
+    {
+        connection.out.reserve(connection.out.size() + PREFIX + body.size());
+    }
+    catch (const std::bad_alloc&)
+    {
+        log.writeLog("NetworkManager::send(): Error! No memory to queue %llu bytes for sock index %d.",
+                     static_cast<unsigned long long>(body.size() + PREFIX), sock_index);
+        return -1;
+    }
     connection.out.append(prefix, PREFIX);
     connection.out.append(body);
     if (!sendQueued(connection, "send"))
@@ -473,6 +608,7 @@ long long NetworkManager::flush()
         {
             continue;
         }
+        const PeerLines lines(connection.peer);
         if (!sendQueued(connection, "flush"))
         {
             close(i);

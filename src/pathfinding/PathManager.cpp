@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace qm
 {
@@ -232,10 +233,28 @@ void PathManager::cycle(int limit)
         for (std::size_t i = 0; i < searches.size(); ++i)
         {
             PathFind* search = searches[i];
-            const int status = search->cycleOnce();
+            int status = 0;
+            Path path;
+            try
+            {
+                status = search->cycleOnce();
+                if (status == 2)
+                {
+                    path = search->buildPath();
+                }
+            }
+            catch (const std::bad_alloc&)
+            {
+                // The open list grows with the grid: without memory the search ends, unanswered.
+                LogManager::getInstance().writeLog(
+                    "PathManager::cycle(): Error! no memory to go on with the search of object %d. No path.",
+                    search->getObject()->getId());
+                status = 0;
+                path = Path();
+            }
             if (status == 0 || status == 2)
             {
-                const EventPath event(status, search->buildPath());
+                const EventPath event(status, path);
                 // The handler usually removes and deletes the search: it is not touched after.
                 search->getObject()->eventHandler(&event);
             }

@@ -11,11 +11,13 @@
 namespace qm::platform
 {
 
-/// Sleeps the calling thread for about `milliseconds` (nothing for zero or less).
+/// Sleeps the calling thread for about `milliseconds` (nothing for zero or less). A stop
+/// request (see stopRequested) ends the sleep early, within 50 ms, whatever its length.
 void sleepMilliseconds(int milliseconds);
 
 /// Waits about `microseconds` (nothing for zero or less): a short slice for loops that poll.
-/// The actual wait may be longer, bounded below by the scheduler's resolution.
+/// The actual wait may be longer, bounded below by the scheduler's resolution. A stop request
+/// ends it as it ends sleepMilliseconds.
 void waitMicroseconds(int microseconds);
 
 /// Asks the scheduler for a timer resolution of `milliseconds`. Returns false when the

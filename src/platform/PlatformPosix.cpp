@@ -22,33 +22,38 @@ extern "C" void onStopSignal(int)
 }
 } // namespace
 
+namespace
+{
+// The longest stretch a wait sleeps without looking at the stop flag: a stop request (a signal
+// delivered to any thread, or requestStop) ends every wait within this time.
+constexpr std::int64_t STOP_CHECK_MICROSECONDS = 50000;
+
+void waitUnlessStopped(std::int64_t microseconds)
+{
+    const std::int64_t end = monotonicMicroseconds() + microseconds;
+    for (std::int64_t left = microseconds; left > 0 && stopFlag == 0; left = end - monotonicMicroseconds())
+    {
+        const std::int64_t slice = left < STOP_CHECK_MICROSECONDS ? left : STOP_CHECK_MICROSECONDS;
+        const timespec request{static_cast<time_t>(slice / 1000000), static_cast<long>(slice % 1000000) * 1000L};
+        // A signal interrupts the sleep: the loop looks at the flag and sleeps on for the rest.
+        nanosleep(&request, nullptr);
+    }
+}
+} // namespace
+
 void sleepMilliseconds(int milliseconds)
 {
-    if (milliseconds <= 0)
+    if (milliseconds > 0)
     {
-        return;
-    }
-    timespec request{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};
-    timespec remaining{};
-    // Resume after signals so that a stop request does not shorten the frame; the loop
-    // sees the request at its next iteration anyway.
-    while (nanosleep(&request, &remaining) == -1 && errno == EINTR)
-    {
-        request = remaining;
+        waitUnlessStopped(static_cast<std::int64_t>(milliseconds) * 1000);
     }
 }
 
 void waitMicroseconds(int microseconds)
 {
-    if (microseconds <= 0)
+    if (microseconds > 0)
     {
-        return;
-    }
-    timespec request{microseconds / 1000000, static_cast<long>(microseconds % 1000000) * 1000L};
-    timespec remaining{};
-    while (nanosleep(&request, &remaining) == -1 && errno == EINTR)
-    {
-        request = remaining;
+        waitUnlessStopped(microseconds);
     }
 }
 

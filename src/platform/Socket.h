@@ -48,6 +48,13 @@ int closeSocket(int socket, int& error);
 /// True when `error` says the call would have blocked.
 bool isWouldBlock(int error);
 
+/// True when `error` says the peer closed or reset its end (a broken pipe, a reset): a
+/// normal end of a connection rather than a fault.
+bool isPeerGone(int error);
+
+/// The address of the peer of a connected socket, without its port ("127.0.0.1"), or "?".
+std::string peerAddress(int socket);
+
 /// The system's text for an error code, cut at its first carriage return or line feed.
 std::string errorText(int error);
 

@@ -1,4 +1,5 @@
 // POSIX implementation of the TCP sockets.
+#include "platform/Platform.h"
 #include "platform/Socket.h"
 
 #include <arpa/inet.h>
@@ -137,8 +138,17 @@ int connectTcp(const std::string& host, const std::string& port, int timeoutMill
         int result = connect(handle, candidate->ai_addr, candidate->ai_addrlen);
         if (result == -1 && errno == EINPROGRESS)
         {
+            // In short slices, so that a stop request ends the wait (see sleepMilliseconds).
             pollfd waiting{handle, POLLOUT, 0};
-            result = poll(&waiting, 1, timeoutMilliseconds);
+            result = 0;
+            for (int left = timeoutMilliseconds; left > 0 && result == 0 && !stopRequested(); left -= 50)
+            {
+                result = poll(&waiting, 1, left < 50 ? left : 50);
+                if (result == -1 && errno == EINTR)
+                {
+                    result = 0;
+                }
+            }
             if (result == 0)
             {
                 errno = ETIMEDOUT;
@@ -248,6 +258,23 @@ int closeSocket(int socket, int& error)
 bool isWouldBlock(int error)
 {
     return error == EAGAIN || error == EWOULDBLOCK;
+}
+
+bool isPeerGone(int error)
+{
+    return error == EPIPE || error == ECONNRESET || error == ECONNABORTED || error == ENOTCONN;
+}
+
+std::string peerAddress(int socket)
+{
+    sockaddr_storage remote{};
+    socklen_t length = sizeof remote;
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&remote), &length) == -1)
+    {
+        return "?";
+    }
+    const std::string described = describe(reinterpret_cast<const sockaddr*>(&remote));
+    return described.substr(0, described.rfind(':'));
 }
 
 std::string errorText(int error)

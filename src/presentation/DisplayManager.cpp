@@ -173,10 +173,31 @@ int DisplayManager::startUp()
         log.writeLog(5, "DisplayManager::startUp(): window resolution (%d, %d) pixels.",
                      static_cast<int>(desktop.width), static_cast<int>(desktop.height));
 
-        window = std::make_unique<sf::RenderWindow>(
-            sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
-            sf::String(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
-            sf::ContextSettings());
+        if (config.getWindowStyle() == WINDOW_STYLE_FULLSCREEN &&
+            (static_cast<unsigned>(horizontalPixels) > desktop.width ||
+             static_cast<unsigned>(verticalPixels) > desktop.height))
+        {
+            // A fullscreen window is at most the screen; the system refuses bigger modes.
+            log.writeLog("DisplayManager::startUp(): Warning! A fullscreen window of %d x %d pixels is larger than the "
+                         "screen (%d x %d). Using the screen's size.",
+                         horizontalPixels, verticalPixels, static_cast<int>(desktop.width),
+                         static_cast<int>(desktop.height));
+            horizontalPixels = static_cast<int>(desktop.width);
+            verticalPixels = static_cast<int>(desktop.height);
+        }
+        try
+        {
+            window = std::make_unique<sf::RenderWindow>(
+                sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
+                sf::String(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
+                sf::ContextSettings());
+        }
+        catch (const std::exception& error)
+        {
+            log.writeLog("DisplayManager::startUp(): Unable to allocate window! (%s)", error.what());
+            window.reset();
+            return -1;
+        }
         if (!window->isOpen())
         {
             window.reset();
@@ -238,7 +259,15 @@ int DisplayManager::startUp()
         batch.clear();
         tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
         tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
-        drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
+        try
+        {
+            drawnTiles.assign(static_cast<std::size_t>(tileColumns) * static_cast<std::size_t>(tileRows), PixelBox{});
+        }
+        catch (const std::exception& error)
+        {
+            log.writeLog("DisplayManager::startUp(): Unable to allocate the drawn-tile map! (%s)", error.what());
+            return -1;
+        }
         wholeWindowDrawn = true; // until the first clear
     }
 

@@ -1,4 +1,5 @@
 #include "audio/AudioDevice.h"
+#include "serialization/AttributeText.h"
 
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
@@ -301,7 +302,8 @@ T* findByLabel(const std::unique_ptr<T>* items, int count, const std::string& la
     }
     std::string capitalised = kind;
     capitalised[0] = static_cast<char>(capitalised[0] - 'a' + 'A');
-    log.writeLog("ResourceManager::%s(): Warning! %s '%s' not found.", method, capitalised.c_str(), label.c_str());
+    log.writeLog("ResourceManager::%s(): Warning! %s '%s' not found.", method, capitalised.c_str(),
+                 attribute::clip(label).c_str());
     return nullptr;
 }
 } // namespace

@@ -176,7 +176,8 @@ bool isSelected(const std::string& attr, const char* name, bool modified)
 
 std::string clip(const std::string& text)
 {
-    return text.size() <= 80 ? text : text.substr(0, 80) + "...";
+    constexpr std::size_t SHOWN = 80;
+    return text.size() <= SHOWN ? text : text.substr(0, SHOWN) + "... (" + std::to_string(text.size()) + " bytes)";
 }
 
 } // namespace attribute

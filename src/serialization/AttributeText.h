@@ -46,7 +46,8 @@ bool hasSelector(const std::string& attr, const char* name);
 /// or selects `name`.
 bool isSelected(const std::string& attr, const char* name, bool modified);
 
-/// At most the first 80 characters of `text`, for log lines about input of any length.
+/// At most the first 80 characters of `text`, followed by "... (N bytes)" with its whole
+/// length when it was cut: for log lines that quote input of any length.
 std::string clip(const std::string& text);
 
 } // namespace attribute

@@ -389,7 +389,8 @@ int Object::setSprite(std::string name)
     Sprite* sprite = ResourceManager::getInstance().getSprite(name);
     if (sprite == nullptr)
     {
-        LogManager::getInstance().writeLog("Object::setSprite(): Warning! Sprite '%s' not found", name.c_str());
+        LogManager::getInstance().writeLog("Object::setSprite(): Warning! Sprite '%s' not found",
+                                           attribute::clip(name).c_str());
         return -1;
     }
     animation.setSprite(sprite);
@@ -516,13 +517,14 @@ int Object::registerInterest(std::string name)
     if (static_cast<int>(eventName.size()) == MAX_OBJ_EVENTS)
     {
         log.writeLog("Object::registerInterest(): maximum (%d) reached, cannot register for event '%s'", MAX_OBJ_EVENTS,
-                     name.c_str());
+                     attribute::clip(name).c_str());
         return -1;
     }
     Manager* manager = managerFor(name);
     if (manager == nullptr)
     {
-        log.writeLog("Object::registerInterest(): Error! no manager delivers event '%s'", name.c_str());
+        log.writeLog("Object::registerInterest(): Error! no manager delivers event '%s'",
+                     attribute::clip(name).c_str());
         return -1;
     }
     if (manager->registerInterest(this, name) == -1)
@@ -540,7 +542,7 @@ int Object::unregisterInterest(std::string name)
     if (found == eventName.end())
     {
         LogManager::getInstance().writeLog("Object::unregisterInterest(): event '%s' not previously registered",
-                                           name.c_str());
+                                           attribute::clip(name).c_str());
         return -1;
     }
     Manager* manager = managerFor(name);

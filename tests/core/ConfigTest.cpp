@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <random>
+#include <sys/stat.h>
 
 namespace
 {
@@ -57,6 +58,59 @@ TEST_F(ConfigTest, NonPositiveWindowSizesKeepTheDefaultAndSaySo)
          {"horizontal_chars '0'", "vertical_chars '-3'", "horizontal_pixels 'abc'", "vertical_pixels '-1'"})
     {
         EXPECT_EQ(countOf(err, std::string("loadConfig(): Invalid window_") + line), 1) << line;
+    }
+}
+
+// Values that parse but would hang, crash or exhaust the program: each is refused with a line
+// naming key, value and range, and the setting keeps its default.
+TEST_F(ConfigTest, ValuesOutsideTheirRangesKeepTheDefaultAndSaySo)
+{
+    const struct
+    {
+        const char* line;
+        const char* said;
+    } cases[] = {
+        {"window_horizontal_pixels:16384", "window_horizontal_pixels '16384' (must be 1 to 8192). Keeping 1024."},
+        {"window_vertical_pixels:2147483647", "window_vertical_pixels '2147483647' (must be 1 to 8192). Keeping 768."},
+        {"window_horizontal_chars:100000", "window_horizontal_chars '100000' (must be 1 to 1000). Keeping 80."},
+        {"frame_time:-1", "frame_time '-1' (must be 0 to 1000). Keeping 33."},
+        {"frame_time:100000", "frame_time '100000' (must be 0 to 1000). Keeping 33."},
+        {"network_port:65536", "network_port '65536' (must be 0 to 65535; 0 lets the system choose). Keeping 9876."},
+        {"network_port:-5", "network_port '-5' (must be 0 to 65535"},
+        {"font_scale:1e39", "font_scale '1e39' (must be above 0 and at most 100). Keeping 2."},
+        {"grid_width:0", "grid_width '0' (must be 1 to 100000). Keeping 20."},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string err = load(std::string(c.line) + ",\n");
+        EXPECT_EQ(countOf(err, std::string("loadConfig(): Invalid ") + c.said), 1) << c.line << "\n" << err;
+        EXPECT_EQ(
+            (std::vector<std::string>{
+                std::to_string(config.getWindowHorizontalPixels()), std::to_string(config.getWindowVerticalPixels()),
+                std::to_string(config.getWindowHorizontalChars()), std::to_string(config.getFrameTime()),
+                config.getNetworkPort(), std::to_string(config.getFontScale()), std::to_string(config.getGridWidth())}),
+            (std::vector<std::string>{"1024", "768", "80", "33", "9876", std::to_string(2.0f), "20"}))
+            << c.line;
+    }
+    load("window_horizontal_pixels:8192,\nframe_time:0,\nnetwork_port:65535,\n");
+    EXPECT_EQ(config.getWindowHorizontalPixels(), 8192) << "the limits themselves are in range";
+    EXPECT_EQ(config.getFrameTime(), 0);
+    EXPECT_EQ(config.getNetworkPort(), "65535");
+}
+
+TEST_F(ConfigTest, AConfigurationThatIsNoRegularFileIsRefusedNotWaitedOn)
+{
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0); // nobody will ever write to it
+    for (const std::string& path : {pipe, dir.path()})
+    {
+        qmtest::setEnv("QUILLMERE_CONFIG", path.c_str());
+        testing::internal::CaptureStderr();
+        config.loadConfig("");
+        EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
+                          "Config::readConfig(): Error! '" + path + "' is not a regular file. Using the defaults."),
+                  1);
+        EXPECT_EQ(config.getFrameTime(), 33);
     }
 }
 

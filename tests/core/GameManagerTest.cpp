@@ -2,6 +2,7 @@
 #include "support/EngineTest.h"
 
 #include <qm/Clock.h>
+#include <qm/Config.h>
 #include <qm/EventStep.h>
 
 #include <gtest/gtest.h>
@@ -66,6 +67,34 @@ TEST_F(GameLoop, LogLinesNeedTheirLevelAndAMissingLogFolderFailsStartUpOnStandar
     EXPECT_EQ(countOf(err, "Error starting log manager!"), 1);
 }
 
+TEST_F(GameLoop, LinesCausedByAPeerAreLimitedPerPeerAndCounted)
+{
+    ASSERT_EQ(startEngine(), 0);
+    qm::LogManager& logger = qm::LogManager::getInstance();
+    for (const char* peer : {"alpha", "beta"})
+    {
+        logger.beginPeer(peer);
+        for (int i = 0; i < 50; ++i)
+        {
+            logger.writeLog("%s line %d", peer, i);
+        }
+        logger.endPeer();
+    }
+    for (int i = 0; i < 50; ++i)
+    {
+        logger.writeLog("own line %d", i);
+    }
+    game.shutDown(); // the counts still owed are written before the log closes
+    for (const std::string peer : {"alpha", "beta"})
+    {
+        EXPECT_EQ(countOf(log(), peer + " line "), qm::LogManager::PEER_LINES_PER_SECOND);
+        EXPECT_EQ(countOf(log(), "LogManager::writeLog(): 30 more lines caused by " + peer +
+                                     " were not written (at most 20 a second)."),
+                  1);
+    }
+    EXPECT_EQ(countOf(log(), "own line "), 50) << "the program's own lines are not limited";
+}
+
 TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogLinesAndGameOverFromAHandlerEndsTheLoop)
 {
     run(1, 4);
@@ -103,6 +132,24 @@ TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
     game.run();
     EXPECT_EQ(steps.size(), 1u);
     EXPECT_EQ(countOf(log(), "GameManager::run(): Stop requested. Setting game over."), 2);
+}
+
+TEST_F(GameLoop, AStopRequestCutsTheLongestFrameShort)
+{
+    // A stop requested from another thread (as a signal delivered to any thread would) while
+    // the loop sleeps through a frame of the longest allowed time.
+    std::thread stopper(
+        []
+        {
+            std::this_thread::sleep_for(milliseconds(300));
+            qm::platform::requestStop();
+        });
+    const auto start = std::chrono::steady_clock::now();
+    run(qm::MAX_FRAME_TIME, 1000000);
+    const auto took = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_EQ(steps.size(), 2u) << "the frame it slept in, then the one that sees the request";
+    EXPECT_LT(took, milliseconds(qm::MAX_FRAME_TIME)) << "the sleep did not wait out its frame";
 }
 
 TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace
@@ -201,6 +202,82 @@ TEST_F(WatcherRecords, CopiesStopAtTheirMaximum)
     EXPECT_EQ(watcher->getCopyCount(), Watcher::MAX_COPIES);
     EXPECT_EQ(countOf(log(), "Watcher::apply(): Warning! too many objects; record ignored: 'O99999|'"), 1);
     EXPECT_EQ(watcher->apply("O1000|pos-x:1,pos-y:2,"), 0) << "known objects still update";
+}
+
+TEST_F(WatcherRecords, CopiesNeverCollideYetWriteTheGamesSolidness)
+{
+    // Hard, moving and all on one spot: in the game they would collide with one another.
+    constexpr int COPIES = 300;
+    for (int id = 1; id <= COPIES; ++id)
+    {
+        ASSERT_EQ(watcher->apply("O" + std::to_string(id) +
+                                 "|solidness:0,box-corner-x:0,box-corner-y:0,box-horizontal:3,box-vertical:2,"
+                                 "pos-x:10,pos-y:10,x_direction:1,y_direction:0,speed:1, solid ness:0,"
+                                 "sprite_name:player,"),
+                  0);
+    }
+    ASSERT_EQ(watcher->apply("V9999|solidness:0,view_string:Points,"), 0);
+    auto* probe = new qmtest::RecordingObject; // a HARD object of the watcher's own on that spot
+    probe->setPosition(qm::Vector(10, 10));
+    probe->setVelocity(qm::Vector(0.5f, 0));
+    world.update();
+    EXPECT_EQ(world.getSceneGraph().solidObjects().getCount(), 1) << "only the probe is solid";
+    EXPECT_TRUE(probe->received.empty()) << "nothing collided with the probe";
+    // Nor are they all drawn: under the eight on top, a copy would not show (headless, a copy
+    // that tries to draw fails; one left out succeeds at once).
+    const qm::ObjectList stack = world.objectsOfType("Mirror");
+    int drawn = 0;
+    for (qm::ObjectListIterator it(&stack); !it.isDone(); it.next())
+    {
+        drawn += it.currentObject()->draw() != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(drawn, 8);
+    for (const char* type : {"Mirror", "MirrorView"})
+    {
+        const qm::ObjectList copies = world.objectsOfType(type);
+        ASSERT_GE(copies.getCount(), 1) << type;
+        for (qm::ObjectListIterator it(&copies); !it.isDone(); it.next())
+        {
+            EXPECT_EQ(countOf(it.currentObject()->serialize("ALL"), ",solidness:0,"), 1) << "the game's solidness";
+        }
+    }
+}
+
+TEST_F(WatcherRecords, CopiesTextsStayWithinTheirBudget)
+{
+    watcher->setTextBudget(64 * 1024);
+    const std::string big(16 * 1024, 'x');
+    int refused = 0;
+    for (int id = 1; id <= 8; ++id)
+    {
+        const std::string texts =
+            id % 2 == 0 ? "view_string:" + big + "," : "type:" + big + ",event_count:1,event_name[0]:" + big + ",";
+        refused += watcher->apply((id % 2 == 0 ? "V" : "O") + std::to_string(id) + "|" + texts) == -1 ? 1 : 0;
+        EXPECT_LE(watcher->getTextBytes(), watcher->getTextBudget()) << id;
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(watcher->getCopyCount(), 8 - refused) << "a refused copy goes";
+    EXPECT_EQ(countOf(log(), "Warning! copies' texts past their budget; record ignored: '"), refused);
+    EXPECT_EQ(watcher->apply("O1|pos-x:1,pos-y:1,"), 0) << "copies within the budget still update";
+    EXPECT_EQ(watcher->apply("D1"), 0);
+    EXPECT_LT(watcher->getTextBytes(), 40 * 1024) << "a deletion gives its texts back";
+}
+
+TEST_F(WatcherRecords, EngineWarningsARecordCausesAreLimitedAndQuoteInputBriefly)
+{
+    ASSERT_EQ(watcher->apply("O1|pos-x:1,pos-y:1,"), 0);
+    const std::string name(1 << 16, 'n');
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 200; ++i)
+    {
+        (void)watcher->apply(i % 2 == 0 ? "O1|altitude:99," : "O1|sprite_name:" + name + ",");
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+    const std::string text = log();
+    const int lines = countOf(text, "Altitude 99 not in range") + countOf(text, "not found");
+    EXPECT_GE(lines, qm::LogManager::PEER_LINES_PER_SECOND);
+    EXPECT_LE(lines, qm::LogManager::PEER_LINES_PER_SECOND * (static_cast<int>(seconds.count()) + 1));
+    EXPECT_EQ(countOf(text, "... (65536 bytes)"), countOf(text, "not found")) << "quotes are cut, their length said";
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <regex>
 #include <sys/wait.h>
 #include <tuple>
 #include <unistd.h>
@@ -229,10 +231,8 @@ TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
     RawPeer a(port);
     RawPeer b(port);
     RawPeer c(port);
-    for (int i = 0; i < 3; ++i)
-    {
-        ASSERT_EQ(acceptOne(), i);
-    }
+    ASSERT_EQ(acceptOne(), 0) << "one call takes every connection waiting";
+    ASSERT_EQ(network.getNumConnections(), 3);
     listener->seen.clear();
     // Directly: the game manager stops the world, which deletes the listener, before the network.
     network.shutDown();
@@ -308,7 +308,55 @@ TEST_F(Network, WritingToAPeerThatWentAwayClosesTheConnectionAndTheProgramLivesO
     EXPECT_EQ(result, -1);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
-    EXPECT_EQ(countOf(log(), "NetworkManager::send(): Error! send() returned:"), 1) << log();
+    EXPECT_EQ(countOf(log(), "NetworkManager::send(): Sock index 0 closed by its peer ("), 1) << log();
+    EXPECT_EQ(countOf(log(), "Error!"), 0) << "a peer that leaves is a normal close";
+}
+
+TEST_F(Network, AFloodOfConnectionsIsClosedInBulkAndANewcomerTakenInTheNextFrame)
+{
+    network.setMaxSockets(2);
+    // The loop's network phase, once a frame: accept, then read every connection.
+    const auto frame = [this]
+    {
+        network.accept();
+        for (int i = network.getNumConnections() - 1; i >= 0; --i)
+        {
+            network.genDataEvents(i);
+        }
+    };
+    constexpr int FLOOD = 200;
+    std::vector<std::unique_ptr<RawPeer>> flood;
+    for (int i = 0; i < FLOOD; ++i)
+    {
+        flood.push_back(std::make_unique<RawPeer>(port));
+    }
+    settle();
+    frame();
+    EXPECT_EQ(network.getNumConnections(), 2);
+    EXPECT_TRUE(flood.back()->closes()) << "those past the limit are closed at once";
+    flood.clear();
+    RawPeer newcomer(port);
+    settle();
+    const long accepted = listener->count(qm::NETWORK_ACCEPT);
+    frame();
+    EXPECT_EQ(listener->count(qm::NETWORK_ACCEPT), accepted + 1) << "the dead make way in the same frame";
+    EXPECT_EQ(network.getNumConnections(), 1);
+    for (int i = 0; i < 30; ++i) // the count of the turned-away comes once a second at most
+    {
+        frame();
+        qm::platform::sleepMilliseconds(50);
+    }
+    const std::string text = log();
+    const std::regex summary(R"(Closed (\d+) connections past the limit \(2\) since the last count\.)");
+    int closed = 0;
+    int lines = 0;
+    for (std::sregex_iterator it(text.begin(), text.end(), summary), end; it != end; ++it, ++lines)
+    {
+        closed += std::stoi((*it)[1]);
+    }
+    EXPECT_EQ(closed, FLOOD - 2);
+    EXPECT_LE(lines, 2);
+    EXPECT_LE(countOf(text, "at limit (2)"), lines) << "the detail line once per count";
 }
 
 TEST_F(Network, RefusesOtherEventNamesAndUndefinedLabels)

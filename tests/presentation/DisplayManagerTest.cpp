@@ -81,6 +81,16 @@ protected:
     qmtest::VirtualDisplay xserver;
 };
 
+TEST_F(Window, AFullscreenWindowLargerThanTheScreenTakesTheScreensSize)
+{
+    startWindowed("window_style:fullscreen,\nwindow_horizontal_pixels:4000,\nwindow_vertical_pixels:3000,\n");
+    EXPECT_EQ(display().getHorizontalPixels(), 1280);
+    EXPECT_EQ(display().getVerticalPixels(), 1024);
+    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Warning! A fullscreen window of 4000 x 3000 pixels is larger "
+                             "than the screen (1280 x 1024). Using the screen's size."),
+              1);
+}
+
 TEST_F(Window, CharacterPaintsItsCellBackgroundAndGlyph)
 {
     startWindowed("window_background_color:blue,\n");
