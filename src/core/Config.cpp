@@ -149,6 +149,10 @@ void Config::loadConfig(std::string text)
     if (configText.empty())
     {
         // Nothing to apply: a look-up now would read the matcher's previous parse.
+        if (fromFile && !overrides.empty())
+        {
+            loadConfig(overrides); // the command line's settings, without a file too
+        }
         return;
     }
 
