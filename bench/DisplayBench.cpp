@@ -4,6 +4,8 @@
 // characters. Also the cost of drawing sprites and of reading the game's sprite files.
 // Needs a display; scripts/run-benchmarks.sh gives it a virtual one when there is none.
 #include <qm/Animation.h>
+#include <qm/AnsiWriter.h>
+#include <qm/CellGrid.h>
 #include <qm/DisplayManager.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
@@ -100,8 +102,9 @@ double processCpuMilliseconds()
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
 }
 
-// Milliseconds per full-screen frame drawn cell by cell in this run, for the ratio.
+// Milliseconds per full-screen frame drawn cell by cell, and collected, in this run, for ratios.
 double perCellMilliseconds = 0;
+double batchedMilliseconds = 0;
 
 // A whole screen of characters in all eight colours, changing every frame, then the swap that
 // shows it: cell by cell (argument 0), then collected (argument 1), whose "x per-cell" counter
@@ -153,6 +156,10 @@ void BM_FullScreenFrame(benchmark::State& state)
     state.counters["chars/frame"] = static_cast<double>(characters) / frames;
     state.counters["draws/frame"] = static_cast<double>(drawCalls) / frames;
     state.counters["frames/s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    if (batched)
+    {
+        batchedMilliseconds = milliseconds;
+    }
     if (!batched)
     {
         perCellMilliseconds = milliseconds;
@@ -170,6 +177,66 @@ BENCHMARK(BM_FullScreenFrame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+// What the grid of cells adds to every frame (argument 0): the same full screen set into a grid
+// as drawCh does (its engine colour at the cell of its view position), then the swap of the shown and drawn grids and
+// the clearing of the new one. With argument 1, also what the terminal display does with the frame: the ANSI bytes of
+// the cells that changed. "% of window frame" compares with the collected full-screen frame above.
+void BM_FullScreenCells(benchmark::State& state)
+{
+    if (!engineReady(state))
+    {
+        return;
+    }
+    const bool ansi = state.range(0) == 1;
+    const qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    const int columns = display.getHorizontal();
+    const int rows = display.getVertical();
+    const qm::CellColor background = qm::CellColor::engine(qm::BLACK);
+    qm::CellGrid drawing, shown;
+    drawing.resize(columns, rows, background);
+    shown.resize(columns, rows, background);
+    const qm::AnsiWriter writer(qm::COLORS_256);
+    std::string bytes;
+    double totalBytes = 0;
+    int frame = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
+    {
+        for (int y = 0; y < rows; ++y)
+        {
+            for (int x = 0; x < columns; ++x)
+            {
+                const char ch = static_cast<char>('!' + (x + y + frame) % 94);
+                const int color = (x + y + frame) % 8;
+                const qm::Vector cell = qm::worldToView(qm::Vector(static_cast<float>(x), static_cast<float>(y)));
+                drawing.put(cell, static_cast<unsigned char>(ch), qm::CellColor::engine(color), background);
+            }
+        }
+        if (ansi)
+        {
+            bytes.clear();
+            writer.write(drawing, &shown, bytes);
+            totalBytes += static_cast<double>(bytes.size());
+        }
+        std::swap(shown, drawing);
+        drawing.clear(background);
+        benchmark::DoNotOptimize(shown.getCells().data());
+        ++frame;
+    }
+    const double frames = static_cast<double>(state.iterations());
+    const double milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / frames;
+    if (batchedMilliseconds > 0)
+    {
+        state.counters["% of window frame"] = 100.0 * milliseconds / batchedMilliseconds;
+    }
+    if (ansi)
+    {
+        state.counters["bytes/frame"] = totalBytes / frames;
+    }
+}
+BENCHMARK(BM_FullScreenCells)->ArgName("ansi")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // The floor under every frame: showing and clearing the window with nothing drawn.
 void BM_EmptyFrame(benchmark::State& state)

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
+    tmux libvterm-dev
     clang-14 libclang-rt-14-dev clang-format clang-tidy-14
 )
 

@@ -1,10 +1,11 @@
-// quillmere-watch [host [port]]: shows a game served with "networking:true" live in a window
-// of its own, read only. Defaults: 127.0.0.1 and the configuration's "network_port" (9876).
-// Its configuration is qm-watch-config.txt and its log quillmere-watch.log, in the working
-// directory, unless QUILLMERE_CONFIG and QUILLMERE_LOG name others, so that it can run in the
-// game's own run directory beside the game. QUILLMERE_WATCH_COPIES names a file that every
-// completed step rewrites with the copies' attribute texts. The configuration's
-// "watch_text_budget" bounds the bytes of all copies' texts (Watcher::DEFAULT_TEXT_BUDGET).
+// quillmere-watch [--terminal] [host [port]]: shows a game served with "networking:true" live in
+// a window of its own (or in the text terminal with --terminal or "display:terminal"), read
+// only. Defaults: 127.0.0.1 and the configuration's "network_port" (9876). Its configuration is
+// qm-watch-config.txt and its log quillmere-watch.log, in the working directory, unless
+// QUILLMERE_CONFIG and QUILLMERE_LOG name others, so that it can run in the game's own run
+// directory beside the game. QUILLMERE_WATCH_COPIES names a file that every completed step
+// rewrites with the copies' attribute texts. The configuration's "watch_text_budget" bounds
+// the bytes of all copies' texts (Watcher::DEFAULT_TEXT_BUDGET).
 #include "Watcher.h"
 #include "loadResources.h"
 
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
@@ -28,8 +30,20 @@ int main(int argc, char** argv)
     {
         setenv("QUILLMERE_LOG", "quillmere-watch.log", 1);
     }
-    const std::string host = argc > 1 ? argv[1] : "127.0.0.1";
-    const std::string port = argc > 2 ? argv[2] : "";
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::string(argv[i]) == "--terminal")
+        {
+            qm::Config::getInstance().setOverrides("display:terminal,");
+        }
+        else
+        {
+            positional.emplace_back(argv[i]);
+        }
+    }
+    const std::string host = positional.size() > 0 ? positional[0] : "127.0.0.1";
+    const std::string port = positional.size() > 1 ? positional[1] : "";
 
     int status = 1;
     qm::GameManager& game = qm::GameManager::getInstance();
@@ -72,12 +86,14 @@ int main(int argc, char** argv)
             game.run();
             status = 0;
         }
-        else
-        {
-            std::fprintf(stderr, "quillmere-watch: no game to watch at %s; is it running with networking:true?\n",
-                         host.c_str());
-        }
     }
+    // After the shut-down, which gives a terminal display's terminal back, so that it is seen.
+    const bool noGame = status != 0 && game.isStarted();
     game.shutDown();
+    if (noGame)
+    {
+        std::fprintf(stderr, "quillmere-watch: no game to watch at %s; is it running with networking:true?\n",
+                     host.c_str());
+    }
     return status;
 }

@@ -2,6 +2,7 @@
 #define QM_CONFIG_H
 
 #include <string>
+#include <utility>
 
 namespace qm
 {
@@ -59,6 +60,10 @@ public:
     /// missing or have an empty value leave their setting unchanged.
     void loadConfig(std::string text);
 
+    /// Settings given on the command line ("key:value," text, for example
+    /// "display:terminal,"): applied over the file's at every loadConfig that reads the file.
+    void setOverrides(std::string text) { overrides = std::move(text); }
+
     /// Writes every setting to the log at level 1.
     void writeToLog() const;
 
@@ -74,6 +79,9 @@ public:
     std::string getWindowTitle() const { return windowTitle; }
     bool getShowMouse() const { return showMouse; }
     bool getHeadless() const { return headless; }
+    /// Where frames are shown ("display"): "window" (the default) or "terminal", the text
+    /// terminal the program runs in. "headless:true" overrides both.
+    std::string getDisplay() const { return display; }
     std::string getFontFile() const { return fontFile; }
     std::string getLogFile() const { return logFile; }
     int getRandomSeed() const { return randomSeed; }
@@ -108,6 +116,7 @@ private:
     std::string windowTitle = ENGINE_NAME;
     bool showMouse = false;
     bool headless = false;
+    std::string display = "window";
     std::string fontFile = DEFAULT_FONT_FILE;
     std::string logFile = DEFAULT_LOG_FILE;
     int randomSeed = 0;
@@ -119,6 +128,7 @@ private:
     int quadtreeDepth = 10;
     int gridWidth = 20;
     int gridHeight = 8;
+    std::string overrides;
 };
 
 } // namespace qm

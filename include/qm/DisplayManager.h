@@ -1,6 +1,7 @@
 #ifndef QM_DISPLAYMANAGER_H
 #define QM_DISPLAYMANAGER_H
 
+#include <qm/CellGrid.h>
 #include <qm/Manager.h>
 #include <qm/Vector.h>
 
@@ -24,6 +25,7 @@ namespace qm
 {
 
 class CellBatch;
+class TerminalDisplay;
 
 /// How drawString places text relative to the given position.
 enum Justification
@@ -44,6 +46,10 @@ enum Justification
 /// reference method; both give the same pixels). Anything drawn straight into the window must
 /// come after the characters already drawn: draw it with drawIntoWindow, or call flush before
 /// drawing through getWindow.
+///
+/// Every frame is also kept as a grid of cells (getCellGrid), in every display mode. With
+/// "display:terminal" there is no window: the grid is shown in the text terminal the program
+/// runs in, and drawing returns 0 as with a window.
 ///
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
@@ -106,6 +112,18 @@ public:
     /// was collected is drawn first. Used to compare both methods in one run.
     void setBatched(bool on);
 
+    /// The cells of the frame shown by the last swapBuffers (in every display mode, headless
+    /// too): what the terminal shows, and what the window shows as cells. Shapes appear as
+    /// blank cells in their colour where the cell's centre lies inside them.
+    const CellGrid& getCellGrid() const { return shownCells; }
+
+    /// Sets the cells whose centres lie inside the convex polygon `corners` (view spaces) as
+    /// blanks on `color`: how a filled shape appears in the grid of cells.
+    void fillCells(const std::vector<Vector>& corners, CellColor color);
+
+    /// True when frames are shown in the text terminal ("display:terminal").
+    bool isTerminal() const { return terminal != nullptr; }
+
     /// Character columns and rows of the window.
     int getHorizontal() const { return horizontalChars; }
     int getVertical() const { return verticalChars; }
@@ -134,6 +152,10 @@ private:
     // The glyphs' font and the background colour, kept by the cells.
     sf::Font& font;
     sf::Color& backgroundColor;
+
+    // Sets a drawn character into the grid of the frame being drawn.
+    void putCell(Vector position, char ch, CellColor color);
+
     std::unique_ptr<sf::RenderWindow> window;
     int horizontalPixels = 0;
     int verticalPixels = 0;
@@ -147,6 +169,11 @@ private:
     int frameCharacters = 0;
     bool batched = true;
     bool glyphPageHasWhite = false;
+    CellGrid drawingCells;           // the frame being drawn
+    bool engineColorCellPut = false; // the colour form of drawCh has set the cell
+    CellGrid shownCells;                     // the frame last shown
+    CellColor cellBackground;
+    std::unique_ptr<TerminalDisplay> terminal;
 };
 
 /// Pixels per cell, horizontally and vertically (window pixels / window characters).

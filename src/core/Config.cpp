@@ -115,7 +115,9 @@ std::string Config::readConfig() const
 
 void Config::restoreDefaults()
 {
+    std::string kept = std::move(overrides);
     *this = Config();
+    overrides = std::move(kept);
 }
 
 void Config::applyInRange(const char* key, int& setting, int lowest, int highest)
@@ -137,7 +139,8 @@ void Config::applyInRange(const char* key, int& setting, int lowest, int highest
 
 void Config::loadConfig(std::string text)
 {
-    if (text.empty())
+    const bool fromFile = text.empty();
+    if (fromFile)
     {
         restoreDefaults();
         text = readConfig();
@@ -146,6 +149,10 @@ void Config::loadConfig(std::string text)
     if (configText.empty())
     {
         // Nothing to apply: a look-up now would read the matcher's previous parse.
+        if (fromFile && !overrides.empty())
+        {
+            loadConfig(overrides); // the command line's settings, without a file too
+        }
         return;
     }
 
@@ -255,6 +262,22 @@ void Config::loadConfig(std::string text)
     applyInRange("grid_height", gridHeight, 1, MAX_INDEX_SETTING);
     applyInRange("quadtree_depth", quadtreeDepth, 1, MAX_INDEX_SETTING);
     applyInRange("quadtree_threshold", quadtreeThreshold, 1, MAX_INDEX_SETTING);
+    const std::string shown = value("display");
+    if (shown == "window" || shown == "terminal")
+    {
+        display = shown;
+    }
+    else if (!shown.empty())
+    {
+        LogManager::getInstance().writeLog("loadConfig(): Unsupported display '%s' (window or terminal). Keeping %s.",
+                                           attribute::clip(shown).c_str(), display.c_str());
+    }
+    if (fromFile && !overrides.empty())
+    {
+        const std::string fileText = configText;
+        loadConfig(overrides);
+        configText = fileText + overrides;
+    }
 }
 
 void Config::writeToLog() const
@@ -273,6 +296,7 @@ void Config::writeToLog() const
     log.writeLog(1, "  Window title: %s", windowTitle.c_str());
     log.writeLog(1, "  Show mouse: %s", showMouse ? "true" : "false");
     log.writeLog(1, "  Headless: %s", headless ? "true" : "false");
+    log.writeLog(1, "  Display: %s", display.c_str());
     log.writeLog(1, "  Font file: %s", fontFile.c_str());
     log.writeLog(1, "  Log file: %s", logFile.c_str());
     log.writeLog(1, "  Random seed: %d", randomSeed);

@@ -1,3 +1,6 @@
+#include "input/TerminalInput.h"
+#include "platform/Platform.h"
+
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/EventMouse.h>
@@ -146,6 +149,58 @@ Vector cellsAt(int x, int y)
 {
     return pixelsToSpaces(Vector(static_cast<float>(x), static_cast<float>(y)));
 }
+
+// The terminal's input while the display is a terminal.
+TerminalInput terminalInput;
+// How long start-up waits for the terminal to say which key reports it gives.
+constexpr int TERMINAL_QUERY_MILLISECONDS = 500;
+
+// Delivers the terminal's input as the window's is delivered: keys and mouse in arrival
+// order, then a MOUSE_HELD per button down, then a KEY_HELD per polled key down.
+void deliverTerminalInput(const InputManager& manager, TerminalInput& terminal)
+{
+    terminal.poll(platform::monotonicMicroseconds());
+    for (const TerminalEvent& happening : terminal.getEvents())
+    {
+        if (happening.kind == TerminalEvent::KEY)
+        {
+            EventKeyboard keyboard;
+            keyboard.setKey(happening.key);
+            keyboard.setKeyboardAction(happening.action);
+            manager.onEvent(&keyboard);
+        }
+        else
+        {
+            EventMouse mouse;
+            mouse.setMouseAction(happening.mouseAction);
+            mouse.setMouseButton(happening.mouseButton);
+            mouse.setMousePosition(Vector(static_cast<float>(happening.x), static_cast<float>(happening.y)));
+            manager.onEvent(&mouse);
+        }
+    }
+    const Vector position(static_cast<float>(terminal.getMouseX()), static_cast<float>(terminal.getMouseY()));
+    for (const PolledButton& polled : POLLED_BUTTONS)
+    {
+        if (terminal.isButtonHeld(polled.button))
+        {
+            EventMouse mouse;
+            mouse.setMouseAction(MOUSE_HELD);
+            mouse.setMouseButton(polled.button);
+            mouse.setMousePosition(position);
+            manager.onEvent(&mouse);
+        }
+    }
+    for (const PolledKey& polled : POLLED_KEYS)
+    {
+        if (terminal.isHeld(polled.key))
+        {
+            EventKeyboard keyboard;
+            keyboard.setKey(polled.key);
+            keyboard.setKeyboardAction(KEY_HELD);
+            manager.onEvent(&keyboard);
+        }
+    }
+}
 } // namespace
 
 InputManager::InputManager()
@@ -186,7 +241,11 @@ int InputManager::startUp()
             log.writeLog("InputManager::startUp(): Error starting InputManager. DisplayManager must be started first.");
             return -1;
         }
-        if (sf::Window* window = display.getInputWindow())
+        if (display.isTerminal())
+        {
+            terminalInput.start(TERMINAL_QUERY_MILLISECONDS);
+        }
+        else if (sf::Window* window = display.getInputWindow())
         {
             window->setKeyRepeatEnabled(false);
             log.writeLog(2, "InputManager::startUp(): Keyboard repeated disabled.");
@@ -205,6 +264,10 @@ int InputManager::startUp()
 void InputManager::shutDown()
 {
     LogManager& log = LogManager::getInstance();
+    if (TerminalInput::active() == &terminalInput)
+    {
+        terminalInput.stop();
+    }
     if (sf::Window* window = DisplayManager::getInstance().getInputWindow())
     {
         window->setKeyRepeatEnabled(true);
@@ -269,6 +332,11 @@ void InputManager::getInput()
     deliverQueuedKeys();
     if (Config::getInstance().getHeadless())
     {
+        return;
+    }
+    if (TerminalInput* terminal = TerminalInput::active())
+    {
+        deliverTerminalInput(*this, *terminal);
         return;
     }
     LogManager& log = LogManager::getInstance();

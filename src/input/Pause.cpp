@@ -1,3 +1,4 @@
+#include "input/TerminalInput.h"
 #include "platform/Platform.h"
 
 #include <qm/Config.h>
@@ -46,6 +47,12 @@ int Pause::eventHandler(const Event* event)
     }
 
     log.writeLog(1, "Pause::eventHandler(): Game paused.");
+    if (TerminalInput* terminal = TerminalInput::active())
+    {
+        terminal->waitForKey(); // any key, Ctrl-C or a stop signal
+        log.writeLog(1, "Pause::eventHandler(): Game resumed.");
+        return 1;
+    }
     sf::Window* window = DisplayManager::getInstance().getInputWindow();
     if (window == nullptr)
     {

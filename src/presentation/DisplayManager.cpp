@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "presentation/CellBatch.h"
+#include "presentation/TerminalDisplay.h"
 
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace qm
@@ -130,10 +132,22 @@ int DisplayManager::startUp()
     verticalPixels = config.getWindowVerticalPixels();
     horizontalChars = config.getWindowHorizontalChars();
     verticalChars = config.getWindowVerticalChars();
+    cellBackground = CellColor::engine(config.getWindowBackgroundColor());
+    drawingCells.resize(horizontalChars, verticalChars, cellBackground);
+    shownCells.resize(horizontalChars, verticalChars, cellBackground);
 
     if (config.getHeadless())
     {
         log.writeLog(1, "DisplayManager::startUp(): not doing graphics since in headless mode.");
+    }
+    else if (config.getDisplay() == "terminal")
+    {
+        terminal = std::make_unique<TerminalDisplay>();
+        if (terminal->start(horizontalChars, verticalChars) != 0)
+        {
+            terminal.reset();
+            return -1;
+        }
     }
     else
     {
@@ -242,6 +256,12 @@ int DisplayManager::startUp()
 
 void DisplayManager::shutDown()
 {
+    if (terminal)
+    {
+        terminal->stop();
+        terminal.reset();
+    }
+    drawingCells.resize(0, 0, cellBackground);
     if (window)
     {
         window->close();
@@ -259,13 +279,18 @@ void DisplayManager::shutDown()
 
 int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
+    const bool cellPut = std::exchange(engineColorCellPut, false);
     if (!isStarted())
     {
         return notStarted();
     }
+    if (!cellPut)
+    {
+        putCell(position, ch, CellColor::rgb(r, g, b));
+    }
     if (!window)
     {
-        return -1;
+        return terminal ? 0 : -1;
     }
     const Vector cell = worldToView(position);
     if (cell.getX() < -CULL_MARGIN || cell.getY() < -CULL_MARGIN ||
@@ -359,13 +384,29 @@ void DisplayManager::setBatched(bool on)
 
 int DisplayManager::drawCh(Vector position, char ch, int color)
 {
+    // The grid keeps the engine colour, not its red, green and blue.
+    putCell(position, ch, CellColor::engine(color));
     if (Config::getInstance().getHeadless())
     {
         return -1;
     }
     std::uint8_t r = 255, g = 255, b = 255;
     colorToRGB(color, r, g, b);
+    engineColorCellPut = true;
     return drawCh(position, ch, r, g, b);
+}
+
+void DisplayManager::putCell(Vector position, char ch, CellColor color)
+{
+    if (drawingCells.getWidth() > 0)
+    {
+        drawingCells.put(worldToView(position), static_cast<unsigned char>(ch), color, cellBackground);
+    }
+}
+
+void DisplayManager::fillCells(const std::vector<Vector>& corners, CellColor color)
+{
+    drawingCells.fillInside(corners, color);
 }
 
 int DisplayManager::drawString(Vector position, std::string str, Justification justification, int color)
@@ -373,10 +414,6 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     if (!isStarted())
     {
         return notStarted();
-    }
-    if (!window)
-    {
-        return -1;
     }
     const int length = static_cast<int>(str.size());
     float startX = position.getX();
@@ -393,7 +430,7 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     {
         drawCh(Vector(startX + static_cast<float>(i), position.getY()), str[static_cast<std::size_t>(i)], color);
     }
-    return 0;
+    return window || terminal ? 0 : -1;
 }
 
 int DisplayManager::swapBuffers()
@@ -401,6 +438,13 @@ int DisplayManager::swapBuffers()
     if (!isStarted())
     {
         return notStarted();
+    }
+    std::swap(shownCells, drawingCells);
+    drawingCells.clear(cellBackground);
+    if (terminal)
+    {
+        terminal->show(shownCells);
+        return 0;
     }
     if (!window)
     {

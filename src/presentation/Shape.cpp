@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace qm
 {
@@ -74,18 +75,8 @@ void Shape::draw(Vector position)
 {
     LogManager& log = LogManager::getInstance();
     DisplayManager& display = DisplayManager::getInstance();
-    if (display.getWindow() == nullptr)
-    {
-        log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
-        return;
-    }
     const Vector pixel = spacesToPixels(worldToView(position));
-    if (color != CUSTOM)
-    {
-        colorToRGB(color, r, g, b);
-    }
     sf::CircleShape& shape = sharedShape();
-    shape.setFillColor(sf::Color(r, g, b, opacity));
     switch (type)
     {
     case CIRCLE:
@@ -111,6 +102,27 @@ void Shape::draw(Vector position)
     default:
         break;
     }
+    if (opacity > 0 && type >= CIRCLE)
+    {
+        // In the grid of cells: the cells whose centres lie inside the shape.
+        std::vector<Vector> corners;
+        for (std::size_t i = 0; i < shape.getPointCount(); ++i)
+        {
+            const sf::Vector2f corner = shape.getTransform().transformPoint(shape.getPoint(i));
+            corners.emplace_back(corner.x / charWidth(), corner.y / charHeight());
+        }
+        display.fillCells(corners, color == CUSTOM ? CellColor::rgb(r, g, b) : CellColor::engine(color));
+    }
+    if (display.getWindow() == nullptr)
+    {
+        log.writeLog(5, "Shape::draw(): DisplayManager window not defined.");
+        return;
+    }
+    if (color != CUSTOM)
+    {
+        colorToRGB(color, r, g, b);
+    }
+    shape.setFillColor(sf::Color(r, g, b, opacity));
     log.writeLog(20, "Shape::draw(): Drawing at (%.2f, %.2f)", static_cast<double>(pixel.getX()),
                  static_cast<double>(pixel.getY()));
     // After the characters drawn so far, which the display may still be collecting.

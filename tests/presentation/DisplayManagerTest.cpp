@@ -242,4 +242,74 @@ TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
     EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
 }
 
+// The grid of cells is what the window shows: for a scene of the game's own sprites and text in
+// every colour, each cell holding a visible character has pixels of its colour inside its
+// cell, at least two thirds covered (the glyph's box: 12.8 x 32 pixels from its origin, less the tenth of a cell its
+// background stands left), and blank cells hold nothing but the background colour (away from
+// their edges, where a neighbour's bold glyph may reach over by a pixel).
+TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
+{
+    startWindowed();
+    display().swapBuffers();
+    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
+    const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 10)},
+                                                    {"ground", Vector(40, 21.5f)},
+                                                    {"player", Vector(8, 17)},
+                                                    {"enemy-fish", Vector(60.5f, 16)}};
+    std::vector<qm::Animation> animations(std::size(scene));
+    for (std::size_t i = 0; i < std::size(scene); ++i)
+    {
+        ASSERT_EQ(
+            resources.loadSprite(std::string(QM_RUN_DIR) + "/sprites/" + scene[i].first + "-spr.txt", scene[i].first),
+            0);
+        animations[i].setSprite(resources.getSprite(scene[i].first));
+        animations[i].draw(scene[i].second);
+    }
+    for (int color = qm::BLACK; color <= qm::WHITE; ++color)
+    {
+        display().drawString(Vector(2.0f + 9.0f * static_cast<float>(color), 23), "Colour@" + std::to_string(color),
+                             qm::LEFT, color);
+    }
+    display().drawCh(Vector(77, 0), 'Q', 200, 120, 40);
+    const sf::Image image = capture();
+    display().swapBuffers();
+    const qm::CellGrid& grid = display().getCellGrid();
+    int visible = 0;
+    for (int y = 0; y < grid.getHeight(); ++y)
+    {
+        for (int x = 0; x < grid.getWidth(); ++x)
+        {
+            const qm::Cell& cell = grid.at(x, y);
+            std::uint8_t r = 0, g = 0, b = 0;
+            cell.foreground.toRGB(r, g, b);
+            const int left = static_cast<int>(std::lround(static_cast<float>(x) * 12.8f - 1.28f)), top = y * 32;
+            if (cell.ch != U' ' && cell.foreground != cell.background)
+            {
+                ++visible;
+                // Pixels at least two thirds of the way from the background to the glyph's colour
+                // (a thin glyph such as '~' covers no pixel wholly).
+                int glyph = 0;
+                for (int py = top; py < top + 32; ++py)
+                {
+                    for (int px = std::max(left, 0); px < std::min(left + 13, 1024); ++px)
+                    {
+                        const sf::Color p = image.getPixel(static_cast<unsigned>(px), static_cast<unsigned>(py));
+                        const auto distance = [&p](int cr, int cg, int cb)
+                        { return (p.r - cr) * (p.r - cr) + (p.g - cg) * (p.g - cg) + (p.b - cb) * (p.b - cb); };
+                        glyph += 9 * distance(r, g, b) < distance(0, 0, 0) ? 1 : 0;
+                    }
+                }
+                EXPECT_GT(glyph, 0) << "no pixels of cell (" << x << ", " << y << ") '" << static_cast<char>(cell.ch)
+                                    << "'";
+            }
+            else
+            {
+                EXPECT_EQ(pixelsOf(image, sf::Color::Black, left + 2, top + 1, 9, 30), 9 * 30)
+                    << "something drawn in blank cell (" << x << ", " << y << ")";
+            }
+        }
+    }
+    EXPECT_GT(visible, 500);
+}
+
 } // namespace
