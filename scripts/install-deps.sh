@@ -10,6 +10,7 @@ packages=(
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
     tmux libvterm-dev
+    asciinema websockify chromium nodejs bsdutils
     clang-14 libclang-rt-14-dev clang-format
 )
 

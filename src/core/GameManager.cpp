@@ -1,12 +1,14 @@
 #include "core/LibraryMessages.h"
 #include "platform/Platform.h"
 
+#include <qm/CastRecorder.h>
 #include <qm/Clock.h>
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
+#include <qm/InputReplay.h>
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
 #include <qm/PathManager.h>
@@ -56,6 +58,11 @@ int GameManager::startUp()
 
     Config& config = Config::getInstance();
     config.loadConfig("");
+    InputReplay& replay = InputReplay::getInstance();
+    if (replay.isPlaying())
+    {
+        config.loadConfig(replay.getConfigText()); // the recorded game's seed, pace and size
+    }
 
     if (log.startUp() != 0)
     {
@@ -137,6 +144,10 @@ int GameManager::startUp()
         std::srand(static_cast<unsigned>(seed));
     }
     log.writeLog(10, "GameManager()::startUp(): seed is %d", seed);
+    // Recordings that cannot be written are logged; the game goes on without them.
+    (void)replay.begin(seed);
+    (void)CastRecorder::getInstance().begin(display.getHorizontal(), display.getVertical(), config.getWindowTitle(),
+                                            frameTime);
 
     if (!platform::beginTimerResolution(TIMER_RESOLUTION))
     {
@@ -170,6 +181,7 @@ void GameManager::run()
         }
 
         DisplayManager::getInstance().swapBuffers();
+        CastRecorder::getInstance().addFrame(DisplayManager::getInstance().getCellGrid());
         InputManager::getInstance().getInput();
 
         const EventStep step(stepCount);
@@ -183,6 +195,7 @@ void GameManager::run()
         WorldManager& world = WorldManager::getInstance();
         world.update();
         world.draw();
+        InputReplay::getInstance().endStep();
 
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
         {
@@ -192,7 +205,11 @@ void GameManager::run()
         }
         const long long split = clock.split();
         const long long sleepMicroseconds = frameMicroseconds - split - adjust;
-        if (sleepMicroseconds > 0)
+        if (!pacing)
+        {
+            adjust = 0;
+        }
+        else if (sleepMicroseconds > 0)
         {
             const long long before = clock.split();
             platform::sleepMilliseconds(static_cast<int>(sleepMicroseconds / 1000));
@@ -273,6 +290,8 @@ void GameManager::shutDown()
         NetworkManager::getInstance().shutDown();
         log.writeLog(1, "Network manager stopped");
     }
+    InputReplay::getInstance().finish();
+    CastRecorder::getInstance().finish();
     InputManager::getInstance().shutDown();
     log.writeLog(1, "Input manager stopped");
     DisplayManager::getInstance().shutDown();
