@@ -212,6 +212,9 @@ void Config::loadConfig(std::string text)
     applyText("network_address", networkAddress);
     applyText("network_port", networkPort);
     applyBool("batch_drawing", batchDrawing);
+    applyBool("cell_stream", cellStream);
+    applyText("cell_port", cellPort);
+    applyPositive("cell_clients", cellClients);
     applyInt("grid_width", gridWidth);
     applyInt("grid_height", gridHeight);
     applyInt("quadtree_depth", quadtreeDepth);
@@ -258,6 +261,8 @@ void Config::writeToLog() const
     log.writeLog(1, "  Network address: %s", networkAddress.c_str());
     log.writeLog(1, "  Network port: %s", networkPort.c_str());
     log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
+    log.writeLog(1, "  Cell stream: %s (port %s, at most %d clients)", cellStream ? "true" : "false", cellPort.c_str(),
+                 cellClients);
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);
     log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);

@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 
 #include <qm/CastRecorder.h>
+#include <qm/CellStream.h>
 #include <qm/Clock.h>
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
@@ -102,6 +103,16 @@ int GameManager::startUp()
             return -1;
         }
         log.writeLog(1, "Network manager started.");
+        if (config.getCellStream())
+        {
+            // A port that cannot be had is logged; the game goes on without the stream.
+            (void)CellStream::getInstance().start(config.getNetworkAddress(), config.getCellPort(),
+                                                  config.getCellClients());
+        }
+    }
+    else if (config.getCellStream())
+    {
+        log.writeLog("GameManager::startUp(): cell_stream needs networking:true; not serving the cells.");
     }
 
     if (ResourceManager::getInstance().startUp() != 0)
@@ -236,6 +247,7 @@ void GameManager::run()
 
 void GameManager::networkPhase(const Clock& clock) const
 {
+    CellStream::getInstance().serve(DisplayManager::getInstance().getCellGrid());
     NetworkManager& network = NetworkManager::getInstance();
     // What the step handlers sent goes out now; a peer that stops reading only fills its
     // own bounded queue.
@@ -287,6 +299,7 @@ void GameManager::shutDown()
     log.writeLog(1, "Resource manager stopped");
     if (Config::getInstance().getNetworking())
     {
+        CellStream::getInstance().stop();
         NetworkManager::getInstance().shutDown();
         log.writeLog(1, "Network manager stopped");
     }
