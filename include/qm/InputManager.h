@@ -61,7 +61,8 @@ public:
     [[nodiscard]] int queueKeyboard(const EventKeyboard& event);
 
     /// Sends `event` to the objects registered for its type, as Manager::onEvent does, and
-    /// notes it in an input recording (see InputReplay) when one is made.
+    /// notes it in an input recording (see InputReplay) when one is made. A press of F12
+    /// also asks the display manager for a screenshot.
     int onEvent(const Event* event) const;
 
     /// Number of keys waiting for the next getInput.

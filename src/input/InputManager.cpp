@@ -406,6 +406,14 @@ void InputManager::deliverQueuedKeys()
 int InputManager::onEvent(const Event* event) const
 {
     InputReplay::getInstance().noteEvent(event);
+    if (event->getType() == EVENT_KEYBOARD)
+    {
+        const auto* keyboard = static_cast<const EventKeyboard*>(event);
+        if (keyboard->getKey() == F12 && keyboard->getKeyboardAction() == KEY_PRESS)
+        {
+            DisplayManager::getInstance().requestScreenshot();
+        }
+    }
     return Manager::onEvent(event);
 }
 
