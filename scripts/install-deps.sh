@@ -10,7 +10,7 @@ packages=(
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
     tmux libvterm-dev
-    asciinema websockify chromium nodejs bsdutils
+    asciinema websockify chromium nodejs bsdutils netcat-openbsd
     clang-14 libclang-rt-14-dev clang-format
 )
 
