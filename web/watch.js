@@ -4,7 +4,14 @@
 "use strict";
 
 const RETRY_MILLISECONDS = 2000;
-const term = new Terminal({ cols: 80, rows: 24, cursorBlink: false, disableStdin: true, fontSize: 16 });
+// The engine's eight colours as the game's window shows them.
+const theme = {
+  background: "#000000", foreground: "#ffffff",
+  black: "#000000", red: "#ff0000", green: "#00ff00", yellow: "#ffff00",
+  blue: "#0000ff", magenta: "#ff00ff", cyan: "#00ffff", white: "#ffffff",
+};
+const term = new Terminal({ cols: 80, rows: 24, cursorBlink: false, disableStdin: true, fontSize: 16,
+                            scrollback: 0, theme: theme });
 term.open(document.getElementById("screen"));
 window.qmTerminal = term; // for tests and the curious: the buffer the page shows
 

@@ -85,8 +85,11 @@ public:
     /// Ends a recording with its end line and closes it (GameManager::shutDown calls it).
     void finish();
 
-    /// The world as a number: every object's type, position, velocity, altitude, solidness,
-    /// activity and (for view objects) value, in the world's order.
+    /// The world as a number: the type, position, velocity, altitude, solidness, activity
+    /// and (for view objects) value of every object that can be seen or touched (with a
+    /// sprite, solid, or a view object), in the world's order. Helpers that are neither (a
+    /// world server, a pause key) do not count, so a game replays the same with or without
+    /// networking.
     static std::uint64_t worldHash();
 
 private:

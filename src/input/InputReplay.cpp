@@ -1,3 +1,4 @@
+#include <qm/Animation.h>
 #include <qm/Config.h>
 #include <qm/EventKeyboard.h>
 #include <qm/EventMouse.h>
@@ -308,6 +309,13 @@ std::uint64_t InputReplay::worldHash()
     for (ObjectListIterator it(&all); !it.isDone(); it.next())
     {
         const Object* object = it.currentObject();
+        const auto* view = dynamic_cast<const ViewObject*>(object);
+        if (view == nullptr && !object->isSolid() && object->getAnimation().getSprite() == nullptr)
+        {
+            // Neither seen nor touched: helpers such as a world server (there only with
+            // networking on) or a pause key, which must not make a replay diverge.
+            continue;
+        }
         hash.add(object->getType());
         hash.add(object->getPosition().getX());
         hash.add(object->getPosition().getY());
@@ -315,7 +323,7 @@ std::uint64_t InputReplay::worldHash()
         hash.add(object->getVelocity().getY());
         hash.add(static_cast<std::int64_t>(object->getAltitude() * 8 + static_cast<int>(object->getSolidness()) * 2 +
                                            (object->isActive() ? 1 : 0)));
-        if (const auto* view = dynamic_cast<const ViewObject*>(object))
+        if (view != nullptr)
         {
             hash.add(static_cast<std::int64_t>(view->getValue()));
         }

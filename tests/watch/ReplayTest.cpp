@@ -20,6 +20,7 @@
 
 #include <random>
 #include <set>
+#include <tuple>
 
 namespace
 {
@@ -250,7 +251,7 @@ TEST_F(ReplayedGame, UnwritableRecordingsAreLoggedAndTheGameGoesOn)
 }
 
 // The real program replays the committed game, and a copy with one event changed.
-TEST(ReplayProgram, OneChangedEventDivergesAtTheNextStoredHash)
+TEST(ReplayProgram, ReplaysWithOrWithoutTheStreamAndOneChangedEventDivergesAtTheNextHash)
 {
     const std::string original = qmtest::readFile(FISH_GAME);
     // The first press of D (in play; walking needs the held reports that follow it) becomes a
@@ -263,11 +264,15 @@ TEST(ReplayProgram, OneChangedEventDivergesAtTheNextStoredHash)
     std::string changed = original;
     changed.replace(at, 14, " key press " + std::to_string(qm::Q) + "\n");
 
-    for (const auto& [text, exitStatus] : {std::pair{original, 0}, std::pair{changed, 1}})
+    // The committed game replays the same with networking and the cell stream on.
+    const std::string streaming = "networking:true,\ncell_stream:true,\ncell_port:0,\n";
+    for (const auto& [text, exitStatus, config] :
+         {std::tuple{original, 0, std::string()}, std::tuple{original, 0, streaming},
+          std::tuple{changed, 1, std::string()}})
     {
         qmtest::ScratchDir scratch;
         const std::string path = scratch.write("game.replay", text);
-        qmtest::GameProcess game("", "quillmere", {"--headless", "--replay", path, "--fast"});
+        qmtest::GameProcess game(config, "quillmere", {"--headless", "--replay", path, "--fast"});
         EXPECT_EQ(game.waitForExit(), exitStatus) << game.output();
         if (exitStatus == 0)
         {
