@@ -13,7 +13,7 @@ FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 PACING_ROUNDS ?= 2
 
-.PHONY: play serve watch test deps build bench pacing fuzz soak format format-check tidy clean
+.PHONY: play serve watch watch-web test deps build bench pacing fuzz soak format format-check tidy clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
@@ -24,6 +24,14 @@ serve: build
 
 watch: build
 	cd $(RELEASE_DIR)/run && ./quillmere-watch $(HOST) $(PORT)
+
+# The browser page of the cell stream: websockify serves web/ and bridges WebSockets to the game's
+# cell stream (a game run with networking:true and cell_stream:true; CELL_PORT, WEB_PORT optional).
+CELL_PORT ?= 9877
+WEB_PORT  ?= 8080
+watch-web: deps
+	@echo "Watch the game at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the bridge)"
+	websockify --web web/ $(WEB_PORT) 127.0.0.1:$(CELL_PORT)
 
 deps:
 	@bash scripts/install-deps.sh

@@ -10,6 +10,7 @@ packages=(
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
     tmux libvterm-dev
+    asciinema websockify chromium nodejs bsdutils netcat-openbsd
     clang-14 libclang-rt-14-dev clang-format clang-tidy-14
 )
 
@@ -20,15 +21,21 @@ for pkg in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing missing packages: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
+# The browser page's terminal and its test's browser driver, exactly as web/package-lock.json
+# pins them; installed again only when the lock file changed since the last install.
+web="$(cd "$(dirname "$0")/.." && pwd)/web"
+if ! cmp -s "$web/package-lock.json" "$web/node_modules/.installed-lock.json"; then
+    echo "Installing the web page's npm packages (web/package-lock.json)"
+    (cd "$web" && npm ci --no-audit --no-fund && cp package-lock.json node_modules/.installed-lock.json)
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -14,6 +14,9 @@ inline const std::string DEFAULT_LOG_FILE = "quillmere.log";
 inline const std::string DEFAULT_CONFIG_FILE = "qm-config.txt";
 inline const std::string DEFAULT_PORT = "9876";
 inline const std::string DEFAULT_NETWORK_ADDRESS = "127.0.0.1";
+inline const std::string DEFAULT_CELL_PORT = "9877";
+/// Default most clients of the cell stream at once.
+constexpr int DEFAULT_CELL_CLIENTS = 8;
 
 /// Ranges of the numeric settings; a value outside its range is refused with a log line
 /// naming the key, the value and the range, and the setting keeps its value.
@@ -28,6 +31,8 @@ constexpr int MAX_FRAME_TIME = 1000;
 constexpr float MAX_FONT_SCALE = 100.0f;
 /// "grid_width", "grid_height", "quadtree_depth", "quadtree_threshold": 1 to MAX_INDEX_SETTING.
 constexpr int MAX_INDEX_SETTING = 100000;
+/// "cell_clients": 1 to MAX_CELL_CLIENTS terminals watching the cell stream at once.
+constexpr int MAX_CELL_CLIENTS = 1024;
 
 /// Window style values of the "window_style" key (the window library's style bits).
 constexpr int WINDOW_STYLE_DEFAULT = 5;
@@ -93,6 +98,12 @@ public:
     /// True (the default): a frame's characters are collected and drawn with one call; false:
     /// each character is drawn on its own, two draw calls per character (the reference method).
     bool getBatchDrawing() const { return batchDrawing; }
+    /// True ("cell_stream", default false): with networking on, the frames are served as ANSI
+    /// text on "cell_port" (default "9877") at the network address, to at most
+    /// "cell_clients" (default 8) terminals at once (see CellStream).
+    bool getCellStream() const { return cellStream; }
+    std::string getCellPort() const { return cellPort; }
+    int getCellClients() const { return cellClients; }
     int getQuadtreeThreshold() const { return quadtreeThreshold; }
     int getQuadtreeDepth() const { return quadtreeDepth; }
     int getGridWidth() const { return gridWidth; }
@@ -124,6 +135,9 @@ private:
     std::string networkAddress = DEFAULT_NETWORK_ADDRESS;
     std::string networkPort = DEFAULT_PORT;
     bool batchDrawing = true;
+    bool cellStream = false;
+    std::string cellPort = DEFAULT_CELL_PORT;
+    int cellClients = DEFAULT_CELL_CLIENTS;
     int quadtreeThreshold = 1;
     int quadtreeDepth = 10;
     int gridWidth = 20;

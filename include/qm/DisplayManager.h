@@ -117,6 +117,12 @@ public:
     /// blank cells in their colour where the cell's centre lies inside them.
     const CellGrid& getCellGrid() const { return shownCells; }
 
+    /// Asks for a screenshot of the next frame shown: at the next swapBuffers the window's
+    /// picture is written as "qm-shot-<date>-<time>.png" and the grid as ".txt" beside it, in
+    /// the working directory (the text alone in terminal and headless mode); a log line names
+    /// the files. The input manager asks for one when F12 is pressed.
+    void requestScreenshot() { screenshotAsked = true; }
+
     /// Sets the cells whose centres lie inside the convex polygon `corners` (view spaces) as
     /// blanks on `color`: how a filled shape appears in the grid of cells.
     void fillCells(const std::vector<Vector>& corners, CellColor color);
@@ -142,6 +148,8 @@ public:
     sf::Window* getInputWindow() const;
 
 private:
+    void takeScreenshotIfAsked();
+    bool screenshotAsked = false;
     DisplayManager();
 
     // Draws the collected characters, if any, into the window.

@@ -54,6 +54,11 @@ public:
     /// Target duration of one loop iteration, in milliseconds.
     int getFrameTime() const { return frameTime; }
 
+    /// With pacing off each iteration starts as soon as the last ended (fast replays);
+    /// on by default.
+    void setPacing(bool on) { pacing = on; }
+    bool getPacing() const { return pacing; }
+
     /// Iterations completed in the current run (or by step() since start-up).
     int getStepCount() const { return stepCount; }
 
@@ -68,6 +73,7 @@ private:
     bool gameOver = false;
     int frameTime = 0;
     int stepCount = 0;
+    bool pacing = true;
 };
 
 } // namespace qm

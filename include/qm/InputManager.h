@@ -60,6 +60,11 @@ public:
     /// or MAX_QUEUED_KEYS keys already wait. Shutting down drops what is still queued.
     [[nodiscard]] int queueKeyboard(const EventKeyboard& event);
 
+    /// Sends `event` to the objects registered for its type, as Manager::onEvent does, and
+    /// notes it in an input recording (see InputReplay) when one is made. A press of F12
+    /// also asks the display manager for a screenshot.
+    int onEvent(const Event* event) const;
+
     /// Number of keys waiting for the next getInput.
     int getQueuedKeyCount() const { return static_cast<int>(queuedKeys.size()); }
 
@@ -70,6 +75,9 @@ public:
 private:
     InputManager();
 
+    // While a replay plays: reads the window's or terminal's input and drops it, but for a
+    // close request, which still ends the game.
+    void ignoreLiveInput() const;
     // Delivers and empties the queue as it was when called.
     void deliverQueuedKeys();
 

@@ -241,27 +241,35 @@ void Config::loadConfig(std::string text)
     applyInt("random_seed", randomSeed);
     applyBool("networking", networking);
     applyText("network_address", networkAddress);
-    const std::string port = value("network_port");
-    if (!port.empty())
+    // A port the system would take modulo 65536 (or read as a service name) is refused.
+    auto applyPort = [&value](const char* key, std::string& setting)
     {
-        // A number the system would take modulo 65536 (or read as a service name) is refused.
+        const std::string port = value(key);
+        if (port.empty())
+        {
+            return;
+        }
         const bool digits = port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos;
         if (digits && std::atoi(port.c_str()) <= 65535)
         {
-            networkPort = std::to_string(std::atoi(port.c_str()));
+            setting = std::to_string(std::atoi(port.c_str()));
         }
         else
         {
             LogManager::getInstance().writeLog(
-                "loadConfig(): Invalid network_port '%s' (must be 0 to 65535; 0 lets the system choose). Keeping %s.",
-                attribute::clip(port).c_str(), networkPort.c_str());
+                "loadConfig(): Invalid %s '%s' (must be 0 to 65535; 0 lets the system choose). Keeping %s.", key,
+                attribute::clip(port).c_str(), setting.c_str());
         }
-    }
+    };
+    applyPort("network_port", networkPort);
     applyBool("batch_drawing", batchDrawing);
     applyInRange("grid_width", gridWidth, 1, MAX_INDEX_SETTING);
     applyInRange("grid_height", gridHeight, 1, MAX_INDEX_SETTING);
     applyInRange("quadtree_depth", quadtreeDepth, 1, MAX_INDEX_SETTING);
     applyInRange("quadtree_threshold", quadtreeThreshold, 1, MAX_INDEX_SETTING);
+    applyBool("cell_stream", cellStream);
+    applyPort("cell_port", cellPort);
+    applyInRange("cell_clients", cellClients, 1, MAX_CELL_CLIENTS);
     const std::string shown = value("display");
     if (shown == "window" || shown == "terminal")
     {
@@ -304,6 +312,8 @@ void Config::writeToLog() const
     log.writeLog(1, "  Network address: %s", networkAddress.c_str());
     log.writeLog(1, "  Network port: %s", networkPort.c_str());
     log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
+    log.writeLog(1, "  Cell stream: %s (port %s, at most %d clients)", cellStream ? "true" : "false", cellPort.c_str(),
+                 cellClients);
     log.writeLog(1, "  Grid width: %d", gridWidth);
     log.writeLog(1, "  Grid height: %d", gridHeight);
     log.writeLog(1, "  Quadtree threshold: %d", quadtreeThreshold);

@@ -1,12 +1,15 @@
 #include "core/LibraryMessages.h"
 #include "platform/Platform.h"
 
+#include <qm/CastRecorder.h>
+#include <qm/CellStream.h>
 #include <qm/Clock.h>
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
+#include <qm/InputReplay.h>
 #include <qm/LogManager.h>
 #include <qm/NetworkManager.h>
 #include <qm/PathManager.h>
@@ -68,6 +71,11 @@ int GameManager::startUp()
 
     Config& config = Config::getInstance();
     config.loadConfig("");
+    InputReplay& replay = InputReplay::getInstance();
+    if (replay.isPlaying())
+    {
+        config.loadConfig(replay.getConfigText()); // the recorded game's seed, pace and size
+    }
 
     if (log.startUp() != 0)
     {
@@ -105,6 +113,16 @@ int GameManager::startUp()
             return startUpFailed("Error starting network manager!");
         }
         log.writeLog(1, "Network manager started.");
+        if (config.getCellStream())
+        {
+            // A port that cannot be had is logged; the game goes on without the stream.
+            (void)CellStream::getInstance().start(config.getNetworkAddress(), config.getCellPort(),
+                                                  config.getCellClients());
+        }
+    }
+    else if (config.getCellStream())
+    {
+        log.writeLog("GameManager::startUp(): cell_stream needs networking:true; not serving the cells.");
     }
 
     if (ResourceManager::getInstance().startUp() != 0)
@@ -144,6 +162,10 @@ int GameManager::startUp()
         std::srand(static_cast<unsigned>(seed));
     }
     log.writeLog(10, "GameManager()::startUp(): seed is %d", seed);
+    // Recordings that cannot be written are logged; the game goes on without them.
+    (void)replay.begin(seed);
+    (void)CastRecorder::getInstance().begin(display.getHorizontal(), display.getVertical(), config.getWindowTitle(),
+                                            frameTime);
 
     if (!platform::beginTimerResolution(TIMER_RESOLUTION))
     {
@@ -180,7 +202,11 @@ void GameManager::run()
         const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
         const long long split = clock.split();
         const long long sleepMicroseconds = frameMicroseconds - split - adjust;
-        if (sleepMicroseconds > 0)
+        if (!pacing)
+        {
+            adjust = 0;
+        }
+        else if (sleepMicroseconds > 0)
         {
             const long long before = clock.split();
             platform::sleepMilliseconds(static_cast<int>(sleepMicroseconds / 1000));
@@ -215,6 +241,7 @@ void GameManager::step()
 void GameManager::iterate(const Clock& clock, long long adjust)
 {
     DisplayManager::getInstance().swapBuffers();
+    CastRecorder::getInstance().addFrame(DisplayManager::getInstance().getCellGrid());
     InputManager::getInstance().getInput();
 
     const EventStep stepEvent(stepCount);
@@ -228,6 +255,7 @@ void GameManager::iterate(const Clock& clock, long long adjust)
     WorldManager& world = WorldManager::getInstance();
     world.update();
     world.draw();
+    InputReplay::getInstance().endStep();
 
     // Path searches get 95 % of what is left of the frame (at least their minimum).
     const long long frameMicroseconds = static_cast<long long>(frameTime) * 1000;
@@ -237,6 +265,7 @@ void GameManager::iterate(const Clock& clock, long long adjust)
 
 void GameManager::networkPhase(const Clock& clock) const
 {
+    CellStream::getInstance().serve(DisplayManager::getInstance().getCellGrid());
     NetworkManager& network = NetworkManager::getInstance();
     // What the step handlers sent goes out now; a peer that stops reading only fills its
     // own bounded queue.
@@ -288,9 +317,12 @@ void GameManager::shutDown()
     log.writeLog(1, "Resource manager stopped");
     if (Config::getInstance().getNetworking())
     {
+        CellStream::getInstance().stop();
         NetworkManager::getInstance().shutDown();
         log.writeLog(1, "Network manager stopped");
     }
+    InputReplay::getInstance().finish();
+    CastRecorder::getInstance().finish();
     InputManager::getInstance().shutDown();
     log.writeLog(1, "Input manager stopped");
     DisplayManager::getInstance().shutDown();

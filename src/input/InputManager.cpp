@@ -6,6 +6,7 @@
 #include <qm/EventMouse.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
+#include <qm/InputReplay.h>
 #include <qm/LogManager.h>
 
 #include <SFML/Graphics/RenderWindow.hpp>
@@ -282,6 +283,26 @@ void InputManager::shutDown()
     log.writeLog(5, "InputManager::shutDown(): successfully stopped.");
 }
 
+void InputManager::ignoreLiveInput() const
+{
+    if (TerminalInput* terminal = TerminalInput::active())
+    {
+        terminal->poll(platform::monotonicMicroseconds()); // keeps its buffer bounded
+        return;
+    }
+    sf::Window* window = DisplayManager::getInstance().getInputWindow();
+    sf::Event event;
+    while (window != nullptr && window->pollEvent(event))
+    {
+        if (event.type == sf::Event::Closed)
+        {
+            LogManager::getInstance().writeLog(1, "InputManager::getInput(): Window close event. Setting game over.");
+            GameManager::getInstance().setGameOver(true);
+            return;
+        }
+    }
+}
+
 EventKeyboard InputManager::toEventKeyboard(const sf::Event& event) const
 {
     EventKeyboard keyboard;
@@ -327,8 +348,31 @@ void InputManager::deliverQueuedKeys()
     }
 }
 
+int InputManager::onEvent(const Event* event) const
+{
+    InputReplay::getInstance().noteEvent(event);
+    if (event->getType() == EVENT_KEYBOARD)
+    {
+        const auto* keyboard = static_cast<const EventKeyboard*>(event);
+        if (keyboard->getKey() == F12 && keyboard->getKeyboardAction() == KEY_PRESS)
+        {
+            DisplayManager::getInstance().requestScreenshot();
+        }
+    }
+    return Manager::onEvent(event);
+}
+
 void InputManager::getInput()
 {
+    InputReplay& replay = InputReplay::getInstance();
+    if (replay.isPlaying())
+    {
+        // The recorded events stand for every source of input, queued keys included.
+        queuedKeys.clear();
+        replay.deliverStep(*this);
+        ignoreLiveInput();
+        return;
+    }
     deliverQueuedKeys();
     if (Config::getInstance().getHeadless())
     {

@@ -5,6 +5,7 @@
 #include <qm/DisplayManager.h>
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
+#include <qm/InputReplay.h>
 #include <qm/LogManager.h>
 #include <qm/Pause.h>
 
@@ -46,6 +47,12 @@ int Pause::eventHandler(const Event* event)
         return 1;
     }
 
+    if (InputReplay::getInstance().isPlaying())
+    {
+        // A replay goes on: what resumed the recorded game was never delivered to it.
+        log.writeLog(1, "Pause::eventHandler(): pause key replayed; not waiting.");
+        return 1;
+    }
     log.writeLog(1, "Pause::eventHandler(): Game paused.");
     if (TerminalInput* terminal = TerminalInput::active())
     {

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "presentation/CellBatch.h"
+#include "presentation/Screenshot.h"
 #include "presentation/TerminalDisplay.h"
 
 #include <qm/Config.h>
@@ -433,6 +434,15 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     return window || terminal ? 0 : -1;
 }
 
+void DisplayManager::takeScreenshotIfAsked()
+{
+    if (screenshotAsked)
+    {
+        screenshotAsked = false;
+        (void)saveScreenshot(window.get(), shownCells);
+    }
+}
+
 int DisplayManager::swapBuffers()
 {
     if (!isStarted())
@@ -444,13 +454,16 @@ int DisplayManager::swapBuffers()
     if (terminal)
     {
         terminal->show(shownCells);
+        takeScreenshotIfAsked();
         return 0;
     }
     if (!window)
     {
+        takeScreenshotIfAsked();
         return -1;
     }
     drawPending();
+    takeScreenshotIfAsked(); // before display(): the frame is still in the window
     window->display();
     window->clear(backgroundColor);
     cells->markAllClean();
