@@ -171,7 +171,7 @@ private:
     bool glyphPageHasWhite = false;
     CellGrid drawingCells;           // the frame being drawn
     bool engineColorCellPut = false; // the colour form of drawCh has set the cell
-    CellGrid shownCells;                     // the frame last shown
+    CellGrid shownCells;             // the frame last shown
     CellColor cellBackground;
     std::unique_ptr<TerminalDisplay> terminal;
 };
