@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
-    clang-14 libclang-rt-14-dev clang-format
+    clang-14 libclang-rt-14-dev clang-format gcovr
 )
 
 missing=()
