@@ -10,7 +10,7 @@ packages=(
     fonts-league-mono fonts-dejavu-core
     xvfb xauth xdotool imagemagick
     tmux libvterm-dev
-    clang-14 libclang-rt-14-dev clang-format clang-tidy-14
+    clang-14 libclang-rt-14-dev clang-format clang-tidy-14 gcovr
 )
 
 missing=()
