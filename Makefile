@@ -13,7 +13,11 @@ FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 PACING_ROUNDS ?= 2
 
+<<<<<<< HEAD
 .PHONY: play serve watch watch-web test deps build bench pacing fuzz soak format format-check tidy clean
+=======
+.PHONY: play serve watch test deps build bench pacing fuzz soak coverage mutants format format-check tidy clean
+>>>>>>> main
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
@@ -72,6 +76,18 @@ soak: deps
 	cmake -S . -B $(SOAK_DIR) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_TESTS=ON
 	cmake --build $(SOAK_DIR) -j $(JOBS) --target qm_soak_tests
 	cd $(SOAK_DIR) && QM_SOAK_ITERATIONS=$(SOAK_ITERATIONS) QM_SOAK_CHECK_MEMORY=1 ./tests/qm_soak_tests
+
+# Line and branch coverage of the tests per folder (build/coverage, gcovr).
+coverage: deps
+	python3 scripts/coverage.py --jobs $(JOBS)
+
+# Plant MUTANTS faults (seed MUTANT_SEED) in src/ and game/ and count those the tests find;
+# BASELINE=file runs the mutants of an earlier result again and lists its kills that now survive.
+MUTANTS     ?= 300
+MUTANT_SEED ?= 1
+mutants: deps
+	python3 scripts/mutants.py --jobs $(JOBS) --count $(MUTANTS) --seed $(MUTANT_SEED) \
+	    $(if $(BASELINE),--baseline $(BASELINE)) $(if $(OUT),--out $(OUT))
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

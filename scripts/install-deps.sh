@@ -11,7 +11,7 @@ packages=(
     xvfb xauth xdotool imagemagick
     tmux libvterm-dev
     asciinema websockify chromium nodejs bsdutils netcat-openbsd
-    clang-14 libclang-rt-14-dev clang-format clang-tidy-14
+    clang-14 libclang-rt-14-dev clang-format clang-tidy-14 gcovr
 )
 
 missing=()

@@ -1,0 +1,455 @@
+#!/usr/bin/env python3
+"""A small mutation tester: how many faults planted in the engine and the game do the tests find?
+
+From a seed it picks N mutation sites in src/ and game/ (every folder gets a share weighted by its
+mutable lines), applies each to a scratch copy of the tree, rebuilds that copy incrementally
+(Release, no sanitizers, ccache), runs the tests that execute the mutated line (known from a
+per-test coverage map) with a time limit, and sorts each mutant into killed, survived, did not
+build or timed out. Survivors are printed with file:line and their diff. The same seed on the same
+code gives the same mutants.
+
+    scripts/mutants.py --count 300 --seed 1 --out tests/mutants/baseline.txt
+    scripts/mutants.py --baseline tests/mutants/baseline.txt    # the same mutants again; lists
+                                                                # baseline kills that now survive
+"""
+
+import argparse
+import hashlib
+import json
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WORK = ROOT / "build" / "mutants"
+TREE = WORK / "tree"          # scratch copy of the sources, mutated one site at a time
+RELEASE = WORK / "release"    # its Release build
+COVER = ROOT / "build" / "coverage"  # the coverage build of `make coverage`, for the line -> tests map
+PER_TEST = WORK / "per-test"  # one .gcda prefix per test
+MAP_FILE = WORK / "line-map.json"
+
+MUTATED_FOLDERS = ("src", "game")
+# Tests that do not run the code under test (the package tests build and install a copy).
+UNMAPPED_TESTS = re.compile(r"^Package\.")
+
+# Each operator: a name and a function from a line to the list of mutated versions of it.
+RELATIONAL = {" < ": " <= ", " <= ": " < ", " > ": " >= ", " >= ": " > ", " == ": " != ", " != ": " == "}
+ARITHMETIC = {" + ": " - ", " - ": " + ", " * ": " / ", " / ": " * ", " += ": " -= ", " -= ": " += "}
+LOGICAL = {" && ": " || ", " || ": " && "}
+BOOLEAN = {"true": "false", "false": "true"}
+
+
+def code_part(line):
+    """The line with string and character literals and a trailing // comment blanked out, so that
+    operators are only found in code. Same length as the line, so offsets stay valid."""
+    out, i, quote = [], 0, None
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\" and i + 1 < len(line):
+                out.append("  ")
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+            out.append(" " if quote else c)
+        elif c in "\"'":
+            quote = c
+            out.append(c)
+        elif line.startswith("//", i):
+            out.append(" " * (len(line) - i))
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def replacements(line, table):
+    code = code_part(line)
+    found = []
+    for old, new in table.items():
+        for m in re.finditer(re.escape(old), code):
+            found.append(line[: m.start()] + new + line[m.end():])
+    return found
+
+
+def op_boolean(line):
+    code = code_part(line)
+    return [line[: m.start()] + BOOLEAN[m.group()] + line[m.end():] for m in re.finditer(r"\b(true|false)\b", code)]
+
+
+def op_constant(line):
+    code = code_part(line)
+    found = []
+    for m in re.finditer(r"(?<![\w.])(\d+)(\.\d+)?(f?)(?![\w.])", code):
+        whole, frac, suffix = m.group(1), m.group(2) or "", m.group(3)
+        if frac:
+            value = f"{float(whole + frac) + 1:g}"
+            value = value if "." in value or "e" in value else value + ".0"
+        else:
+            value = str(int(whole) + 1)
+        found.append(line[: m.start()] + value + suffix + line[m.end():])
+    return found
+
+
+def matching_paren(code, start):
+    depth = 0
+    for i in range(start, len(code)):
+        depth += {"(": 1, ")": -1}.get(code[i], 0)
+        if depth == 0:
+            return i
+    return -1
+
+
+def op_negate(line):
+    code = code_part(line)
+    found = []
+    for m in re.finditer(r"\b(if|while) \(", code):
+        open_at = m.end() - 1
+        close_at = matching_paren(code, open_at)
+        if close_at > 0:
+            found.append(line[: open_at + 1] + "!(" + line[open_at + 1 : close_at] + ")" + line[close_at:])
+    return found
+
+
+def op_remove(line):
+    """A call made for its effect, or an early return/continue, removed."""
+    stripped = line.strip()
+    if stripped in ("return;", "continue;", "break;"):
+        return [line[: len(line) - len(line.lstrip())] + "; // removed"]
+    code = code_part(stripped)
+    if re.fullmatch(r"[A-Za-z_][\w:.>\-\[\]]*\(.*\);", code) and not re.match(r"(return|delete|new)\b", code):
+        return [line[: len(line) - len(line.lstrip())] + "; // removed"]
+    return []
+
+
+def op_swap_ternary(line):
+    code = code_part(line)
+    m = re.search(r" \? ([^?:;]+) : ([^?:;]+?)(;|\)|,)", code)
+    if not m:
+        return []
+    a, b = line[m.start(1) : m.end(1)], line[m.start(2) : m.end(2)]
+    return [line[: m.start(1)] + b + " : " + a + line[m.end(2) :]]
+
+
+OPERATORS = [
+    ("relational", lambda l: replacements(l, RELATIONAL)),
+    ("arithmetic", lambda l: replacements(l, ARITHMETIC)),
+    ("logical", lambda l: replacements(l, LOGICAL)),
+    ("boolean", op_boolean),
+    ("constant", op_constant),
+    ("negate", op_negate),
+    ("remove", op_remove),
+    ("swap-branches", op_swap_ternary),
+]
+
+
+def mutable(line):
+    s = line.strip()
+    return bool(s) and not s.startswith(("#", "//", "/*", "*", "static_assert", "namespace", "using ", "template"))
+
+
+def source_files():
+    listed = subprocess.run(["git", "ls-files", *MUTATED_FOLDERS], cwd=ROOT, capture_output=True, text=True).stdout
+    return sorted(f for f in listed.split() if f.endswith((".cpp", ".h")))
+
+
+def candidates(files):
+    """Every (file, line number, operator, mutated line), grouped by folder."""
+    by_folder = {}
+    for f in files:
+        lines = (ROOT / f).read_text().splitlines()
+        in_block_comment = False
+        for number, text in enumerate(lines, 1):
+            if "/*" in text and "*/" not in text:
+                in_block_comment = True
+            if in_block_comment:
+                in_block_comment = "*/" not in text
+                continue
+            if not mutable(text):
+                continue
+            folder = "/".join(f.split("/")[:2]) if f.count("/") > 1 else f.split("/")[0]
+            for name, op in OPERATORS:
+                for mutated in op(text):
+                    if mutated != text:
+                        by_folder.setdefault(folder, {}).setdefault((f, number), []).append((name, mutated))
+    return by_folder
+
+
+def pick(seed, count):
+    """Mutants spread over the folders in proportion to their mutable lines (at least three each),
+    one per line: an operator that applies to the line, then one of its places on the line."""
+    by_folder = candidates(source_files())
+    rng = random.Random(seed)
+    total = sum(len(lines) for lines in by_folder.values())
+    chosen = []
+    for folder in sorted(by_folder):
+        lines = sorted(by_folder[folder])
+        share = max(3, round(count * len(lines) / total))
+        for key in rng.sample(lines, min(share, len(lines))):
+            options = by_folder[folder][key]
+            name = rng.choice(sorted({op for op, _ in options}))
+            mutated = rng.choice([text for op, text in options if op == name])
+            chosen.append({"file": key[0], "line": key[1], "op": name, "mutated": mutated})
+    chosen.sort(key=lambda m: (m["file"], m["line"]))
+    for i, m in enumerate(chosen, 1):
+        m["id"] = i
+        m["original"] = (ROOT / m["file"]).read_text().splitlines()[m["line"] - 1]
+    return chosen
+
+
+def run(cmd, **kw):
+    return subprocess.run(cmd, capture_output=True, text=True, **kw)
+
+
+def tree_hash(*folders):
+    out = run(["git", "ls-files", "-s", *folders], cwd=ROOT).stdout
+    status = run(["git", "status", "--porcelain", *folders], cwd=ROOT).stdout
+    return hashlib.sha1((out + status).encode()).hexdigest()
+
+
+def configure(build, source, extra):
+    if not (build / "build.ninja").exists() and not (build / "Makefile").exists():
+        gen = ["-G", "Ninja"] if shutil.which("ninja") else []
+        res = run(["cmake", "-S", str(source), "-B", str(build), *gen, *extra])
+        if res.returncode:
+            sys.exit(f"configure failed in {build}:\n{res.stdout}{res.stderr}")
+
+
+def ctest_tests(build):
+    """name -> (command, working folder, environment) for every test of a build."""
+    data = json.loads(run(["ctest", "--show-only=json-v1"], cwd=build).stdout)
+    tests = {}
+    for t in data["tests"]:
+        props = {p["name"]: p["value"] for p in t.get("properties", [])}
+        env = dict(e.split("=", 1) for e in props.get("ENVIRONMENT", []))
+        tests[t["name"]] = (t["command"], props.get("WORKING_DIRECTORY", str(build)), env, props.get("TIMEOUT", 300))
+    return tests
+
+
+def line_map(jobs):
+    """Which tests execute which lines: a coverage build, each test run alone with its own .gcda
+    prefix, read back with gcov. Kept until the sources or the tests change."""
+    key = tree_hash("src", "game", "include", "tests")
+    if MAP_FILE.exists():
+        cached = json.loads(MAP_FILE.read_text())
+        if cached.get("key") == key:
+            return cached
+    print("mapping lines to tests (coverage build, each test alone) ...", flush=True)
+    configure(COVER, ROOT, ["-DCMAKE_BUILD_TYPE=Debug", "-DQM_BUILD_TESTS=ON",
+                            "-DCMAKE_CXX_FLAGS=--coverage -O0", "-DCMAKE_EXE_LINKER_FLAGS=--coverage"])
+    if run(["cmake", "--build", str(COVER), "-j", str(jobs)]).returncode:
+        sys.exit("coverage build failed")
+    shutil.rmtree(PER_TEST, ignore_errors=True)
+    tests = {n: t for n, t in ctest_tests(COVER).items() if not UNMAPPED_TESTS.match(n)}
+    names = sorted(tests)
+    procs = []
+    for index, name in enumerate(names):
+        command, cwd, env, _ = tests[name]
+        prefix = PER_TEST / str(index)
+        prefix.mkdir(parents=True)
+        proc = subprocess.Popen(command, cwd=cwd, env={**os.environ, **env, "GCOV_PREFIX": str(prefix)},
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        procs.append(proc)
+        while len([p for p in procs if p.poll() is None]) >= jobs:
+            time.sleep(0.05)
+    for proc in procs:
+        proc.wait()
+    lines = {}
+    for index, name in enumerate(names):
+        prefix = PER_TEST / str(index)
+        gcdas = [p for p in prefix.rglob("*.gcda")]
+        for gcda in gcdas:
+            original = Path("/" + str(gcda.relative_to(prefix)))
+            gcno = original.with_suffix(".gcno")
+            if gcno.exists():
+                shutil.copy(gcno, gcda.with_suffix(".gcno"))
+        for chunk in range(0, len(gcdas), 50):
+            res = run(["gcov", "--json-format", "--stdout", *map(str, gcdas[chunk : chunk + 50])], cwd=prefix)
+            for doc in res.stdout.splitlines():
+                if not doc.startswith("{"):
+                    continue
+                for f in json.loads(doc)["files"]:
+                    path = Path(f["file"])
+                    path = path if path.is_absolute() else Path(json.loads(doc)["current_working_directory"]) / path
+                    try:
+                        rel = str(path.resolve().relative_to(ROOT))
+                    except ValueError:
+                        continue
+                    if not rel.startswith(MUTATED_FOLDERS):
+                        continue
+                    for ln in f["lines"]:
+                        if ln["count"] > 0:
+                            lines.setdefault(f"{rel}:{ln['line_number']}", set()).add(name)
+    result = {"key": key, "lines": {k: sorted(v) for k, v in lines.items()}}
+    MAP_FILE.write_text(json.dumps(result))
+    return result
+
+
+def sync_tree():
+    """The scratch copy: the tracked files of the real tree (with their uncommitted changes)."""
+    files = run(["git", "ls-files", "-co", "--exclude-standard"], cwd=ROOT).stdout.split()
+    TREE.mkdir(parents=True, exist_ok=True)
+    for f in files:
+        src, dst = ROOT / f, TREE / f
+        if not src.is_file():
+            continue
+        if not dst.exists() or dst.read_bytes() != src.read_bytes():
+            dst.parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(src, dst)
+
+
+def targets_for(tests, names):
+    """The build targets a set of tests runs: executables of the build named in their commands."""
+    targets = set()
+    for name in names:
+        for arg in tests[name][0]:
+            p = Path(arg)
+            if str(p).startswith(str(RELEASE)) and p.name and not p.suffix:
+                targets.add(p.name)
+    return sorted(targets)
+
+
+def run_tests(names, tests, durations, limit):
+    """Runs the tests one by one (slowest last); returns ("killed", test), ("timed out", test) or
+    ("survived", None)."""
+    for name in sorted(names, key=lambda n: durations.get(n, 1.0)):
+        command, cwd, env, _ = tests[name]
+        timeout = limit if limit else 3 * durations.get(name, 10.0) + 10
+        try:
+            res = subprocess.run(command, cwd=cwd, env={**os.environ, **env}, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL, timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return "timed out", name
+        if res.returncode != 0:
+            return "killed", name
+    return "survived", None
+
+
+def unmutated_durations(jobs):
+    """Each test's time on the unmutated copy (for its time limit), and the tests that fail there."""
+    junit = WORK / "unmutated.xml"
+    run(["ctest", "-j", str(jobs), "--output-junit", str(junit)], cwd=RELEASE)
+    durations, failing = {}, set()
+    for m in re.finditer(r'<testcase name="([^"]+)"[^>]*time="([0-9.]+)"[^>]*status="(\w+)"', junit.read_text()):
+        durations[m.group(1)] = float(m.group(2))
+        if m.group(3) not in ("run", "passed"):
+            failing.add(m.group(1))
+    return durations, failing
+
+
+def diff_of(m):
+    return f"--- {m['file']}:{m['line']}\n-{m['original'].strip()}\n+{m['mutated'].strip()}"
+
+
+def load_baseline(path):
+    header, mutants = {}, []
+    for line in Path(path).read_text().splitlines():
+        if line.startswith("# ") and ":" in line:
+            k, v = line[2:].split(":", 1)
+            header[k.strip()] = v.strip()
+        elif line.startswith("{"):
+            m = json.loads(line)
+            m["baseline"] = m.pop("result")
+            mutants.append(m)
+    return header, mutants
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--count", type=int, default=300)
+    ap.add_argument("--time-limit", type=float, default=0, help="seconds per test (default: 3x its time + 10)")
+    ap.add_argument("--out", help="write the mutants and their outcomes here")
+    ap.add_argument("--baseline", help="run the mutants of this earlier result; list its kills that now survive")
+    ap.add_argument("--list", action="store_true", help="print the mutants and stop")
+    ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    args = ap.parse_args()
+
+    if args.baseline:
+        header, mutants = load_baseline(args.baseline)
+        args.seed = int(header.get("seed", args.seed))
+        for m in mutants:
+            now = (ROOT / m["file"]).read_text().splitlines()[m["line"] - 1]
+            if now != m["original"]:
+                sys.exit(f"{m['file']}:{m['line']} changed since the baseline; its mutants no longer apply")
+    else:
+        mutants = pick(args.seed, args.count)
+    if args.list:
+        for m in mutants:
+            print(f"{m['id']:4} {m['file']}:{m['line']} [{m['op']}]\n     {m['mutated'].strip()}")
+        return 0
+
+    cmap = line_map(args.jobs)
+    sync_tree()
+    configure(RELEASE, TREE, ["-DCMAKE_BUILD_TYPE=Release", "-DQM_BUILD_TESTS=ON"])
+    print("building the unmutated copy ...", flush=True)
+    if run(["cmake", "--build", str(RELEASE), "-j", str(args.jobs)]).returncode:
+        sys.exit("the unmutated copy does not build")
+    tests = ctest_tests(RELEASE)
+    durations, failing = unmutated_durations(args.jobs)
+    if failing:
+        print("these tests fail without a mutant and are not used: " + ", ".join(sorted(failing)))
+        tests = {n: t for n, t in tests.items() if n not in failing}
+
+    counts = {"killed": 0, "survived": 0, "did not build": 0, "timed out": 0}
+    started = time.monotonic()
+    for m in mutants:
+        seen_by = [t for t in cmap["lines"].get(f"{m['file']}:{m['line']}", []) if t in tests]
+        path = TREE / m["file"]
+        original = path.read_text()
+        lines = original.splitlines(keepends=True)
+        lines[m["line"] - 1] = m["mutated"] + "\n"
+        path.write_text("".join(lines))
+        try:
+            if not seen_by:
+                m["result"], m["by"] = "survived", "no test runs this line"
+            else:
+                build = run(["cmake", "--build", str(RELEASE), "-j", str(args.jobs), "--target",
+                             *(targets_for(tests, seen_by) or ["all"])])
+                if build.returncode:
+                    m["result"], m["by"] = "did not build", None
+                else:
+                    m["result"], m["by"] = run_tests(seen_by, tests, durations, args.time_limit)
+        finally:
+            path.write_text(original)
+        counts[m["result"]] += 1
+        was = ""
+        if args.baseline and m.get("baseline") == "killed" and m["result"] == "survived":
+            was = "  (killed in the baseline)"
+        print(f"[{m['id']:3}/{len(mutants)}] {m['result']:13} {m['file']}:{m['line']} {m['op']}{was}", flush=True)
+
+    print(f"\n{len(mutants)} mutants in {time.monotonic() - started:.0f} s: " +
+          ", ".join(f"{v} {k}" for k, v in counts.items()))
+    survivors = [m for m in mutants if m["result"] == "survived"]
+    if survivors:
+        print("\nSurvivors:")
+        for m in survivors:
+            print(diff_of(m) + (f"   ({m['by']})" if m.get("by") else ""))
+    lost = []
+    if args.baseline:
+        lost = [m for m in mutants if m.get("baseline") == "killed" and m["result"] != "killed"]
+        print(f"\nBaseline kills no longer killed: {len(lost)}")
+        for m in lost:
+            print(diff_of(m))
+    if args.out:
+        with open(args.out, "w") as out:
+            out.write(f"# seed: {args.seed}\n# count: {len(mutants)}\n")
+            out.write(f"# code: {tree_hash('src', 'game', 'include')}\n")
+            out.write("# " + ", ".join(f"{k}: {v}" for k, v in counts.items()).replace(": ", "= ") + "\n")
+            for m in mutants:
+                record = {k: m[k] for k in ("id", "file", "line", "op", "original", "mutated", "result", "by")}
+                if args.baseline:
+                    record["baseline"] = m.get("baseline")
+                out.write(json.dumps(record) + "\n")
+    return 1 if lost else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
