@@ -13,11 +13,7 @@ FUZZ_TIME   ?= 60
 PACING_TIME ?= 30
 PACING_ROUNDS ?= 2
 
-<<<<<<< HEAD
-.PHONY: play serve watch watch-web test deps build bench pacing fuzz soak format format-check tidy clean
-=======
-.PHONY: play serve watch test deps build bench pacing fuzz soak coverage mutants format format-check tidy clean
->>>>>>> main
+.PHONY: play serve watch watch-web test deps build bench pacing fuzz soak coverage mutants format format-check tidy clean
 
 play: build
 	cd $(RELEASE_DIR)/run && ./quillmere
