@@ -7,6 +7,7 @@
 #include <qm/AnsiWriter.h>
 #include <qm/CellGrid.h>
 #include <qm/DisplayManager.h>
+#include <qm/EngineCounters.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
@@ -145,7 +146,7 @@ void BM_FullScreenFrame(benchmark::State& state)
             }
         }
         display.swapBuffers();
-        drawCalls += display.getFrameDrawCalls();
+        drawCalls += qm::getEngineCounters().frameDrawCalls;
         ++frame;
     }
     const double frames = static_cast<double>(state.iterations());

@@ -25,6 +25,7 @@ namespace qm
 {
 
 class CellBatch;
+struct EngineCounters;
 class TerminalDisplay;
 
 /// How drawString places text relative to the given position.
@@ -97,14 +98,6 @@ public:
     int drawIntoWindow(const sf::Drawable& drawable);
     int drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states);
 
-    /// Draw calls made into the window for the frame shown by the last swapBuffers: two per
-    /// character when drawing cell by cell, one per flush of collected characters otherwise,
-    /// and one per drawIntoWindow.
-    int getFrameDrawCalls() const { return frameDrawCalls; }
-
-    /// Characters drawn (not culled) in the frame shown by the last swapBuffers.
-    int getFrameCharacters() const { return frameCharacters; }
-
     /// True when characters are collected and drawn with one call per frame.
     bool isBatched() const { return batched; }
 
@@ -148,6 +141,9 @@ public:
     sf::Window* getInputWindow() const;
 
 private:
+    // Reads the draw calls and characters of the frame last shown.
+    friend EngineCounters getEngineCounters();
+
     void takeScreenshotIfAsked();
     bool screenshotAsked = false;
     DisplayManager();

@@ -131,10 +131,6 @@ public:
     /// Bytes waiting to be sent on the connection; -1 for an index not connected.
     int getQueuedBytes(int sock_index) const;
 
-    /// Bytes read from the socket into the connection's buffer and not yet taken (never more
-    /// than the maximum message size); -1 for an index not connected.
-    int getBufferedBytes(int sock_index) const;
-
     /// The address and port the server is bound to, as "host:port"; empty when not serving.
     std::string getServerAddress() const { return serverAddress; }
 
@@ -142,6 +138,9 @@ public:
     int getServerPort() const;
 
 private:
+    // Reads the connections' buffers (src/core/EngineHooks.h).
+    friend class EngineHooks;
+
     NetworkManager();
 
     struct Connection

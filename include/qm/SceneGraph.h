@@ -107,16 +107,6 @@ public:
     /// null when there is none. Allocates nothing once warm.
     Object* firstHardObjectIn(const Box& box, const Object* ignore = nullptr) const;
 
-    /// Counts the changes that can alter what a collision search finds among the solid
-    /// objects: every solid object filed or unfiled (insertion, removal, activity,
-    /// solidness), moved or given another box, any change of solidness, and every boundary
-    /// or index change. Equal counts mean the same answers, so a path search can keep what
-    /// it learnt of its cells while the count stands.
-    std::uint64_t getSolidChangeCount() const { return solidChanges; }
-
-    /// The index itself, for tests and benchmarks; null while it is off.
-    const SpatialGrid* getSpatialGrid() const { return indexed ? grid.get() : nullptr; }
-
     /// Moves `object` between the active lists and the inactive list.
     int updateActive(Object* object, bool active);
 
@@ -135,6 +125,9 @@ public:
     int updateVisible(Object* object, bool visible);
 
 private:
+    // Reads the index and the count of solid changes (src/core/EngineHooks.h).
+    friend class EngineHooks;
+
     // Removes every occurrence of `object` from every list.
     void purge(Object* object);
 

@@ -68,10 +68,6 @@ public:
     /// index, or walks the solid list when the index is off (SceneGraph::setSpatialIndex).
     ObjectList getCollisions(const Object* object, const Vector& where) const;
 
-    /// The same result as getCollisions, always by walking the whole solid list: the
-    /// reference the spatial index is checked against.
-    ObjectList getCollisionsLinear(const Object* object, const Vector& where) const;
-
     /// Moves `object` to `where` if its solidness allows, delivering a collision event to
     /// both parties of every contact, an out event when the object's box leaves the
     /// boundary, and recentring the view on the followed object. Returns -1 when a HARD

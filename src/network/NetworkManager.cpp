@@ -1,3 +1,4 @@
+#include "core/EngineHooks.h"
 #include "platform/Platform.h"
 #include "platform/Socket.h"
 
@@ -644,13 +645,13 @@ int NetworkManager::getQueuedBytes(int sock_index) const
     return static_cast<int>(connection.out.size() - connection.outSent);
 }
 
-int NetworkManager::getBufferedBytes(int sock_index) const
+int EngineHooks::bufferedBytes(const NetworkManager& network, int sock_index)
 {
-    if (!connected(sock_index))
+    if (!network.connected(sock_index))
     {
         return -1;
     }
-    return static_cast<int>(connections[static_cast<std::size_t>(sock_index)].in.size());
+    return static_cast<int>(network.connections[static_cast<std::size_t>(sock_index)].in.size());
 }
 
 int NetworkManager::getServerPort() const

@@ -1,5 +1,6 @@
 #include "pathfinding/HeapPathFind.h"
 
+#include "core/EngineHooks.h"
 #include "pathfinding/PathFindCycle.h"
 
 #include <qm/Object.h>
@@ -58,7 +59,7 @@ HeapPathFind::HeapPathFind(Object* searcher, Cell from, Cell to, Object* touched
         return;
     }
     std::fill(state.get(), state.get() + count, CellState{UNSEEN, 0});
-    seenChanges = WorldManager::getInstance().getSceneGraph().getSolidChangeCount();
+    seenChanges = EngineHooks::solidChangeCount(WorldManager::getInstance().getSceneGraph());
     seenBox = getObject()->getBox();
     seenGoal = getGoal();
 }
@@ -144,7 +145,7 @@ void HeapPathFind::siftUp(std::size_t at, const Entry moving)
 
 void HeapPathFind::beginExpansion(Cell)
 {
-    const std::uint64_t changes = WorldManager::getInstance().getSceneGraph().getSolidChangeCount();
+    const std::uint64_t changes = EngineHooks::solidChangeCount(WorldManager::getInstance().getSceneGraph());
     const Box box = getObject()->getBox();
     if (changes == seenChanges && box == seenBox && getGoal() == seenGoal)
     {

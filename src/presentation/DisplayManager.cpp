@@ -5,6 +5,7 @@
 
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
+#include <qm/EngineCounters.h>
 #include <qm/LogManager.h>
 #include <qm/utility.h>
 
@@ -472,6 +473,15 @@ int DisplayManager::swapBuffers()
     frameCharacters = characters;
     characters = 0;
     return 0;
+}
+
+EngineCounters getEngineCounters()
+{
+    const DisplayManager& display = DisplayManager::getInstance();
+    EngineCounters counters;
+    counters.frameDrawCalls = display.frameDrawCalls;
+    counters.frameCharacters = display.frameCharacters;
+    return counters;
 }
 
 } // namespace qm

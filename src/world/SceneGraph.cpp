@@ -1,3 +1,4 @@
+#include "core/EngineHooks.h"
 #include "world/SpatialGrid.h"
 
 #include <qm/GameManager.h>
@@ -105,6 +106,11 @@ void SceneGraph::setSpatialIndex(bool on)
             grid->append(it.currentObject());
         }
     }
+}
+
+const SpatialGrid* EngineHooks::spatialGrid(const SceneGraph& graph)
+{
+    return graph.indexed ? graph.grid.get() : nullptr;
 }
 
 int SceneGraph::setBucketSize(float spaces)

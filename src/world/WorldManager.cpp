@@ -1,3 +1,5 @@
+#include "core/EngineHooks.h"
+
 #include <qm/Event.h>
 #include <qm/EventCollision.h>
 #include <qm/EventOut.h>
@@ -177,10 +179,10 @@ ObjectList WorldManager::getCollisions(const Object* object, const Vector& where
     {
         return sceneGraph.solidObjectsIn(getWorldBox(object, where), object);
     }
-    return getCollisionsLinear(object, where);
+    return EngineHooks::collisionsLinear(sceneGraph, object, where);
 }
 
-ObjectList WorldManager::getCollisionsLinear(const Object* object, const Vector& where) const
+ObjectList EngineHooks::collisionsLinear(const SceneGraph& graph, const Object* object, const Vector& where)
 {
     // Compares the moved box with every solid object. It is
     // boxIntersectsBox(getWorldBox(object, where), getWorldBox(other)) with the same float
@@ -191,7 +193,7 @@ ObjectList WorldManager::getCollisionsLinear(const Object* object, const Vector&
     const float ay = moved.getCorner().getY();
     const float ax1 = ax + moved.getHorizontal();
     const float ay1 = ay + moved.getVertical();
-    const ObjectList& solid = sceneGraph.solidObjects();
+    const ObjectList& solid = graph.solidObjects();
     for (ObjectListIterator it(&solid); !it.isDone(); it.next())
     {
         Object* other = it.currentObject();
@@ -223,7 +225,7 @@ void WorldManager::findCollisions(const Object* object, const Vector& where, std
         sceneGraph.collectSolidObjectsIn(getWorldBox(object, where), object, out);
         return;
     }
-    const ObjectList linear = getCollisionsLinear(object, where);
+    const ObjectList linear = EngineHooks::collisionsLinear(sceneGraph, object, where);
     for (ObjectListIterator it(&linear); !it.isDone(); it.next())
     {
         out.push_back(it.currentObject());

@@ -5,6 +5,7 @@
 
 #include <qm/Animation.h>
 #include <qm/DisplayManager.h>
+#include <qm/EngineCounters.h>
 #include <qm/Frame.h>
 #include <qm/Sprite.h>
 #include <qm/WorldManager.h>
@@ -72,7 +73,7 @@ protected:
             scene();
             pictures[batched ? 0 : 1] = qmtest::captureDisplay();
             display().swapBuffers();
-            calls[batched ? 0 : 1] = display().getFrameDrawCalls();
+            calls[batched ? 0 : 1] = qm::getEngineCounters().frameDrawCalls;
         }
         EXPECT_EQ(calls[0], batchedCalls);
         EXPECT_GT(calls[1], calls[0]);
@@ -244,7 +245,7 @@ TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
     EXPECT_FALSE(display().isBatched());
     ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);
     ASSERT_EQ(display().swapBuffers(), 0);
-    EXPECT_EQ(display().getFrameDrawCalls(), 6);
+    EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, 6);
 }
 
 TEST_F(BatchedDrawing, HeadlessAndStoppedDisplaysRefuseFlushAndDirectDrawing)

@@ -5,6 +5,7 @@
 
 #include <qm/Animation.h>
 #include <qm/DisplayManager.h>
+#include <qm/EngineCounters.h>
 #include <qm/Frame.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
@@ -163,11 +164,11 @@ TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
             EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
         }
         display().swapBuffers();
-        EXPECT_EQ(display().getFrameCharacters(), 2);
-        EXPECT_EQ(display().getFrameDrawCalls(), batched ? 1 : 4);
+        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 2);
+        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, batched ? 1 : 4);
         display().swapBuffers();
-        EXPECT_EQ(display().getFrameDrawCalls(), 0);
-        EXPECT_EQ(display().getFrameCharacters(), 0);
+        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, 0);
+        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 0);
     }
 }
 

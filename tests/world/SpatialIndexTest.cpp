@@ -1,5 +1,6 @@
 // The scene graph's spatial index finds exactly what walking the solid list finds, in the same
 // order, through every kind of change; a whole world run gives the same events either way.
+#include "core/EngineHooks.h"
 #include "support/WorldTest.h"
 #include "world/SpatialGrid.h"
 
@@ -80,9 +81,9 @@ protected:
     // searches the grid itself answered (the rest fall back to walking the list).
     void compare(const qm::Object* object, const Vector& where)
     {
-        const auto expected = contents(world.getCollisionsLinear(object, where));
+        const auto expected = contents(qm::EngineHooks::collisionsLinear(graph, object, where));
         const auto actual = contents(world.getCollisions(object, where));
-        const qm::SpatialGrid* grid = graph.getSpatialGrid();
+        const qm::SpatialGrid* grid = qm::EngineHooks::spatialGrid(graph);
         ASSERT_NE(grid, nullptr);
         std::vector<qm::Object*> direct;
         if (grid->search(qm::getWorldBox(object, where), object, direct))
@@ -167,7 +168,8 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
                 // clang-format on
             }
         }
-        ASSERT_EQ(graph.getSpatialGrid()->getCount(), graph.solidObjects().getCount()) << "round " << round;
+        ASSERT_EQ(qm::EngineHooks::spatialGrid(graph)->getCount(), graph.solidObjects().getCount())
+            << "round " << round;
         for (int query = 0; query < 24; ++query)
         {
             const qm::Object* object = objects[static_cast<std::size_t>(pick(static_cast<int>(objects.size())))];
@@ -192,7 +194,7 @@ TEST_F(SpatialIndex, ObjectFiledTwiceInTheSolidListIsFoundTwiceInPlace)
     }
     ASSERT_EQ(graph.insertObject(twice), 0); // a second slot at the end of every list
     const std::vector<qm::Object*> expected{first, twice, last, twice};
-    EXPECT_EQ(contents(world.getCollisionsLinear(mover, Vector(10, 10))), expected);
+    EXPECT_EQ(contents(qm::EngineHooks::collisionsLinear(graph, mover, Vector(10, 10))), expected);
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), expected);
     ASSERT_EQ(graph.removeObject(twice), 0); // the first slot goes, as in the list
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), (std::vector<qm::Object*>{first, last, twice}));
@@ -207,7 +209,7 @@ TEST_F(SpatialIndex, ObjectFiledTwiceInTheSolidListIsFoundTwiceInPlace)
     }
     world.markForDelete(twice);
     world.update();
-    EXPECT_EQ(graph.getSpatialGrid()->getCount(), graph.solidObjects().getCount());
+    EXPECT_EQ(qm::EngineHooks::spatialGrid(graph)->getCount(), graph.solidObjects().getCount());
     EXPECT_EQ(contents(world.getCollisions(mover, Vector(10, 10))), (std::vector<qm::Object*>{first, last}));
 }
 
@@ -260,7 +262,7 @@ TEST_F(SpatialIndex, GridNumberedAgainKeepsTheOrderOfAppending)
 
 TEST_F(SpatialIndex, BucketsAreLaidOverEachNewBoundaryWithinTheirLimit)
 {
-    const qm::SpatialGrid* grid = graph.getSpatialGrid();
+    const qm::SpatialGrid* grid = qm::EngineHooks::spatialGrid(graph);
     world.setBoundary(Box(Vector(0, 0), 200, 100));
     EXPECT_EQ(std::make_pair(grid->getColumns(), grid->getRows()), std::make_pair(34, 17)); // 6-space buckets
     ASSERT_EQ(graph.setBucketSize(10), 0);
@@ -306,7 +308,7 @@ TEST_F(SpatialIndex, FirstHardObjectNearABoxPassesOverSoftOnesAndTheIgnoredOne)
     EXPECT_EQ(graph.firstHardObjectIn(Box(Vector(40, 12), 1, 1)), nullptr);
     graph.setSpatialIndex(false);
     EXPECT_EQ(graph.firstHardObjectIn(cell, self), hard);
-    EXPECT_EQ(graph.getSpatialGrid(), nullptr);
+    EXPECT_EQ(qm::EngineHooks::spatialGrid(graph), nullptr);
 }
 
 // Objects that collide, steer, leave the world and change themselves in their handlers; every
