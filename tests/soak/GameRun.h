@@ -5,6 +5,7 @@
 #define QM_TEST_SOAK_GAMERUN_H
 
 #include "GameStart.h"
+#include "core/Fnv1a.h"
 #include "loadResources.h"
 #include "support/EngineTest.h"
 
@@ -57,36 +58,6 @@ inline Memory readMemory()
     }
     return memory;
 }
-
-/// 64-bit FNV-1a, fed field by field.
-class Fnv1a
-{
-public:
-    void add(const void* data, std::size_t size)
-    {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i)
-        {
-            value = (value ^ bytes[i]) * 1099511628211ULL;
-        }
-    }
-    void add(std::int64_t number) { add(&number, sizeof number); }
-    void add(float number)
-    {
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &number, sizeof bits);
-        add(static_cast<std::int64_t>(bits));
-    }
-    void add(const std::string& text)
-    {
-        add(static_cast<std::int64_t>(text.size()));
-        add(text.data(), text.size());
-    }
-    std::uint64_t get() const { return value; }
-
-private:
-    std::uint64_t value = 14695981039346656037ULL;
-};
 
 class GameRun
 {
@@ -186,7 +157,7 @@ public:
                 byId[object->getId()] = object;
             }
         }
-        Fnv1a hash;
+        qm::Fnv1a hash;
         for (const auto& [id, object] : byId)
         {
             hash.add(static_cast<std::int64_t>(id - firstId));
