@@ -37,10 +37,10 @@ public:
     // drawn pixels cannot be allocated.
     int prepare(unsigned size, int horizontalPixels, int verticalPixels);
 
-    // Appends the background and glyph triangles of one character of the given cell size
-    // whose glyph is placed at pixel (x, y) of `window`, exactly where the per-character
-    // rectangle and text would put them.
-    void addCell(const sf::RenderWindow& window, float x, float y, float cellWidth, float cellHeight, char ch,
+    // Appends the background and glyph triangles of one character, the code point `ch`, of
+    // the given cell size whose glyph is placed at pixel (x, y) of `window`, exactly where the
+    // per-character rectangle and text would put them.
+    void addCell(const sf::RenderWindow& window, float x, float y, float cellWidth, float cellHeight, char32_t ch,
                  sf::Color color);
 
     // True when so much is collected that it should be drawn now.
@@ -75,8 +75,6 @@ private:
     static bool pixelsAreWindowPixels(const sf::RenderWindow& window);
 
     unsigned characterSize = 0;
-    // Each char as the text renderer converts it (the default locale), looked up once.
-    std::vector<sf::String> charStrings;
     sf::VertexArray vertices;
     // Leaves positions as they are: the collected vertices are in clip coordinates.
     sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};

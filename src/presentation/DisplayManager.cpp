@@ -18,6 +18,7 @@
 #include <SFML/System/String.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -69,6 +70,23 @@ constexpr float MAX_CHARACTER_SIZE = 1024.0f;
 // A glyph can reach beyond its own cell (its size is font_scale times the cell), so cells
 // are culled only when they lie this many cells outside the window.
 constexpr float CULL_MARGIN = 2.0f;
+
+// A drawn char as the text renderer has always converted it (the default locale): the code
+// point its glyph is looked up by. Looked up once for every char.
+char32_t glyphCode(char ch)
+{
+    static const std::array<char32_t, 256> codes = []
+    {
+        std::array<char32_t, 256> table{};
+        for (std::size_t c = 0; c < table.size(); ++c)
+        {
+            const sf::String string(std::string(1, static_cast<char>(c)));
+            table[c] = string.isEmpty() ? U'\0' : static_cast<char32_t>(string[0]);
+        }
+        return table;
+    }();
+    return codes[static_cast<unsigned char>(ch)];
+}
 
 int notStarted()
 {
@@ -307,7 +325,8 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     const float cellHeight = charHeight();
     if (batched)
     {
-        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, ch, sf::Color(r, g, b, 255));
+        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyphCode(ch),
+                       sf::Color(r, g, b, 255));
         if (cells->isFull())
         {
             drawPending();
