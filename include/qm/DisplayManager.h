@@ -78,8 +78,15 @@ public:
     /// Draws `ch` in an engine colour. Same results as the RGB form.
     int drawCh(Vector position, char ch, int color);
 
-    /// Draws `text` one cell per character from `position`, justified. Returns -1 when not
-    /// started (logged) or headless, else 0.
+    /// Draws the code point `ch` (any Unicode character, one cell) as the char forms draw a
+    /// char; one that is no character (a surrogate, above U+10FFFF) is drawn as U+FFFD. The
+    /// grid of cells gets the code point. Same results as the char forms.
+    int drawCh(Vector position, char32_t ch, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    int drawCh(Vector position, char32_t ch, int color);
+
+    /// Draws `text` (UTF-8) one cell per character (code point) from `position`, justified by
+    /// its number of characters; each malformed sequence is drawn as one U+FFFD. Returns -1
+    /// when not started (logged) or headless, else 0.
     int drawString(Vector position, std::string text, Justification justification, int color);
 
     /// Shows what was drawn this iteration and clears the window to the background colour.
@@ -158,7 +165,12 @@ private:
     sf::Color& backgroundColor;
 
     // Sets a drawn character into the grid of the frame being drawn.
-    void putCell(Vector position, char ch, CellColor color);
+    void putCell(Vector position, char32_t ch, CellColor color);
+
+    // What the forms of drawCh share: `cellCh` goes into the grid of cells, the glyph of the
+    // code point `glyph` into the window.
+    int drawCell(Vector position, char32_t cellCh, char32_t glyph, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    int drawCellInColor(Vector position, char32_t cellCh, char32_t glyph, int color);
 
     std::unique_ptr<sf::RenderWindow> window;
     int horizontalPixels = 0;

@@ -10,7 +10,8 @@ namespace qm
 {
 
 /// A labelled sequence of equal-sized frames with one colour, an animation speed
-/// (slowdown: game-loop steps per frame) and an optional transparent character. Sprites
+/// (slowdown: game-loop steps per frame) and an optional transparent character (a code
+/// point; frames are UTF-8 text, see Frame). Sprites
 /// are owned by the resource manager (or by the object that built one in code) and are
 /// referred to by pointer elsewhere.
 ///
@@ -43,14 +44,14 @@ public:
     int getColor() const { return color; }
     void setSlowdown(int newSlowdown) { slowdown = newSlowdown; }
     int getSlowdown() const { return slowdown; }
-    void setTransparency(char newTransparency) { transparency = newTransparency; }
-    char getTransparency() const { return transparency; }
+    void setTransparency(char32_t newTransparency) { transparency = newTransparency; }
+    char32_t getTransparency() const { return transparency; }
     void setLabel(std::string newLabel) { label = std::move(newLabel); }
     std::string getLabel() const { return label; }
 
     /// Draws frame `frameIndex` centred on `position` in the sprite's colour. An index out
     /// of range draws nothing and returns 0; otherwise the result of Frame::draw.
-    int draw(int frameIndex, Vector position, char transparencyChar) const;
+    int draw(int frameIndex, Vector position, char32_t transparencyChar) const;
 
 private:
     int width = 0;
@@ -58,7 +59,7 @@ private:
     int maxFrameCount = 0;
     int color = 7;
     int slowdown = 1;
-    char transparency = 0;
+    char32_t transparency = 0;
     std::vector<Frame> frames;
     std::string label = "[Undefined]";
 };

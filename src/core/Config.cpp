@@ -1,3 +1,4 @@
+#include "core/Utf8.h"
 #include "platform/Platform.h"
 #include "serialization/AttributeText.h"
 
@@ -91,6 +92,7 @@ std::string Config::readConfig() const
 
     std::string result;
     std::size_t start = 0;
+    int lineNumber = 0;
     while (start < contents.size())
     {
         std::size_t end = contents.find('\n', start);
@@ -100,12 +102,23 @@ std::string Config::readConfig() const
         }
         std::string line = contents.substr(start, end - start);
         start = end + 1;
+        ++lineNumber;
         if (!line.empty() && line.back() == '\r')
         {
             line.pop_back();
         }
         if (line.empty() || line[0] == '#')
         {
+            continue;
+        }
+        // The file is UTF-8 (the window title may use any character); a line that is not is
+        // refused whole rather than shown as guesses.
+        const std::size_t malformed = utf8::findMalformed(line);
+        if (malformed != std::string::npos)
+        {
+            LogManager::getInstance().writeLog(
+                "Config::readConfig(): Error! Line %d of '%s' is not UTF-8 (malformed at byte %d). Line ignored.",
+                lineNumber, name.c_str(), static_cast<int>(malformed) + 1);
             continue;
         }
         result += line;

@@ -1,3 +1,4 @@
+#include "core/Utf8.h"
 #include "platform/Platform.h"
 #include "presentation/CellBatch.h"
 #include "presentation/Screenshot.h"
@@ -86,6 +87,13 @@ char32_t glyphCode(char ch)
         return table;
     }();
     return codes[static_cast<unsigned char>(ch)];
+}
+
+// The configured window title (UTF-8, each malformed sequence as U+FFFD) for the window system.
+sf::String titleString(const std::string& title)
+{
+    const std::u32string codePoints = utf8::decode(title);
+    return sf::String(std::basic_string<sf::Uint32>(codePoints.begin(), codePoints.end()));
 }
 
 int notStarted()
@@ -200,7 +208,7 @@ int DisplayManager::startUp()
         {
             window = std::make_unique<sf::RenderWindow>(
                 sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
-                sf::String(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
+                titleString(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
                 sf::ContextSettings());
         }
         catch (const std::exception& error)
@@ -299,6 +307,19 @@ void DisplayManager::shutDown()
 
 int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
+    // The grid reads a char as its byte value (Latin-1); the glyph is the renderer's.
+    return drawCell(position, static_cast<unsigned char>(ch), glyphCode(ch), r, g, b);
+}
+
+int DisplayManager::drawCh(Vector position, char32_t ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    const char32_t shown = utf8::isScalar(ch) ? ch : utf8::REPLACEMENT;
+    return drawCell(position, shown, shown, r, g, b);
+}
+
+int DisplayManager::drawCell(Vector position, char32_t cellCh, char32_t glyph, std::uint8_t r, std::uint8_t g,
+                             std::uint8_t b)
+{
     const bool cellPut = std::exchange(engineColorCellPut, false);
     if (!isStarted())
     {
@@ -306,7 +327,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     }
     if (!cellPut)
     {
-        putCell(position, ch, CellColor::rgb(r, g, b));
+        putCell(position, cellCh, CellColor::rgb(r, g, b));
     }
     if (!window)
     {
@@ -325,8 +346,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     const float cellHeight = charHeight();
     if (batched)
     {
-        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyphCode(ch),
-                       sf::Color(r, g, b, 255));
+        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyph, sf::Color(r, g, b, 255));
         if (cells->isFull())
         {
             drawPending();
@@ -339,7 +359,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     rectangle->setPosition(pixel.getX() - cellWidth / 10.0f, pixel.getY() + cellHeight / 5.0f);
     window->draw(*rectangle);
 
-    text->setString(sf::String(std::string(1, ch)));
+    text->setString(sf::String(static_cast<sf::Uint32>(glyph)));
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
     window->draw(*text);
@@ -405,8 +425,19 @@ void DisplayManager::setBatched(bool on)
 
 int DisplayManager::drawCh(Vector position, char ch, int color)
 {
+    return drawCellInColor(position, static_cast<unsigned char>(ch), glyphCode(ch), color);
+}
+
+int DisplayManager::drawCh(Vector position, char32_t ch, int color)
+{
+    const char32_t shown = utf8::isScalar(ch) ? ch : utf8::REPLACEMENT;
+    return drawCellInColor(position, shown, shown, color);
+}
+
+int DisplayManager::drawCellInColor(Vector position, char32_t cellCh, char32_t glyph, int color)
+{
     // The grid keeps the engine colour, not its red, green and blue.
-    putCell(position, ch, CellColor::engine(color));
+    putCell(position, cellCh, CellColor::engine(color));
     if (Config::getInstance().getHeadless())
     {
         return -1;
@@ -414,14 +445,14 @@ int DisplayManager::drawCh(Vector position, char ch, int color)
     std::uint8_t r = 255, g = 255, b = 255;
     colorToRGB(color, r, g, b);
     engineColorCellPut = true;
-    return drawCh(position, ch, r, g, b);
+    return drawCell(position, cellCh, glyph, r, g, b);
 }
 
-void DisplayManager::putCell(Vector position, char ch, CellColor color)
+void DisplayManager::putCell(Vector position, char32_t ch, CellColor color)
 {
     if (drawingCells.getWidth() > 0)
     {
-        drawingCells.put(worldToView(position), static_cast<unsigned char>(ch), color, cellBackground);
+        drawingCells.put(worldToView(position), ch, color, cellBackground);
     }
 }
 
@@ -436,7 +467,8 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     {
         return notStarted();
     }
-    const int length = static_cast<int>(str.size());
+    // Justified by characters, not bytes; ASCII, the common case, is one byte a character.
+    const int length = static_cast<int>(utf8::countCodePoints(str));
     float startX = position.getX();
     if (justification == CENTER)
     {
@@ -447,9 +479,12 @@ int DisplayManager::drawString(Vector position, std::string str, Justification j
     {
         startX -= static_cast<float>(length);
     }
+    std::size_t at = 0;
     for (int i = 0; i < length; ++i)
     {
-        drawCh(Vector(startX + static_cast<float>(i), position.getY()), str[static_cast<std::size_t>(i)], color);
+        const utf8::Decoded decoded = utf8::decodeAt(str, at);
+        at += decoded.length;
+        drawCh(Vector(startX + static_cast<float>(i), position.getY()), decoded.ch, color);
     }
     return window || terminal ? 0 : -1;
 }

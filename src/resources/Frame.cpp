@@ -1,3 +1,5 @@
+#include "core/Utf8.h"
+
 #include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/Frame.h>
@@ -5,7 +7,7 @@
 namespace qm
 {
 
-int Frame::draw(Vector position, int color, char transparency) const
+int Frame::draw(Vector position, int color, char32_t transparency) const
 {
     if (frameString.empty() || height <= 0 || width <= 0)
     {
@@ -19,17 +21,27 @@ int Frame::draw(Vector position, int color, char transparency) const
     // must reach it, and the frame still reports the failure.
     const bool headless = Config::getInstance().getHeadless();
     int result = 0;
+    std::size_t at = 0; // the byte the next character starts at, read in order
     for (int y = 0; y < height; ++y)
     {
         for (int x = 0; x < width; ++x)
         {
-            const std::size_t at =
-                static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
             if (at >= frameString.size())
             {
                 return result; // a short frame string draws what it has
             }
-            const char c = frameString[at];
+            const auto byte = static_cast<unsigned char>(frameString[at]);
+            char32_t c = byte;
+            if (byte < 0x80)
+            {
+                ++at;
+            }
+            else
+            {
+                const utf8::Decoded decoded = utf8::decodeAt(frameString, at);
+                c = decoded.ch;
+                at += decoded.length;
+            }
             if (transparency != 0 && c == transparency)
             {
                 continue;

@@ -1,6 +1,7 @@
 // The table of sprites, sounds and music, each found by its label; sprite files are read by
 // SpriteFile.
 #include "audio/AudioDevice.h"
+#include "core/Utf8.h"
 #include "resources/SpriteFile.h"
 #include "serialization/AttributeText.h"
 
@@ -34,11 +35,20 @@ void dumpFrames(const Sprite& sprite)
     {
         const Frame frame = sprite.getFrame(i);
         const std::string text = frame.getString();
-        const auto width = static_cast<std::size_t>(frame.getWidth());
         log.writeLog(15, "Frame %d:", i + 1);
-        for (std::size_t at = 0; at < text.size(); at += width)
+        // A row is `width` characters, which in UTF-8 may be more bytes.
+        for (std::size_t at = 0; at < text.size();)
         {
-            log.writeLog(15, "\t%s", text.substr(at, width).c_str());
+            const std::size_t start = at;
+            for (int x = 0; x < frame.getWidth() && at < text.size(); ++x)
+            {
+                at += utf8::decodeAt(text, at).length;
+            }
+            if (at == start)
+            {
+                break; // a frame of width 0 has no rows to show
+            }
+            log.writeLog(15, "\t%s", text.substr(start, at - start).c_str());
         }
     }
 }

@@ -33,7 +33,7 @@ Frame Sprite::getFrame(int index) const
     return frames[static_cast<std::size_t>(index)];
 }
 
-int Sprite::draw(int frameIndex, Vector position, char transparencyChar) const
+int Sprite::draw(int frameIndex, Vector position, char32_t transparencyChar) const
 {
     if (frameIndex < 0 || frameIndex >= getFrameCount())
     {

@@ -1,5 +1,7 @@
 #include "resources/SpriteFile.h"
 
+#include "core/Utf8.h"
+
 #include <qm/LogManager.h>
 
 #include <climits>
@@ -129,14 +131,18 @@ std::unique_ptr<Sprite> SpriteFile::read()
         color = "default";
     }
     const std::string transparencyText = matchLineStr(header, "transparency");
-    char transparency = 0;
+    char32_t transparency = 0;
+    std::string transparencyShown; // its UTF-8 bytes, for the summary
     if (transparencyText.empty())
     {
         log.writeLog(5, "ResourceManager::loadSprite(): Warning! No '%s' in header.", "transparency");
     }
     else
     {
-        transparency = transparencyText[0];
+        // The first character of the value: a code point, which may take several bytes.
+        const utf8::Decoded first = utf8::decodeAt(transparencyText, 0);
+        transparency = first.ch;
+        transparencyShown = transparencyText.substr(0, first.length);
     }
     int slowdown = matchLineInt(header, "slowdown");
     if (slowdown == -1)
@@ -159,7 +165,7 @@ std::unique_ptr<Sprite> SpriteFile::read()
     log.writeLog(5, "\t    Slowdown: %d", slowdown);
     if (transparency != 0)
     {
-        log.writeLog(5, "\tTransparency: %c", transparency);
+        log.writeLog(5, "\tTransparency: %s", transparencyShown.c_str());
     }
     else
     {
@@ -400,6 +406,15 @@ LineList SpriteFile::readData(const std::string& name)
                          MAX_SECTION_CHARACTERS);
             return {};
         }
+        // Sprite files are UTF-8; a line that is not would be drawn as guesses. Data lines
+        // are counted only as they are used, but they follow the opening line one by one.
+        const std::size_t malformed = utf8::findMalformed(line);
+        if (malformed != std::string::npos)
+        {
+            log.writeLog("readData(): Error line %d! Malformed UTF-8 at byte %d of the line.",
+                         lineNumber + static_cast<int>(lines.size()) + 1, static_cast<int>(malformed) + 1);
+            return {};
+        }
         lines.push_back(std::move(line));
     }
 }
@@ -435,10 +450,12 @@ Frame SpriteFile::readFrame(LineList& lines, int width, int height)
         }
         const std::string line = lines.empty() ? std::string() : lines.front();
         ++lineNumber;
-        if (width < 0 || line.size() != static_cast<std::size_t>(width))
+        // The width counts characters (code points), not bytes.
+        const std::size_t length = utf8::countCodePoints(line);
+        if (width < 0 || length != static_cast<std::size_t>(width))
         {
             log.writeLog("\tError! Line %d: Line length is %d (frame width is %d).", lineNumber,
-                         static_cast<int>(line.size()), width);
+                         static_cast<int>(length), width);
             log.writeLog("\tLine %d: '%s'", lineNumber, line.c_str());
             return Frame();
         }

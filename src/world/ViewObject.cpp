@@ -1,3 +1,4 @@
+#include "core/Utf8.h"
 #include "serialization/AttributeText.h"
 
 #include <qm/DisplayManager.h>
@@ -207,8 +208,9 @@ std::vector<ViewObject::Piece> ViewObject::layout() const
     std::vector<Piece> pieces{{p, text, true}};
     if (border)
     {
-        const int n = static_cast<int>(text.size());
-        const std::string line(text.size(), '-');
+        // The text takes one cell a character (code point), whatever its UTF-8 bytes.
+        const int n = static_cast<int>(utf8::countCodePoints(text));
+        const std::string line(static_cast<std::size_t>(n), '-');
         pieces.push_back({Vector(p.getX(), p.getY() - 1), line, true});
         pieces.push_back({Vector(p.getX(), p.getY() + 1), line, true});
         // The bars stand just outside the text as centred drawing places it (its start is
