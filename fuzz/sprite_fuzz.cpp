@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the sprite-file loader (through a real file, as the game loads
 // its sprites) with every detail line of the log formatted. It may not crash, hang, leak,
 // read out of bounds or use unbounded memory; a sprite it accepts must be whole: as many
-// frames as announced, each exactly width x height characters, and an animation of it must
-// stay within its frames.
+// frames as announced, each exactly width x height characters (code points of valid UTF-8),
+// and an animation of it must stay within its frames.
+#include "core/Utf8.h"
+
 #include <qm/Animation.h>
 #include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
@@ -43,7 +45,9 @@ void checkSprite(qm::Sprite& sprite)
     {
         const qm::Frame frame = sprite.getFrame(i);
         check(frame.getWidth() == sprite.getWidth() && frame.getHeight() == sprite.getHeight());
-        check(frame.getString().size() == cells);
+        // Rows are read as UTF-8: the frame holds width x height valid characters.
+        check(qm::utf8::countCodePoints(frame.getString()) == cells);
+        check(qm::utf8::findMalformed(frame.getString()) == std::string::npos);
     }
     // Drawing fails (no display is started) but the animation still steps through frames.
     qm::Animation animation;

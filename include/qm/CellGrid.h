@@ -117,8 +117,8 @@ private:
 
 /// Appends the UTF-8 bytes of `ch` to `out`. Code points a terminal may not show in exactly
 /// one cell (controls, the soft hyphen, combining marks and everything from U+0300 on but the
-/// box drawing and block characters U+2500 .. U+25FF) are written as '?', so the layout
-/// never breaks.
+/// box drawing and block characters U+2500 .. U+25FF and the other characters of the PC
+/// character set, code page 437) are written as '?', so the layout never breaks.
 void appendUtf8(char32_t ch, std::string& out);
 
 } // namespace qm

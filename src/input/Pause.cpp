@@ -1,3 +1,4 @@
+#include "core/Utf8.h"
 #include "input/TerminalInput.h"
 #include "platform/Platform.h"
 
@@ -68,8 +69,10 @@ int Pause::eventHandler(const Event* event)
     }
 
     // Nothing is drawn while paused: the title tells the player why nothing moves.
-    const std::string title = Config::getInstance().getWindowTitle();
-    window->setTitle(sf::String(title + " (paused)"));
+    // The title is UTF-8, each malformed sequence shown as U+FFFD.
+    const std::u32string title = utf8::decode(Config::getInstance().getWindowTitle());
+    const std::u32string pausedTitle = title + U" (paused)";
+    window->setTitle(sf::String::fromUtf32(pausedTitle.begin(), pausedTitle.end()));
     bool paused = true;
     bool closing = false;
     while (paused)
@@ -104,7 +107,7 @@ int Pause::eventHandler(const Event* event)
             platform::waitMicroseconds(WAIT_MICROSECONDS);
         }
     }
-    window->setTitle(sf::String(title));
+    window->setTitle(sf::String::fromUtf32(title.begin(), title.end()));
     if (!closing)
     {
         log.writeLog(1, "Pause::eventHandler(): Game resumed.");

@@ -1,3 +1,5 @@
+#include "core/Utf8.h"
+
 #include <qm/CastRecorder.h>
 #include <qm/LogManager.h>
 
@@ -136,10 +138,18 @@ std::string CastRecorder::jsonString(const std::string& text)
 {
     std::string out = "\"";
     out.reserve(text.size() + text.size() / 4 + 2);
-    for (const char c : text)
+    for (std::size_t at = 0; at < text.size(); ++at)
     {
+        const char c = text[at];
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\')
+        if (byte >= 0x80)
+        {
+            // JSON is UTF-8: a malformed sequence (a title given as Latin-1) becomes U+FFFD.
+            const utf8::Decoded decoded = utf8::decodeAt(text, at);
+            utf8::append(decoded.ch, out);
+            at += decoded.length - 1;
+        }
+        else if (c == '"' || c == '\\')
         {
             out += '\\';
             out += c;

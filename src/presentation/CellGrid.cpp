@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace qm
@@ -130,13 +131,27 @@ void CellGrid::fillInside(const std::vector<Vector>& corners, CellColor color)
     }
 }
 
+namespace
+{
+// The characters of the old PC character set (code page 437) beyond Latin-1 and U+2500 ..
+// U+25FF: Greek letters, arrows, mathematical signs and card suits that character art uses,
+// each one cell wide in terminals. Sorted.
+constexpr char32_t PC_SET_SYMBOLS[] = {
+    0x0393, 0x0398, 0x03a3, 0x03a6, 0x03a9, 0x03b1, 0x03b4, 0x03b5, 0x03c0, 0x03c3, 0x03c4, 0x03c6,
+    0x2022, 0x203c, 0x207f, 0x20a7, 0x2190, 0x2191, 0x2192, 0x2193, 0x2194, 0x2195, 0x21a8, 0x2219,
+    0x221a, 0x221e, 0x221f, 0x2229, 0x2248, 0x2261, 0x2264, 0x2265, 0x2302, 0x2310, 0x2320, 0x2321,
+    0x263a, 0x263b, 0x263c, 0x2640, 0x2642, 0x2660, 0x2663, 0x2665, 0x2666, 0x266a, 0x266b,
+};
+} // namespace
+
 void appendUtf8(char32_t ch, std::string& out)
 {
     // Only code points every terminal shows one cell wide: Latin-1 and the like (combining
-    // marks from U+0300 on take no cell, many later ones take two), and the box drawing and
-    // block characters.
-    const bool oneCell =
-        (ch >= 0x20 && ch < 0x7f) || (ch >= 0xa0 && ch < 0x300 && ch != 0xad) || (ch >= 0x2500 && ch < 0x2600);
+    // marks from U+0300 on take no cell, many later ones take two), the box drawing and
+    // block characters, and the rest of the PC character set.
+    const bool oneCell = (ch >= 0x20 && ch < 0x7f) || (ch >= 0xa0 && ch < 0x300 && ch != 0xad) ||
+                         (ch >= 0x2500 && ch < 0x2600) ||
+                         std::binary_search(std::begin(PC_SET_SYMBOLS), std::end(PC_SET_SYMBOLS), ch);
     if (!oneCell)
     {
         out += '?';

@@ -93,7 +93,7 @@ char32_t glyphCode(char ch)
 sf::String titleString(const std::string& title)
 {
     const std::u32string codePoints = utf8::decode(title);
-    return sf::String(std::basic_string<sf::Uint32>(codePoints.begin(), codePoints.end()));
+    return sf::String::fromUtf32(codePoints.begin(), codePoints.end());
 }
 
 int notStarted()

@@ -4,6 +4,7 @@
 
 #include "support/EngineTest.h"
 
+#include <qm/CastRecorder.h>
 #include <qm/Config.h>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,9 @@ TEST_F(Utf8Config, TitleTakesAnyCharacterAndALineThatIsNotUtf8IsRefusedNamingIt)
     config.loadConfig("");
     EXPECT_EQ(config.getWindowTitle(), "Fisch\xc3\xa9\xe2\x95\x90");
     EXPECT_EQ(config.getFrameTime(), 33) << "the whole line is refused";
+    EXPECT_EQ(qm::CastRecorder::jsonString("x\xe0\x80\xaf\"\xc3\xa9"),
+              "\"x\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd\\\"\xc3\xa9\"")
+        << "a title given as Latin-1 still makes a recording's header valid JSON";
     EXPECT_EQ(qmtest::countOf(log(), "Config::readConfig(): Error! Line 3 of '" + dir.file("qm-config.txt") +
                                          "' is not UTF-8 (malformed at byte 29). Line ignored."),
               1);

@@ -54,7 +54,7 @@ TEST_F(Utf8Text, SpriteWidthsCountCodePointsAndTheTransparentCharacterIsOne)
 TEST_F(Utf8Text, StringsAndViewStringsTakeOneCellACharacterAndMalformedSequencesOneReplacement)
 {
     display.drawString(Vector(40, 5), "Gr\u00fc\u00dfe \u2550", qm::CENTER, qm::WHITE); // 7 characters
-    display.drawString(Vector(80, 6), "\u2192\u20ac", qm::RIGHT, qm::WHITE);
+    display.drawString(Vector(80, 6), "\u263a\u2192\u20ac", qm::RIGHT, qm::WHITE);
     display.drawString(Vector(10, 7), "a\xc3(b\xf0\x9f\x98", qm::LEFT, qm::WHITE);
     display.drawCh(Vector(0, 8), static_cast<char32_t>(0xd800), qm::WHITE);
     display.drawCh(Vector(1, 8), U'\u2588', 1, 2, 3);
@@ -67,7 +67,9 @@ TEST_F(Utf8Text, StringsAndViewStringsTakeOneCellACharacterAndMalformedSequences
     display.swapBuffers();
 
     EXPECT_EQ(row(5, 36, 9), U" Gr\u00fc\u00dfe \u2550 ");
-    EXPECT_EQ(row(6, 77, 3), U" \u2192\u20ac");
+    EXPECT_EQ(row(6, 76, 4), U" \u263a\u2192\u20ac");
+    EXPECT_NE(display.getCellGrid().toText().find(" \u263a\u2192?\n"), std::string::npos)
+        << "terminals and the cell stream get the PC character set's characters, '?' for others";
     EXPECT_EQ(row(7, 9, 7), U" a\ufffd(b\ufffd ");
     EXPECT_EQ(row(8, 0, 4), U"\ufffd\u2588\u00e9 ");
     EXPECT_EQ(display.getCellGrid().at(1, 8).foreground, qm::CellColor::rgb(1, 2, 3));
