@@ -111,9 +111,10 @@ def read_sprite(label, path, errors):
     if not data.endswith(b"\n"):
         fail(0, "last line has no final newline (the loader loses it)")
     try:
-        text = data.decode("ascii")
+        # As the loader reads it: strict UTF-8, one code point to a cell.
+        text = data.decode("utf-8")
     except UnicodeDecodeError as e:
-        fail(0, "non-ASCII byte at offset %d (one byte must be one cell)" % e.start)
+        fail(0, "malformed UTF-8 at offset %d (the loader refuses the file)" % e.start)
         return sprite
     lines = text.replace("\r", "").split("\n")
     if lines and lines[-1] == "":

@@ -73,7 +73,8 @@ Value matchLine(LineList& lines, const std::string& key, const char* origin, con
         }
         if (line->size() > key.size())
         {
-            result = parse(line->substr(key.size() + 1));
+            // The one character after the key is skipped, whatever its UTF-8 length.
+            result = parse(line->substr(key.size() + utf8::decodeAt(*line, key.size()).length));
         }
         else
         {
