@@ -54,7 +54,8 @@ enum Justification
 ///
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
-///     display.drawString(Vector(40, 1), "Score 12", CENTER, WHITE);
+///     display.drawCh(Vector(11, 5), U'\u2588', CYAN);         // a code point: a full block
+///     display.drawString(Vector(40, 1), "Score 12", CENTER, WHITE); // UTF-8
 ///     display.drawIntoWindow(circle); // over the '@', under what is drawn next
 class DisplayManager : public Manager
 {
