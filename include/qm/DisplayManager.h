@@ -85,6 +85,11 @@ public:
     int drawCh(Vector position, char32_t ch, std::uint8_t r, std::uint8_t g, std::uint8_t b);
     int drawCh(Vector position, char32_t ch, int color);
 
+    /// An int character (a computed one, `'A' + i`) draws as the char forms draw it (its low
+    /// byte), as it did before the code-point forms; without these the call would be ambiguous.
+    int drawCh(Vector position, int ch, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    int drawCh(Vector position, int ch, int color);
+
     /// Draws `text` (UTF-8) one cell per character (code point) from `position`, justified by
     /// its number of characters; each malformed sequence is drawn as one U+FFFD. Returns -1
     /// when not started (logged) or headless, else 0.

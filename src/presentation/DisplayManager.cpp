@@ -434,6 +434,16 @@ int DisplayManager::drawCh(Vector position, char32_t ch, int color)
     return drawCellInColor(position, shown, shown, color);
 }
 
+int DisplayManager::drawCh(Vector position, int ch, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return drawCh(position, static_cast<char>(ch), r, g, b);
+}
+
+int DisplayManager::drawCh(Vector position, int ch, int color)
+{
+    return drawCh(position, static_cast<char>(ch), color);
+}
+
 int DisplayManager::drawCellInColor(Vector position, char32_t cellCh, char32_t glyph, int color)
 {
     // The grid keeps the engine colour, not its red, green and blue.

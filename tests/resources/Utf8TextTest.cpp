@@ -58,7 +58,8 @@ TEST_F(Utf8Text, StringsAndViewStringsTakeOneCellACharacterAndMalformedSequences
     display.drawString(Vector(10, 7), "a\xc3(b\xf0\x9f\x98", qm::LEFT, qm::WHITE);
     display.drawCh(Vector(0, 8), static_cast<char32_t>(0xd800), qm::WHITE);
     display.drawCh(Vector(1, 8), U'\u2588', 1, 2, 3);
-    display.drawCh(Vector(2, 8), '\xe9', qm::WHITE); // a char is still its byte (Latin-1)
+    display.drawCh(Vector(2, 8), '\xe9', qm::WHITE);  // a char is still its byte (Latin-1)
+    display.drawCh(Vector(3, 8), 'A' + 1, qm::WHITE); // an int is a char, as before
 
     auto* view = new qm::ViewObject;
     view->setViewString("Fisch\u00b7Punkte");
@@ -71,7 +72,7 @@ TEST_F(Utf8Text, StringsAndViewStringsTakeOneCellACharacterAndMalformedSequences
     EXPECT_NE(display.getCellGrid().toText().find(" \u263a\u2192?\n"), std::string::npos)
         << "terminals and the cell stream get the PC character set's characters, '?' for others";
     EXPECT_EQ(row(7, 9, 7), U" a\ufffd(b\ufffd ");
-    EXPECT_EQ(row(8, 0, 4), U"\ufffd\u2588\u00e9 ");
+    EXPECT_EQ(row(8, 0, 5), U"\ufffd\u2588\u00e9B ");
     EXPECT_EQ(display.getCellGrid().at(1, 8).foreground, qm::CellColor::rgb(1, 2, 3));
     EXPECT_EQ(row(1, 30, 20), U" | Fisch\u00b7Punkte 7 | ");
     EXPECT_EQ(row(0, 30, 20), U"  ----------------  ") << "the bars are as long as the characters";
