@@ -494,8 +494,12 @@ int DisplayManager::toggleFullscreen()
     }
     else
     {
+        // A game configured fullscreen comes back in the default window style.
+        const auto fullscreenBit = static_cast<std::uint32_t>(sf::Style::Fullscreen);
         const std::uint32_t style =
-            windowStyle == WINDOW_STYLE_FULLSCREEN ? static_cast<std::uint32_t>(WINDOW_STYLE_DEFAULT) : windowStyle;
+            (windowStyle & fullscreenBit) != 0
+                ? (windowStyle & ~fullscreenBit) | static_cast<std::uint32_t>(WINDOW_STYLE_DEFAULT)
+                : windowStyle;
         window->create(sf::VideoMode(windowedWidth, windowedHeight, 32), shownTitle, style);
     }
     fullscreen = !fullscreen;
