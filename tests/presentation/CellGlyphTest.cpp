@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 namespace
 {
@@ -28,21 +29,17 @@ INSTANTIATE_TEST_SUITE_P(AlphaOrWhiteOnBlack, Tileset, testing::Bool());
 
 TEST_P(Tileset, TilesAreCutByTheCodePageColouredAndStretchedToTheirCells)
 {
-    // Tiles of 2 x 4 pixels: 'A' has its left column lit, '?' its top row; the rest is dark.
-    const bool alpha = GetParam();
+    // Tiles of 2 x 4 pixels: 'A' (place 65) has its left column lit, '?' (place 63) its top row.
     sf::Image tiles;
-    tiles.create(32, 64, alpha ? sf::Color::Transparent : sf::Color::Black);
-    for (const unsigned y : {16u, 17u, 18u, 19u}) // 'A' is place 65: column 1, row 4
+    tiles.create(32, 64, GetParam() ? sf::Color::Transparent : sf::Color::Black);
+    for (const auto& [x, y] : {std::pair{2u, 16u}, {2u, 17u}, {2u, 18u}, {2u, 19u}, {30u, 12u}, {31u, 12u}})
     {
-        tiles.setPixel(2, y, sf::Color::White);
+        tiles.setPixel(x, y, sf::Color::White);
     }
-    tiles.setPixel(30, 12, sf::Color::White); // '?' is place 63: column 15, row 3
-    tiles.setPixel(31, 12, sf::Color::White);
     ASSERT_TRUE(tiles.saveToFile(dir.file("tiles.png")));
-    dir.write("qm-config.txt",
-              "font_file:" + dir.file("tiles.png") +
-                  ",\nwindow_horizontal_pixels:320,\nwindow_vertical_pixels:192,\n"
-                  "window_horizontal_chars:40,\nwindow_vertical_chars:12,\nwindow_background_color:blue,\n");
+    dir.write("qm-config.txt", "font_file:" + dir.file("tiles.png") +
+                                   ",\nwindow_horizontal_pixels:320,\nwindow_vertical_pixels:192,\nwindow_horizontal_"
+                                   "chars:40,\nwindow_vertical_chars:12,\nwindow_background_color:blue,\n");
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     ASSERT_EQ(display.swapBuffers(), 0); // clears the window
@@ -50,56 +47,23 @@ TEST_P(Tileset, TilesAreCutByTheCodePageColouredAndStretchedToTheirCells)
     display.drawCh(qm::Vector(1, 1), 'A', qm::RED);
     display.drawCh(qm::Vector(3, 1), '\x80', qm::GREEN);
     const sf::Image shot = qmtest::captureDisplay();
-    const struct
+    const std::tuple<unsigned, unsigned, sf::Color> samples[] = {
+        {8, 16, sf::Color::Red},    {11, 31, sf::Color::Red},   {12, 20, BLUE}, {7, 20, BLUE},
+        {24, 16, sf::Color::Green}, {31, 19, sf::Color::Green}, {28, 20, BLUE}, {20, 17, BLUE}};
+    for (const auto& [x, y, color] : samples)
     {
-        unsigned x, y;
-        sf::Color color;
-    } samples[] = {{8, 16, sf::Color::Red},    {11, 31, sf::Color::Red},   {12, 20, BLUE}, {7, 20, BLUE},
-                   {24, 16, sf::Color::Green}, {31, 19, sf::Color::Green}, {28, 20, BLUE}, {20, 17, BLUE}};
-    for (const auto& sample : samples)
-    {
-        EXPECT_EQ(shot.getPixel(sample.x, sample.y), sample.color) << sample.x << ", " << sample.y;
-    }
-}
-
-TEST_F(Tileset, ShippedTilesetDrawsLettersInsideTheirCellsAndRefusesAFileOfNoTiles)
-{
-    qmtest::VirtualDisplay server;
-    dir.write("qm-config.txt",
-              "font_file:" + SHIPPED_TILESET + ",\nwindow_horizontal_pixels:640,\nwindow_vertical_pixels:384,\n");
-    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-    ASSERT_EQ(qm::DisplayManager::getInstance().swapBuffers(), 0);
-    qm::DisplayManager::getInstance().drawString(qm::Vector(10, 5), "M#e", qm::LEFT, qm::YELLOW);
-    const sf::Image shot = qmtest::captureDisplay();
-    int lit[3] = {0, 0, 0}, outside = 0;
-    for (unsigned y = 0; y < 384; ++y)
-    {
-        for (unsigned x = 0; x < 640; ++x)
-        {
-            if (shot.getPixel(x, y) != sf::Color::Black)
-            {
-                const bool inRow = y >= 80 && y < 96 && x >= 80 && x < 104;
-                inRow ? ++lit[(x - 80) / 8] : ++outside;
-            }
-        }
-    }
-    EXPECT_EQ(outside, 0);
-    for (const int count : lit)
-    {
-        EXPECT_GT(count, 10);
+        EXPECT_EQ(shot.getPixel(x, y), color) << x << ", " << y;
     }
     // Files that are no tileset are refused with the reason.
     dir.write("bad.png", "not a picture");
-    sf::Image odd;
-    odd.create(24, 40, sf::Color::White);
-    ASSERT_TRUE(odd.saveToFile(dir.file("odd.png")));
+    tiles.create(24, 40);
+    ASSERT_TRUE(tiles.saveToFile(dir.file("odd.png")));
     qm::CellBatch batch;
     std::string reason;
     EXPECT_EQ(batch.loadTileset(dir.file("bad.png"), reason), -1);
     EXPECT_EQ(reason, "not a readable image");
     EXPECT_EQ(batch.loadTileset(dir.file("odd.png"), reason), -1);
     EXPECT_EQ(reason, "its 24 x 40 pixels are not 16 x 16 tiles");
-    EXPECT_FALSE(batch.hasTileset());
 }
 
 // Box-drawing art drawn through the display's batch as the display places cells, with a
@@ -154,30 +118,26 @@ TEST_P(BoxDrawing, LinesAndBlocksRunAcrossCellsWithoutGaps)
     {
         shot.saveToFile(std::string(folder) + "/box-drawing.png");
     }
-    // Where a cell lies in pixels (a font's cell box sits a tenth left of and a fifth below its glyph).
-    const float offsetX = art.tileset ? 0 : -art.cellWidth / 10, offsetY = art.tileset ? 0 : art.cellHeight / 5;
-    const auto pixel = [&](float cells, float size, float offset)
-    { return static_cast<unsigned>(std::lround(cells * size + offset)); };
-    // Every pixel row that is lit where a run of lines starts stays lit to the run's end; the
-    // same for columns; blocks and shades fill their runs in one colour.
-    const auto runIsWhole = [&](unsigned row, unsigned first, unsigned last, bool across)
+    // The pixel where cell edge `cells` lies along an axis (a font's cell box sits a tenth of a
+    // cell left of and a fifth below its glyph).
+    const auto edge = [&](unsigned cells, bool across)
     {
-        const unsigned from = across ? pixel(static_cast<float>(first), art.cellWidth, offsetX)
-                                     : pixel(static_cast<float>(first), art.cellHeight, offsetY);
-        const unsigned to = across ? pixel(static_cast<float>(last + 1), art.cellWidth, offsetX)
-                                   : pixel(static_cast<float>(last + 1), art.cellHeight, offsetY);
-        const unsigned sideFrom = across ? pixel(static_cast<float>(row), art.cellHeight, offsetY)
-                                         : pixel(static_cast<float>(row), art.cellWidth, offsetX);
-        const unsigned sideTo = across ? pixel(static_cast<float>(row + 1), art.cellHeight, offsetY)
-                                       : pixel(static_cast<float>(row + 1), art.cellWidth, offsetX);
+        const float size = across ? art.cellWidth : art.cellHeight;
+        const float offset = art.tileset ? 0 : across ? -size / 10 : size / 5;
+        return static_cast<unsigned>(std::lround(static_cast<float>(cells) * size + offset));
+    };
+    // In the run of cells `first` to `last` of a row (across) or column: every pixel row (or
+    // column) lit where the run starts stays lit in one colour to its end. Returns how many are.
+    const auto litLines = [&](unsigned row, unsigned first, unsigned last, bool across)
+    {
         int lines = 0, gaps = 0;
-        for (unsigned side = sideFrom; side < sideTo; ++side)
+        for (unsigned side = edge(row, !across); side < edge(row + 1, !across); ++side)
         {
             const auto at = [&](unsigned along)
             { return across ? shot.getPixel(along, side) : shot.getPixel(side, along); };
-            const sf::Color start = at(from + 1);
+            const sf::Color start = at(edge(first, across) + 1);
             lines += start != BLUE ? 1 : 0;
-            for (unsigned along = from; along < to && start != BLUE; ++along)
+            for (unsigned along = edge(first, across); along < edge(last + 1, across) && start != BLUE; ++along)
             {
                 gaps += at(along) != start ? 1 : 0;
             }
@@ -186,15 +146,15 @@ TEST_P(BoxDrawing, LinesAndBlocksRunAcrossCellsWithoutGaps)
         return lines;
     };
     // Lit pixel rows (or columns): a light line's, twice that for a heavy or a double line.
-    const int light = runIsWhole(2, 2, 7, true); // ──────
+    const int light = litLines(2, 2, 7, true); // ──────
     EXPECT_GE(light, 1);
-    EXPECT_EQ(runIsWhole(0, 2, 7, true), 2 * light);   // ══════
-    EXPECT_EQ(runIsWhole(0, 17, 20, true), 2 * light); // ━━━━
-    EXPECT_EQ(runIsWhole(8, 1, 3, false), light);      // │┼│
-    EXPECT_EQ(runIsWhole(1, 1, 3, false), 2 * light);  // ║╟║
-    EXPECT_EQ(runIsWhole(21, 1, 3, false), 2 * light); // ┃┫┃
-    EXPECT_GT(runIsWhole(1, 2, 7, true), 10);          // ██████: every row, solid
-    EXPECT_GT(runIsWhole(3, 2, 7, true), 10);          // ▒▒▒▒▒▒: every row, one even shade
+    EXPECT_EQ(litLines(0, 2, 7, true), 2 * light);   // ══════
+    EXPECT_EQ(litLines(0, 17, 20, true), 2 * light); // ━━━━
+    EXPECT_EQ(litLines(8, 1, 3, false), light);      // │┼│
+    EXPECT_EQ(litLines(1, 1, 3, false), 2 * light);  // ║╟║
+    EXPECT_EQ(litLines(21, 1, 3, false), 2 * light); // ┃┫┃
+    EXPECT_GT(litLines(1, 2, 7, true), 10);          // ██████: every row, solid
+    EXPECT_GT(litLines(3, 2, 7, true), 10);          // ▒▒▒▒▒▒: every row, one even shade
 }
 
 } // namespace
