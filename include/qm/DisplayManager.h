@@ -161,7 +161,8 @@ public:
 
     /// The window, or null before start-up and in headless mode. Not owned by the caller.
     /// Characters still collected are not in it yet: call flush before drawing into it or
-    /// reading its pixels.
+    /// reading its pixels. When the picture is scaled, flush also shows it in the window, and
+    /// drawing belongs in the picture: use drawIntoWindow.
     sf::RenderWindow* getWindow() const;
 
     /// The same window for reading its events, focus and pointer only (nothing can be drawn

@@ -316,10 +316,6 @@ int DisplayManager::startUp()
             log.writeLog("DisplayManager::startUp(): The glyph page has no white corner; drawing cell by cell.");
         }
         batched = config.getBatchDrawing() && glyphPageHasWhite;
-        if (!batched && glyphPageHasWhite && !cells->hasTileset())
-        {
-            log.writeLog(1, "DisplayManager::startUp(): drawing cell by cell.");
-        }
         if (cells->prepare(characterSize, horizontalPixels, verticalPixels) != 0)
         {
             log.writeLog("DisplayManager::startUp(): Unable to allocate the drawn-tile map!");
