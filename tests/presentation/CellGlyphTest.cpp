@@ -43,9 +43,9 @@ TEST_P(Tileset, TilesAreCutByTheCodePageColouredAndStretchedToTheirCells)
     ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     ASSERT_EQ(display.swapBuffers(), 0); // clears the window
-    // Cells of 8 x 16 pixels on the grid; U+0080 is not in the code page and shows as '?'.
+    // Cells of 8 x 16 pixels on the grid; U+007F is not in the code page and shows as '?'.
     display.drawCh(qm::Vector(1, 1), 'A', qm::RED);
-    display.drawCh(qm::Vector(3, 1), '\x80', qm::GREEN);
+    display.drawCh(qm::Vector(3, 1), '\x7f', qm::GREEN);
     const sf::Image shot = qmtest::captureDisplay();
     const std::tuple<unsigned, unsigned, sf::Color> samples[] = {
         {8, 16, sf::Color::Red},    {11, 31, sf::Color::Red},   {12, 20, BLUE}, {7, 20, BLUE},
