@@ -58,11 +58,6 @@ private:
 int CellBatch::prepare(unsigned size, int horizontalPixels, int verticalPixels)
 {
     characterSize = size;
-    charStrings.clear();
-    for (int c = 0; c < 256; ++c)
-    {
-        charStrings.emplace_back(std::string(1, static_cast<char>(c)));
-    }
     vertices.clear();
     tileColumns = (horizontalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
     tileRows = (verticalPixels + TILE_PIXELS - 1) / TILE_PIXELS;
@@ -243,46 +238,38 @@ void CellBatch::addCell(const sf::RenderTarget& target, float x, float y, float 
         return;
     }
 
-    // One string of one char, laid out as the text renderer lays it out: blanks advance
-    // without a quad, every other code point is a quad of its bold glyph on the base line.
-    // A char (0 .. 255) is read as the per-character method reads it (the default locale).
+    // One code point, laid out as the text renderer lays out a string of it: a blank
+    // advances without a quad, every other code point is a quad of its bold glyph on the
+    // base line.
     const CornerTransform glyphAt(view, x, y);
-    sf::String beyond;
-    const sf::String& string =
-        ch < charStrings.size() ? charStrings[ch] : (beyond = sf::String(static_cast<sf::Uint32>(ch)));
-    float penX = 0.0f;
-    const float penY = static_cast<float>(characterSize);
-    for (std::size_t i = 0; i < string.getSize(); ++i)
+    const auto code = static_cast<sf::Uint32>(ch);
+    if (code == L' ' || code == L'\n' || code == L'\t' || code == L'\r')
     {
-        const sf::Uint32 code = string[i];
-        if (code == L' ' || code == L'\n' || code == L'\t' || code == L'\r')
-        {
-            break; // nothing visible follows in a one-char string
-        }
-        const sf::Glyph& glyph = font.getGlyph(code, characterSize, true);
-        const float glyphLeft = penX + (glyph.bounds.left - GLYPH_PADDING);
-        const float glyphTop = penY + (glyph.bounds.top - GLYPH_PADDING);
-        const float glyphRight = penX + (glyph.bounds.left + glyph.bounds.width + GLYPH_PADDING);
-        const float glyphBottom = penY + (glyph.bounds.top + glyph.bounds.height + GLYPH_PADDING);
-        const float u1 = static_cast<float>(glyph.textureRect.left) - GLYPH_PADDING;
-        const float v1 = static_cast<float>(glyph.textureRect.top) - GLYPH_PADDING;
-        const float u2 = static_cast<float>(glyph.textureRect.left + glyph.textureRect.width) + GLYPH_PADDING;
-        const float v2 = static_cast<float>(glyph.textureRect.top + glyph.textureRect.height) + GLYPH_PADDING;
-        const sf::Vertex topLeft(glyphAt(glyphLeft, glyphTop), color, sf::Vector2f(u1, v1));
-        const sf::Vertex topRight(glyphAt(glyphRight, glyphTop), color, sf::Vector2f(u2, v1));
-        const sf::Vertex bottomLeft(glyphAt(glyphLeft, glyphBottom), color, sf::Vector2f(u1, v2));
-        const sf::Vertex bottomRight(glyphAt(glyphRight, glyphBottom), color, sf::Vector2f(u2, v2));
-        // The text renderer's two triangles, in its order.
-        for (const sf::Vertex* vertex : {&topLeft, &topRight, &bottomLeft, &bottomLeft, &topRight, &bottomRight})
-        {
-            vertices.append(*vertex);
-        }
-        if (!wholeWindowDrawn)
-        {
-            // A pixel beyond the quad on each side, for the rounding of its edges.
-            markDrawn({glyphLeft + x - 1.0f, glyphTop + y - 1.0f, glyphRight + x + 1.0f, glyphBottom + y + 1.0f});
-        }
-        penX += glyph.advance;
+        return;
+    }
+    const float penY = static_cast<float>(characterSize);
+    const sf::Glyph& glyph = font.getGlyph(code, characterSize, true);
+    const float glyphLeft = glyph.bounds.left - GLYPH_PADDING;
+    const float glyphTop = penY + (glyph.bounds.top - GLYPH_PADDING);
+    const float glyphRight = glyph.bounds.left + glyph.bounds.width + GLYPH_PADDING;
+    const float glyphBottom = penY + (glyph.bounds.top + glyph.bounds.height + GLYPH_PADDING);
+    const float u1 = static_cast<float>(glyph.textureRect.left) - GLYPH_PADDING;
+    const float v1 = static_cast<float>(glyph.textureRect.top) - GLYPH_PADDING;
+    const float u2 = static_cast<float>(glyph.textureRect.left + glyph.textureRect.width) + GLYPH_PADDING;
+    const float v2 = static_cast<float>(glyph.textureRect.top + glyph.textureRect.height) + GLYPH_PADDING;
+    const sf::Vertex topLeft(glyphAt(glyphLeft, glyphTop), color, sf::Vector2f(u1, v1));
+    const sf::Vertex topRight(glyphAt(glyphRight, glyphTop), color, sf::Vector2f(u2, v1));
+    const sf::Vertex bottomLeft(glyphAt(glyphLeft, glyphBottom), color, sf::Vector2f(u1, v2));
+    const sf::Vertex bottomRight(glyphAt(glyphRight, glyphBottom), color, sf::Vector2f(u2, v2));
+    // The text renderer's two triangles, in its order.
+    for (const sf::Vertex* vertex : {&topLeft, &topRight, &bottomLeft, &bottomLeft, &topRight, &bottomRight})
+    {
+        vertices.append(*vertex);
+    }
+    if (!wholeWindowDrawn)
+    {
+        // A pixel beyond the quad on each side, for the rounding of its edges.
+        markDrawn({glyphLeft + x - 1.0f, glyphTop + y - 1.0f, glyphRight + x + 1.0f, glyphBottom + y + 1.0f});
     }
 }
 

@@ -113,8 +113,6 @@ private:
     sf::Vector2f tileSize;
     // Where the texture in use is plain white: the glyph page's corner or the tiles' last rows.
     sf::Vector2f whiteTexel{1.0f, 1.0f};
-    // Each char as the text renderer converts it (the default locale), looked up once.
-    std::vector<sf::String> charStrings;
     sf::VertexArray vertices;
     // Leaves positions as they are: the collected vertices are in clip coordinates.
     sf::View clipView{sf::Vector2f(0.0f, 0.0f), sf::Vector2f(2.0f, -2.0f)};

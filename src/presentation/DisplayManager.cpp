@@ -20,6 +20,7 @@
 #include <SFML/System/String.hpp>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -101,6 +102,23 @@ PictureArea pictureArea(sf::Vector2u window, float pictureWidth, float pictureHe
     }
     return PictureArea{std::floor((static_cast<float>(window.x) - pictureWidth * scale) / 2.0f),
                        std::floor((static_cast<float>(window.y) - pictureHeight * scale) / 2.0f), scale};
+}
+
+// A drawn char as the text renderer has always converted it (the default locale): the code
+// point its glyph is looked up by. Looked up once for every char.
+char32_t glyphCode(char ch)
+{
+    static const std::array<char32_t, 256> codes = []
+    {
+        std::array<char32_t, 256> table{};
+        for (std::size_t c = 0; c < table.size(); ++c)
+        {
+            const sf::String string(std::string(1, static_cast<char>(c)));
+            table[c] = string.isEmpty() ? U'\0' : static_cast<char32_t>(string[0]);
+        }
+        return table;
+    }();
+    return codes[static_cast<unsigned char>(ch)];
 }
 
 int notStarted()
@@ -382,7 +400,7 @@ int DisplayManager::drawCh(Vector position, char ch, std::uint8_t r, std::uint8_
     if (batched || cells->hasTileset())
     {
         // Tiles are always drawn through the collected vertices; cell by cell, at once.
-        cells->addCell(target(), pixel.getX(), pixel.getY(), cellWidth, cellHeight, static_cast<unsigned char>(ch),
+        cells->addCell(target(), pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyphCode(ch),
                        sf::Color(r, g, b, 255));
         if (cells->isFull() || !batched)
         {
