@@ -59,7 +59,10 @@ public:
         const std::string stem = "/tmp/qm-display-bench-" + std::to_string(getpid());
         configPath = stem + ".cfg";
         logPath = stem + ".log";
-        std::ofstream(configPath) << "font_file:" << QM_RUN_DIR << "/qm-font.ttf,\n";
+        // QM_BENCH_DISPLAY_CONFIG adds settings, e.g. "window_resizable:true," to measure the
+        // picture scaled to the window.
+        const char* extra = std::getenv("QM_BENCH_DISPLAY_CONFIG");
+        std::ofstream(configPath) << "font_file:" << QM_RUN_DIR << "/qm-font.ttf,\n" << (extra ? extra : "");
         setenv("QUILLMERE_CONFIG", configPath.c_str(), 1);
         setenv("QUILLMERE_LOG", logPath.c_str(), 1);
         started = qm::GameManager::getInstance().startUp() == 0;

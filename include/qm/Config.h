@@ -98,6 +98,15 @@ public:
     /// True (the default): a frame's characters are collected and drawn with one call; false:
     /// each character is drawn on its own, two draw calls per character (the reference method).
     bool getBatchDrawing() const { return batchDrawing; }
+    /// True ("window_resizable", default false): the window can be resized and Alt+Enter
+    /// toggles fullscreen; the picture of the cells is scaled to the window (see
+    /// getWindowScaling).
+    bool getWindowResizable() const { return windowResizable; }
+    /// How the picture is scaled to a window of another size ("window_scaling"): "integer"
+    /// (whole multiples of its size, sharp pixels) or "fit" (any size), centred with bars in
+    /// the background colour. Empty (the default) means "integer" when the window is
+    /// resizable; naming a rule alone turns on scaling and Alt+Enter without the resizing.
+    std::string getWindowScaling() const { return windowScaling; }
     /// True ("cell_stream", default false): with networking on, the frames are served as ANSI
     /// text on "cell_port" (default "9877") at the network address, to at most
     /// "cell_clients" (default 8) terminals at once (see CellStream).
@@ -135,6 +144,8 @@ private:
     std::string networkAddress = DEFAULT_NETWORK_ADDRESS;
     std::string networkPort = DEFAULT_PORT;
     bool batchDrawing = true;
+    bool windowResizable = false;
+    std::string windowScaling;
     bool cellStream = false;
     std::string cellPort = DEFAULT_CELL_PORT;
     int cellClients = DEFAULT_CELL_CLIENTS;

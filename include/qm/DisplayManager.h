@@ -1,6 +1,7 @@
 #ifndef QM_DISPLAYMANAGER_H
 #define QM_DISPLAYMANAGER_H
 
+#include <qm/Box.h>
 #include <qm/CellGrid.h>
 #include <qm/Manager.h>
 #include <qm/Vector.h>
@@ -15,6 +16,8 @@ class Color;
 class Drawable;
 class Font;
 class RenderStates;
+class RenderTarget;
+class RenderTexture;
 class RenderWindow;
 class Window;
 class RectangleShape;
@@ -52,6 +55,14 @@ enum Justification
 /// "display:terminal" there is no window: the grid is shown in the text terminal the program
 /// runs in, and drawing returns 0 as with a window.
 ///
+/// With "window_resizable:true" (or a "window_scaling" rule) the cells are drawn into a
+/// picture of the configured pixels, which is shown scaled to the largest size that fits the
+/// window ("integer": whole multiples, "fit": any size), centred, with bars of the background
+/// colour; Alt+Enter toggles fullscreen. Drawing positions stay picture pixels; mouse
+/// positions are mapped back through the scaling (windowToPicture).
+///
+/// A "font_file" ending in ".png" is a bitmap tileset: 16 x 16 tiles in the layout of code
+/// page 437, coloured by each character's colour, each filling its cell on the grid.
 ///     DisplayManager& display = DisplayManager::getInstance();
 ///     display.drawCh(Vector(10, 5), '@', YELLOW);
 ///     display.drawCh(Vector(11, 5), U'\u2588', CYAN);         // a code point: a full block
@@ -140,13 +151,31 @@ public:
     int getHorizontal() const { return horizontalChars; }
     int getVertical() const { return verticalChars; }
 
-    /// Window size in pixels.
+    /// Window size in pixels (the picture's, when it is scaled to the window).
     int getHorizontalPixels() const { return horizontalPixels; }
     int getVerticalPixels() const { return verticalPixels; }
 
+    /// True when the picture is scaled to the window's size (see the class comment).
+    bool isScaled() const { return picture != nullptr; }
+
+    /// Switches between a fullscreen window at the desktop's resolution and the window as it
+    /// was before, the picture scaled by the same rule. Returns 0, or -1 when not started
+    /// (logged), without a window, or when the picture is not scaled (logged).
+    int toggleFullscreen();
+    bool isFullscreen() const { return fullscreen; }
+
+    /// Where the picture lies in the window, in window pixels: the whole window when it is
+    /// not scaled.
+    Box getPictureArea() const;
+
+    /// The picture pixel shown at the window pixel `windowPixels` (outside the picture for a
+    /// point on the bars); the same point when the picture is not scaled.
+    Vector windowToPicture(Vector windowPixels) const;
+
     /// The window, or null before start-up and in headless mode. Not owned by the caller.
     /// Characters still collected are not in it yet: call flush before drawing into it or
-    /// reading its pixels.
+    /// reading its pixels. When the picture is scaled, flush also shows it in the window, and
+    /// drawing belongs in the picture: use drawIntoWindow.
     sf::RenderWindow* getWindow() const;
 
     /// The same window for reading its events, focus and pointer only (nothing can be drawn
@@ -158,6 +187,16 @@ private:
     friend EngineCounters getEngineCounters();
 
     void takeScreenshotIfAsked();
+    // Where the cells are drawn: the picture when it is scaled, else the window.
+    sf::RenderTarget& target() const;
+    // Draws the picture into the window, scaled and centred, with bars around it.
+    void present();
+    std::unique_ptr<sf::RenderTexture> picture;
+    bool fitScaling = false;
+    bool fullscreen = false;
+    unsigned windowedWidth = 0;
+    unsigned windowedHeight = 0;
+    std::uint32_t windowStyle = 0;
     bool screenshotAsked = false;
     DisplayManager();
 

@@ -276,6 +276,17 @@ void Config::loadConfig(std::string text)
     };
     applyPort("network_port", networkPort);
     applyBool("batch_drawing", batchDrawing);
+    applyBool("window_resizable", windowResizable);
+    const std::string scaling = value("window_scaling");
+    if (scaling == "integer" || scaling == "fit")
+    {
+        windowScaling = scaling;
+    }
+    else if (!scaling.empty())
+    {
+        LogManager::getInstance().writeLog("loadConfig(): Unsupported window scaling '%s' (integer or fit).",
+                                           attribute::clip(scaling).c_str());
+    }
     applyInRange("grid_width", gridWidth, 1, MAX_INDEX_SETTING);
     applyInRange("grid_height", gridHeight, 1, MAX_INDEX_SETTING);
     applyInRange("quadtree_depth", quadtreeDepth, 1, MAX_INDEX_SETTING);
@@ -325,6 +336,9 @@ void Config::writeToLog() const
     log.writeLog(1, "  Network address: %s", networkAddress.c_str());
     log.writeLog(1, "  Network port: %s", networkPort.c_str());
     log.writeLog(1, "  Batch drawing: %s", batchDrawing ? "true" : "false");
+    log.writeLog(1, "  Window resizable: %s", windowResizable ? "true" : "false");
+    log.writeLog(1, "  Window scaling: %s",
+                 !windowScaling.empty() ? windowScaling.c_str() : (windowResizable ? "integer" : "none"));
     log.writeLog(1, "  Cell stream: %s (port %s, at most %d clients)", cellStream ? "true" : "false", cellPort.c_str(),
                  cellClients);
     log.writeLog(1, "  Grid width: %d", gridWidth);

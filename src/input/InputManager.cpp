@@ -146,9 +146,11 @@ int engineButton(sf::Mouse::Button button)
     return UNDEFINED_MOUSE_BUTTON;
 }
 
+// The cell under a window pixel, through the scaling of the picture when it is scaled.
 Vector cellsAt(int x, int y)
 {
-    return pixelsToSpaces(Vector(static_cast<float>(x), static_cast<float>(y)));
+    return pixelsToSpaces(
+        DisplayManager::getInstance().windowToPicture(Vector(static_cast<float>(x), static_cast<float>(y))));
 }
 
 // The terminal's input while the display is a terminal.
@@ -405,6 +407,16 @@ void InputManager::getInput()
         case sf::Event::KeyPressed:
         case sf::Event::KeyReleased:
         {
+            DisplayManager& display = DisplayManager::getInstance();
+            if (event.key.alt && event.key.code == sf::Keyboard::Enter && display.isScaled())
+            {
+                // Alt+Enter is the window's own key: it toggles fullscreen and reaches no object.
+                if (event.type == sf::Event::KeyPressed && display.toggleFullscreen() == 0)
+                {
+                    window->setKeyRepeatEnabled(false); // a new window starts with repeats on
+                }
+                break;
+            }
             EventKeyboard keyboard = toEventKeyboard(event);
             keyboard.setKeyboardAction(event.type == sf::Event::KeyPressed ? KEY_PRESS : KEY_RELEASE);
             onEvent(&keyboard);

@@ -1,8 +1,11 @@
 // The one-call drawing of a frame's characters and its record of the pixels drawn on.
 #include "presentation/CellBatch.h"
 
+#include "presentation/CellGlyphs.h"
+
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderStates.hpp>
-#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
 #include <algorithm>
@@ -18,9 +21,8 @@ namespace
 // which bounds the memory a frame of any size can take; order is kept, so nothing changes.
 constexpr std::size_t MAX_BATCH_VERTICES = std::size_t{12} * 8192;
 
-// Texture coordinates (page pixels) of the centre of the 2 x 2 opaque white square the glyph
-// page keeps in its corner: a quad sampling only this point is drawn in its plain colour.
-const sf::Vector2f WHITE_TEXEL(1.0f, 1.0f);
+// Tiles of a tileset per row and per column.
+constexpr unsigned TILESET_TILES = 16;
 
 // The text renderer places a glyph's quad one pixel beyond the glyph's bounds on each side
 // and samples the page one pixel beyond the glyph's rectangle; the same is done here.
@@ -76,50 +78,164 @@ bool CellBatch::isFull() const
     return vertices.getVertexCount() >= MAX_BATCH_VERTICES;
 }
 
-void CellBatch::addCell(const sf::RenderWindow& window, float x, float y, float cellWidth, float cellHeight,
-                        char32_t ch, sf::Color color)
+int CellBatch::loadTileset(const std::string& file, std::string& reason)
 {
-    const float* view = window.getView().getTransform().getMatrix();
-    const float left = x - cellWidth / 10.0f;
-    const float top = y + cellHeight / 5.0f;
-    const CornerTransform cell(view, left, top);
-    const bool windowPixels = !wholeWindowDrawn && pixelsAreWindowPixels(window);
-    if (!windowPixels)
+    sf::Image image;
+    if (!image.loadFromFile(file))
     {
-        wholeWindowDrawn = true;
+        reason = "not a readable image";
+        return -1;
+    }
+    const sf::Vector2u size = image.getSize();
+    if (size.x < TILESET_TILES || size.y < TILESET_TILES || size.x % TILESET_TILES != 0 || size.y % TILESET_TILES != 0)
+    {
+        reason = "its " + std::to_string(size.x) + " x " + std::to_string(size.y) + " pixels are not 16 x 16 tiles";
+        return -1;
+    }
+    bool transparent = false;
+    for (unsigned y = 0; y < size.y && !transparent; ++y)
+    {
+        for (unsigned x = 0; x < size.x && !transparent; ++x)
+        {
+            transparent = image.getPixel(x, y).a < 255;
+        }
+    }
+    sf::Image padded;
+    padded.create(size.x, size.y + 2, sf::Color::White);
+    for (unsigned y = 0; y < size.y; ++y)
+    {
+        for (unsigned x = 0; x < size.x; ++x)
+        {
+            sf::Color pixel = image.getPixel(x, y);
+            if (!transparent)
+            {
+                // Light on black: the brightness is how much of the character's colour shows.
+                pixel = sf::Color(255, 255, 255, std::max({pixel.r, pixel.g, pixel.b}));
+            }
+            padded.setPixel(x, y, pixel);
+        }
+    }
+    auto texture = std::make_unique<sf::Texture>();
+    if (!texture->loadFromImage(padded))
+    {
+        reason = "too large for a texture";
+        return -1;
+    }
+    texture->setSmooth(false);
+    tiles = std::move(texture);
+    tileSize = sf::Vector2f(static_cast<float>(size.x / TILESET_TILES), static_cast<float>(size.y / TILESET_TILES));
+    whiteTexel = sf::Vector2f(1.0f, static_cast<float>(size.y) + 1.0f);
+    tileset = true;
+    return 0;
+}
+
+void CellBatch::addBackground(const float* view, float left, float top, float cellWidth, float cellHeight)
+{
+    const CornerTransform cell(view, left, top);
+    if (wholeWindowDrawn)
+    {
         // The background rectangle: a cell at its corner, as two triangles.
         const sf::Vector2f corners[4] = {cell(0, 0), cell(cellWidth, 0), cell(cellWidth, cellHeight),
                                          cell(0, cellHeight)};
         for (const int corner : {0, 1, 2, 0, 2, 3})
         {
-            vertices.append(sf::Vertex(corners[corner], background, WHITE_TEXEL));
+            vertices.append(sf::Vertex(corners[corner], background, whiteTexel));
+        }
+        return;
+    }
+    // The window was cleared to the background colour, so the rectangle changes only the
+    // pixels something was drawn on since. Where nothing was, it is left out; otherwise
+    // only the whole pixel columns and rows around what was drawn are painted: their
+    // pixels are exactly those the whole rectangle covers there (pixel centres lie half
+    // a pixel away from the cut), and in the same colour.
+    const PixelBox box{left, top, cellWidth + left, cellHeight + top};
+    const PixelBox drawn = drawnWithin(box);
+    if (drawn.left < drawn.right)
+    {
+        const sf::Vector2f corner = cell(0, 0);
+        const sf::Vector2f opposite = cell(cellWidth, cellHeight);
+        const float cutLeft = std::floor(drawn.left), cutRight = std::ceil(drawn.right);
+        const float cutTop = std::floor(drawn.top), cutBottom = std::ceil(drawn.bottom);
+        const float x0 = cutLeft > box.left ? view[0] * cutLeft + view[12] : corner.x;
+        const float x1 = cutRight < box.right ? view[0] * cutRight + view[12] : opposite.x;
+        const float y0 = cutTop > box.top ? view[5] * cutTop + view[13] : corner.y;
+        const float y1 = cutBottom < box.bottom ? view[5] * cutBottom + view[13] : opposite.y;
+        const sf::Vector2f corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+        for (const int index : {0, 1, 2, 0, 2, 3})
+        {
+            vertices.append(sf::Vertex(corners[index], background, whiteTexel));
         }
     }
-    else
+}
+
+void CellBatch::addCellGlyph(const float* view, char32_t ch, float left, float top, float cellWidth, float cellHeight,
+                             sf::Color color)
+{
+    GlyphQuad quads[MAX_GLYPH_QUADS];
+    const int count = cellGlyphQuads(ch, left, top, cellWidth, cellHeight, quads);
+    const CornerTransform at(view, 0.0f, 0.0f);
+    for (int i = 0; i < count; ++i)
     {
-        // The window was cleared to the background colour, so the rectangle changes only the
-        // pixels something was drawn on since. Where nothing was, it is left out; otherwise
-        // only the whole pixel columns and rows around what was drawn are painted: their
-        // pixels are exactly those the whole rectangle covers there (pixel centres lie half
-        // a pixel away from the cut), and in the same colour.
-        const PixelBox box{left, top, cellWidth + left, cellHeight + top};
-        const PixelBox drawn = drawnWithin(box);
-        if (drawn.left < drawn.right)
+        const GlyphQuad& quad = quads[i];
+        const sf::Color shade(color.r, color.g, color.b, quad.alpha);
+        for (const int corner : {0, 1, 2, 0, 2, 3})
         {
-            const sf::Vector2f corner = cell(0, 0);
-            const sf::Vector2f opposite = cell(cellWidth, cellHeight);
-            const float cutLeft = std::floor(drawn.left), cutRight = std::ceil(drawn.right);
-            const float cutTop = std::floor(drawn.top), cutBottom = std::ceil(drawn.bottom);
-            const float x0 = cutLeft > box.left ? view[0] * cutLeft + view[12] : corner.x;
-            const float x1 = cutRight < box.right ? view[0] * cutRight + view[12] : opposite.x;
-            const float y0 = cutTop > box.top ? view[5] * cutTop + view[13] : corner.y;
-            const float y1 = cutBottom < box.bottom ? view[5] * cutBottom + view[13] : opposite.y;
-            const sf::Vector2f corners[4] = {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
-            for (const int index : {0, 1, 2, 0, 2, 3})
-            {
-                vertices.append(sf::Vertex(corners[index], background, WHITE_TEXEL));
-            }
+            vertices.append(sf::Vertex(at(quad.x[corner], quad.y[corner]), shade, whiteTexel));
         }
+    }
+    if (count > 0 && !wholeWindowDrawn)
+    {
+        markDrawn({left - 1.0f, top - 1.0f, left + cellWidth + 1.0f, top + cellHeight + 1.0f});
+    }
+}
+
+void CellBatch::addCell(const sf::RenderTarget& target, float x, float y, float cellWidth, float cellHeight,
+                        char32_t ch, sf::Color color)
+{
+    const float* view = target.getView().getTransform().getMatrix();
+    if (!wholeWindowDrawn && !pixelsAreWindowPixels(target))
+    {
+        wholeWindowDrawn = true;
+    }
+    if (tileset)
+    {
+        // The cell is its box on the grid and its tile fills it; the code page's box-drawing
+        // characters come from the tiles, the other ones are drawn as rectangles.
+        addBackground(view, x, y, cellWidth, cellHeight);
+        int place = cp437Place(ch);
+        if (place < 0 && isCellGlyph(ch))
+        {
+            addCellGlyph(view, ch, x, y, cellWidth, cellHeight, color);
+            return;
+        }
+        place = place < 0 ? '?' : place;
+        if (place == ' ' || place == 0)
+        {
+            return;
+        }
+        const float u = static_cast<float>(place % 16) * tileSize.x;
+        const float v = static_cast<float>(place / 16) * tileSize.y;
+        const CornerTransform tileAt(view, x, y);
+        const sf::Vertex corners[4] = {
+            sf::Vertex(tileAt(0, 0), color, sf::Vector2f(u, v)),
+            sf::Vertex(tileAt(cellWidth, 0), color, sf::Vector2f(u + tileSize.x, v)),
+            sf::Vertex(tileAt(cellWidth, cellHeight), color, sf::Vector2f(u + tileSize.x, v + tileSize.y)),
+            sf::Vertex(tileAt(0, cellHeight), color, sf::Vector2f(u, v + tileSize.y))};
+        for (const int corner : {0, 1, 2, 0, 2, 3})
+        {
+            vertices.append(corners[corner]);
+        }
+        return;
+    }
+
+    const float left = x - cellWidth / 10.0f;
+    const float top = y + cellHeight / 5.0f;
+    addBackground(view, left, top, cellWidth, cellHeight);
+    if (isCellGlyph(ch))
+    {
+        // Box-drawing, block and shade characters fill the cell's box to its edges.
+        addCellGlyph(view, ch, left, top, cellWidth, cellHeight, color);
+        return;
     }
 
     // One code point, laid out as the text renderer lays out a string of it: a blank
@@ -157,33 +273,35 @@ void CellBatch::addCell(const sf::RenderWindow& window, float x, float y, float 
     }
 }
 
-bool CellBatch::draw(sf::RenderWindow& window)
+bool CellBatch::draw(sf::RenderTarget& target)
 {
     if (vertices.getVertexCount() == 0)
     {
         return false;
     }
     sf::RenderStates states;
-    states.texture = &font.getTexture(characterSize);
-    // The vertices are clip coordinates already (see CornerTransform).
-    const sf::View view = window.getView();
-    window.setView(clipView);
-    window.draw(vertices, states);
-    window.setView(view);
+    states.texture = tileset ? tiles.get() : &font.getTexture(characterSize);
+    // The vertices are clip coordinates already (see CornerTransform); the viewport stays.
+    const sf::View view = target.getView();
+    sf::View clip = clipView;
+    clip.setViewport(view.getViewport());
+    target.setView(clip);
+    target.draw(vertices, states);
+    target.setView(view);
     vertices.clear();
     return true;
 }
 
-bool CellBatch::pixelsAreWindowPixels(const sf::RenderWindow& window)
+bool CellBatch::pixelsAreWindowPixels(const sf::RenderTarget& target)
 {
-    // With the window's own view, unresized, a pixel position is a window pixel.
-    const sf::View& view = window.getView();
-    const sf::View& standard = window.getDefaultView();
+    // With the target's own view, unresized, a pixel position is a pixel of the target.
+    const sf::View& view = target.getView();
+    const sf::View& standard = target.getDefaultView();
     const float* matrix = view.getTransform().getMatrix();
     return std::equal(matrix, matrix + 16, standard.getTransform().getMatrix()) &&
            view.getViewport() == standard.getViewport() &&
-           static_cast<float>(window.getSize().x) == standard.getSize().x &&
-           static_cast<float>(window.getSize().y) == standard.getSize().y;
+           static_cast<float>(target.getSize().x) == standard.getSize().x &&
+           static_cast<float>(target.getSize().y) == standard.getSize().y;
 }
 
 void CellBatch::markDrawn(PixelBox box)

@@ -1,6 +1,7 @@
 #include "core/Utf8.h"
 #include "platform/Platform.h"
 #include "presentation/CellBatch.h"
+#include "presentation/CellGlyphs.h"
 #include "presentation/Screenshot.h"
 #include "presentation/TerminalDisplay.h"
 
@@ -13,7 +14,9 @@
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderStates.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/String.hpp>
@@ -71,6 +74,37 @@ constexpr float MAX_CHARACTER_SIZE = 1024.0f;
 // A glyph can reach beyond its own cell (its size is font_scale times the cell), so cells
 // are culled only when they lie this many cells outside the window.
 constexpr float CULL_MARGIN = 2.0f;
+
+// True when `file` names a bitmap tileset rather than a font: it ends in ".png" (any case).
+bool isTilesetFile(const std::string& file)
+{
+    std::string extension = std::filesystem::path(file).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return extension == ".png";
+}
+
+// Where a picture of `picture` pixels is shown in a window of `window` pixels: the largest
+// size that fits, a whole multiple unless `fit` (or the window is smaller than the picture),
+// centred on whole pixels. Corner in window pixels; the scale in the box's extents.
+struct PictureArea
+{
+    float left = 0, top = 0, scale = 1;
+};
+PictureArea pictureArea(sf::Vector2u window, float pictureWidth, float pictureHeight, bool fit)
+{
+    float scale = std::min(static_cast<float>(window.x) / pictureWidth, static_cast<float>(window.y) / pictureHeight);
+    if (!fit && scale >= 1.0f)
+    {
+        scale = std::floor(scale);
+    }
+    if (!(scale > 0.0f))
+    {
+        scale = 1.0f; // a window of no size shows nothing anyway
+    }
+    return PictureArea{std::floor((static_cast<float>(window.x) - pictureWidth * scale) / 2.0f),
+                       std::floor((static_cast<float>(window.y) - pictureHeight * scale) / 2.0f), scale};
+}
 
 // A drawn char as the text renderer has always converted it (the default locale): the code
 // point its glyph is looked up by. Looked up once for every char.
@@ -192,7 +226,14 @@ int DisplayManager::startUp()
         log.writeLog(5, "DisplayManager::startUp(): window resolution (%d, %d) pixels.",
                      static_cast<int>(desktop.width), static_cast<int>(desktop.height));
 
-        if (config.getWindowStyle() == WINDOW_STYLE_FULLSCREEN &&
+        const bool scaled = config.getWindowResizable() || !config.getWindowScaling().empty();
+        fitScaling = config.getWindowScaling() == "fit";
+        windowStyle = static_cast<std::uint32_t>(config.getWindowStyle()) |
+                      (config.getWindowResizable() ? static_cast<std::uint32_t>(sf::Style::Resize) : 0u);
+        fullscreen = scaled && config.getWindowStyle() == WINDOW_STYLE_FULLSCREEN;
+        windowedWidth = static_cast<unsigned>(horizontalPixels);
+        windowedHeight = static_cast<unsigned>(verticalPixels);
+        if (!scaled && config.getWindowStyle() == WINDOW_STYLE_FULLSCREEN &&
             (static_cast<unsigned>(horizontalPixels) > desktop.width ||
              static_cast<unsigned>(verticalPixels) > desktop.height))
         {
@@ -206,10 +247,12 @@ int DisplayManager::startUp()
         }
         try
         {
+            // A scaled fullscreen window has the desktop's size; the picture keeps its own.
             window = std::make_unique<sf::RenderWindow>(
-                sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
-                titleString(config.getWindowTitle()), static_cast<sf::Uint32>(config.getWindowStyle()),
-                sf::ContextSettings());
+                fullscreen
+                    ? desktop
+                    : sf::VideoMode(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels), 32),
+                titleString(config.getWindowTitle()), windowStyle, sf::ContextSettings());
         }
         catch (const std::exception& error)
         {
@@ -225,10 +268,36 @@ int DisplayManager::startUp()
         }
         window->setMouseCursorVisible(config.getShowMouse());
         window->setVerticalSyncEnabled(true);
+        if (scaled)
+        {
+            picture = std::make_unique<sf::RenderTexture>();
+            if (!picture->create(static_cast<unsigned>(horizontalPixels), static_cast<unsigned>(verticalPixels)))
+            {
+                picture.reset();
+                log.writeLog("DisplayManager::startUp(): Unable to allocate the picture of %d x %d pixels!",
+                             horizontalPixels, verticalPixels);
+                return -1;
+            }
+            picture->clear(colorToSFML(config.getWindowBackgroundColor()));
+            log.writeLog(1, "DisplayManager::startUp(): picture of %d x %d pixels scaled to the window (%s).",
+                         horizontalPixels, verticalPixels, fitScaling ? "fit" : "integer");
+        }
 
         const std::vector<std::string> places = fontPlaces(config.getFontFile());
         const std::string fontFile = findFont(places);
-        if (!font.loadFromFile(fontFile))
+        cells->useFont(); // until a tileset is loaded, in this start-up
+        if (isTilesetFile(fontFile))
+        {
+            std::string reason;
+            if (cells->loadTileset(fontFile, reason) != 0)
+            {
+                log.writeLog("DisplayManager::startUp(): Unable to load tileset from file '%s': %s.",
+                             config.getFontFile().c_str(), reason.c_str());
+                return -1;
+            }
+            log.writeLog(1, "DisplayManager::startUp(): tileset loaded from '%s'.", fontFile.c_str());
+        }
+        else if (!font.loadFromFile(fontFile))
         {
             log.writeLog("DisplayManager::startUp(): Unable to load font from file '%s'.",
                          config.getFontFile().c_str());
@@ -240,7 +309,10 @@ int DisplayManager::startUp()
             log.writeLog("DisplayManager::startUp(): Looked for it at %s.", looked.c_str());
             return -1;
         }
-        log.writeLog(1, "DisplayManager::startUp(): font loaded from '%s'.", fontFile.c_str());
+        else
+        {
+            log.writeLog(1, "DisplayManager::startUp(): font loaded from '%s'.", fontFile.c_str());
+        }
         rectangle = std::make_unique<sf::RectangleShape>(sf::Vector2f(charWidth(), charHeight()));
         text = std::make_unique<sf::Text>();
         text->setFont(font);
@@ -256,9 +328,10 @@ int DisplayManager::startUp()
         // place in the page when it grows (coordinates are page pixels), so what was
         // collected before a new glyph was loaded stays valid within the frame.
         const unsigned characterSize = text->getCharacterSize();
-        const sf::Image page = font.getTexture(characterSize).copyToImage();
-        glyphPageHasWhite = page.getSize().x >= 2 && page.getSize().y >= 2;
-        for (unsigned y = 0; glyphPageHasWhite && y < 2; ++y)
+        const sf::Image page = cells->hasTileset() ? sf::Image() : font.getTexture(characterSize).copyToImage();
+        // A tileset keeps a white strip of its own.
+        glyphPageHasWhite = cells->hasTileset() || (page.getSize().x >= 2 && page.getSize().y >= 2);
+        for (unsigned y = 0; glyphPageHasWhite && !cells->hasTileset() && y < 2; ++y)
         {
             for (unsigned x = 0; x < 2; ++x)
             {
@@ -290,6 +363,8 @@ void DisplayManager::shutDown()
         terminal.reset();
     }
     drawingCells.resize(0, 0, cellBackground);
+    picture.reset();
+    fullscreen = false;
     if (window)
     {
         window->close();
@@ -344,10 +419,12 @@ int DisplayManager::drawCell(Vector position, char32_t cellCh, char32_t glyph, s
     ++characters;
     const float cellWidth = charWidth();
     const float cellHeight = charHeight();
-    if (batched)
+    if (batched || cells->hasTileset() || isCellGlyph(glyph))
     {
-        cells->addCell(*window, pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyph, sf::Color(r, g, b, 255));
-        if (cells->isFull())
+        // Tiles and the box-drawing and block characters' rectangles are always drawn through
+        // the collected vertices; cell by cell, at once.
+        cells->addCell(target(), pixel.getX(), pixel.getY(), cellWidth, cellHeight, glyph, sf::Color(r, g, b, 255));
+        if (cells->isFull() || !batched)
         {
             drawPending();
         }
@@ -357,12 +434,12 @@ int DisplayManager::drawCell(Vector position, char32_t cellCh, char32_t glyph, s
     // The glyph sits a little right of and above its cell background; the offsets keep
     // the bold glyph visually centred in the cell.
     rectangle->setPosition(pixel.getX() - cellWidth / 10.0f, pixel.getY() + cellHeight / 5.0f);
-    window->draw(*rectangle);
+    target().draw(*rectangle);
 
     text->setString(sf::String(static_cast<sf::Uint32>(glyph)));
     text->setPosition(pixel.getX(), pixel.getY());
     text->setFillColor(sf::Color(r, g, b, 255));
-    window->draw(*text);
+    target().draw(*text);
     cells->markWholeWindowDrawn();
     drawCalls += 2;
     return 0;
@@ -370,10 +447,102 @@ int DisplayManager::drawCell(Vector position, char32_t cellCh, char32_t glyph, s
 
 void DisplayManager::drawPending()
 {
-    if (window && cells->draw(*window))
+    if (window && cells->draw(target()))
     {
         ++drawCalls;
     }
+}
+
+sf::RenderTarget& DisplayManager::target() const
+{
+    if (picture)
+    {
+        return *picture;
+    }
+    return *window;
+}
+
+Box DisplayManager::getPictureArea() const
+{
+    if (!window || !picture)
+    {
+        return Box(Vector(0, 0), static_cast<float>(horizontalPixels), static_cast<float>(verticalPixels));
+    }
+    const PictureArea area = pictureArea(window->getSize(), static_cast<float>(horizontalPixels),
+                                         static_cast<float>(verticalPixels), fitScaling);
+    return Box(Vector(area.left, area.top), static_cast<float>(horizontalPixels) * area.scale,
+               static_cast<float>(verticalPixels) * area.scale);
+}
+
+Vector DisplayManager::windowToPicture(Vector windowPixels) const
+{
+    const Box area = getPictureArea();
+    const float scale = area.getHorizontal() / static_cast<float>(horizontalPixels);
+    if (!picture || !(scale > 0.0f))
+    {
+        return windowPixels;
+    }
+    return Vector((windowPixels.getX() - area.getCorner().getX()) / scale,
+                  (windowPixels.getY() - area.getCorner().getY()) / scale);
+}
+
+void DisplayManager::present()
+{
+    picture->display();
+    const sf::Vector2u size = window->getSize();
+    window->setView(sf::View(sf::FloatRect(0.0f, 0.0f, static_cast<float>(size.x), static_cast<float>(size.y))));
+    window->clear(backgroundColor);
+    const PictureArea area =
+        pictureArea(size, static_cast<float>(horizontalPixels), static_cast<float>(verticalPixels), fitScaling);
+    // Whole multiples copy each pixel to a square of pixels; other scales blend neighbours.
+    picture->setSmooth(area.scale != std::floor(area.scale));
+    sf::Sprite shown(picture->getTexture());
+    shown.setPosition(area.left, area.top);
+    shown.setScale(area.scale, area.scale);
+    window->draw(shown);
+    ++drawCalls;
+}
+
+int DisplayManager::toggleFullscreen()
+{
+    LogManager& log = LogManager::getInstance();
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
+    {
+        return -1;
+    }
+    if (!picture)
+    {
+        log.writeLog("DisplayManager::toggleFullscreen(): Warning! The picture is not scaled "
+                     "(window_resizable or window_scaling); the window stays as it is.");
+        return -1;
+    }
+    const sf::String shownTitle = titleString(Config::getInstance().getWindowTitle());
+    if (!fullscreen)
+    {
+        windowedWidth = window->getSize().x;
+        windowedHeight = window->getSize().y;
+        window->create(sf::VideoMode::getDesktopMode(), shownTitle, sf::Style::Fullscreen);
+    }
+    else
+    {
+        // A game configured fullscreen comes back in the default window style.
+        const auto fullscreenBit = static_cast<std::uint32_t>(sf::Style::Fullscreen);
+        const std::uint32_t style =
+            (windowStyle & fullscreenBit) != 0
+                ? (windowStyle & ~fullscreenBit) | static_cast<std::uint32_t>(WINDOW_STYLE_DEFAULT)
+                : windowStyle;
+        window->create(sf::VideoMode(windowedWidth, windowedHeight, 32), shownTitle, style);
+    }
+    fullscreen = !fullscreen;
+    window->setMouseCursorVisible(Config::getInstance().getShowMouse());
+    window->setVerticalSyncEnabled(true);
+    log.writeLog(1, "DisplayManager::toggleFullscreen(): %s at %u x %u pixels.", fullscreen ? "fullscreen" : "windowed",
+                 window->getSize().x, window->getSize().y);
+    return 0;
 }
 
 int DisplayManager::flush()
@@ -388,6 +557,10 @@ int DisplayManager::flush()
     }
     drawPending();
     cells->markWholeWindowDrawn();
+    if (picture)
+    {
+        present(); // what the window shows, up to date
+    }
     return 0;
 }
 
@@ -398,11 +571,17 @@ int DisplayManager::drawIntoWindow(const sf::Drawable& drawable)
 
 int DisplayManager::drawIntoWindow(const sf::Drawable& drawable, const sf::RenderStates& states)
 {
-    if (flush() != 0)
+    if (!isStarted())
+    {
+        return notStarted();
+    }
+    if (!window)
     {
         return -1;
     }
-    window->draw(drawable, states);
+    drawPending();
+    cells->markWholeWindowDrawn();
+    target().draw(drawable, states);
     ++drawCalls;
     return 0;
 }
@@ -528,9 +707,13 @@ int DisplayManager::swapBuffers()
         return -1;
     }
     drawPending();
+    if (picture)
+    {
+        present();
+    }
     takeScreenshotIfAsked(); // before display(): the frame is still in the window
     window->display();
-    window->clear(backgroundColor);
+    (picture ? static_cast<sf::RenderTarget&>(*picture) : *window).clear(backgroundColor);
     cells->markAllClean();
     frameDrawCalls = drawCalls;
     drawCalls = 0;

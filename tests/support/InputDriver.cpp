@@ -78,9 +78,9 @@ void InputWindowTest::TearDown()
     EngineTest::TearDown();
 }
 
-int InputWindowTest::startWindowed()
+int InputWindowTest::startWindowed(const std::string& extra)
 {
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:10,\n");
+    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:10,\n" + extra);
     qm::LogManager::getInstance().setLogLevel(1);
     if (qm::GameManager::getInstance().startUp() != 0)
     {

@@ -43,8 +43,9 @@ class InputWindowTest : public EngineTest
 protected:
     void TearDown() override;
 
-    /// Starts the engine windowed, sets `window` and focuses it: 0, or -1 when either failed.
-    int startWindowed();
+    /// Starts the engine windowed (configuration lines `extra` added), sets `window` and focuses it: 0, or -1
+    /// when either failed.
+    int startWindowed(const std::string& extra = "");
 
     /// Runs the game loop, recording after the objects made so far, until `stop(step)` or 3000 steps (30 s).
     void runLoop(const std::function<bool(int step)>& stop);
