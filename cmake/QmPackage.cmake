@@ -21,6 +21,8 @@ set(QM_PACKAGE_FONT /usr/share/fonts/opentype/league-mono/LeagueMono-Condensed.o
 set(QM_PACKAGE_FONT_LICENCE /usr/share/doc/fonts-league-mono/copyright)
 install(FILES ${QM_PACKAGE_FONT} DESTINATION ${QM_DATA_DIR} RENAME qm-font.ttf)
 install(FILES ${QM_PACKAGE_FONT_LICENCE} DESTINATION ${QM_DATA_DIR} RENAME qm-font-LICENCE.txt)
+# The tileset drawn from that font (game/tools/tileset.cpp), found by name like the font.
+install(FILES ${PROJECT_SOURCE_DIR}/game/tilesets/qm-tiles-8x16.png DESTINATION ${QM_DATA_DIR})
 # `cmake --install --prefix <other>` puts the files elsewhere, where the library does not look.
 install(CODE "if(NOT CMAKE_INSTALL_PREFIX STREQUAL \"${CMAKE_INSTALL_PREFIX}\")
     message(WARNING \"The engine looks for its font in ${CMAKE_INSTALL_FULL_DATADIR}/quillmere, not under \"

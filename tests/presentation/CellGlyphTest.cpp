@@ -8,7 +8,6 @@
 #include <qm/GameManager.h>
 #include <qm/utility.h>
 
-#include <SFML/Graphics/RenderTexture.hpp>
 
 #include <cmath>
 #include <cstdlib>
@@ -66,15 +65,15 @@ TEST_P(Tileset, TilesAreCutByTheCodePageColouredAndStretchedToTheirCells)
     EXPECT_EQ(reason, "its 24 x 40 pixels are not 16 x 16 tiles");
 }
 
-// Box-drawing art drawn through the display's batch as the display places cells, with a
-// font (cells of the default 12.8 x 32 pixels and of 9.5 x 19) or the shipped tileset.
+// Box-drawing art drawn by the display in its window with the code-point drawCh, with a font
+// (cells of the default 12.8 x 32 pixels and of 9.5 x 19) or the shipped tileset (8 x 16).
 struct Art
 {
     float cellWidth, cellHeight;
     bool tileset;
 };
 
-class BoxDrawing : public testing::TestWithParam<Art>
+class BoxDrawing : public qmtest::EngineTest, public testing::WithParamInterface<Art>
 {
 protected:
     qmtest::VirtualDisplay xserver;
@@ -91,32 +90,29 @@ TEST_P(BoxDrawing, LinesAndBlocksRunAcrossCellsWithoutGaps)
 {
     const Art art = GetParam();
     const unsigned columns = 23, rows = 6;
-    const unsigned width = static_cast<unsigned>(static_cast<float>(columns) * art.cellWidth) + 2;
-    const unsigned height = static_cast<unsigned>(static_cast<float>(rows + 1) * art.cellHeight);
-    sf::RenderTexture target;
-    ASSERT_TRUE(target.create(width, height));
-    qm::CellBatch batch;
-    std::string reason;
-    ASSERT_TRUE(art.tileset ? batch.loadTileset(SHIPPED_TILESET, reason) == 0 : batch.font.loadFromFile(QM_TEST_FONT))
-        << reason;
-    batch.background = BLUE;
-    ASSERT_EQ(batch.prepare(25, static_cast<int>(width), static_cast<int>(height)), 0);
-    target.clear(BLUE);
-    batch.markAllClean();
+    dir.write("qm-config.txt", "font_file:" + (art.tileset ? SHIPPED_TILESET : std::string(QM_TEST_FONT)) +
+                                   ",\nwindow_horizontal_pixels:" + std::to_string(std::lround(80 * art.cellWidth)) +
+                                   ",\nwindow_vertical_pixels:" + std::to_string(std::lround(24 * art.cellHeight)) +
+                                   ",\nwindow_background_color:blue,\n");
+    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    ASSERT_EQ(display.swapBuffers(), 0); // clears the window
     for (unsigned row = 0; row < rows; ++row)
     {
         for (unsigned column = 0; column < columns; ++column)
         {
-            batch.addCell(target, static_cast<float>(column) * art.cellWidth, static_cast<float>(row) * art.cellHeight,
-                          art.cellWidth, art.cellHeight, ART[row][column], sf::Color::White);
+            display.drawCh(qm::Vector(static_cast<float>(column), static_cast<float>(row)), ART[row][column],
+                           qm::WHITE);
         }
     }
-    ASSERT_TRUE(batch.draw(target));
-    target.display();
-    const sf::Image shot = target.getTexture().copyToImage();
+    const sf::Image shot = qmtest::captureDisplay();
     if (const char* folder = std::getenv("QM_DOCS_SHOTS"); folder != nullptr && art.cellWidth == 12.8f)
     {
-        shot.saveToFile(std::string(folder) + "/box-drawing.png");
+        sf::Image art23x7;
+        art23x7.create(static_cast<unsigned>(23 * art.cellWidth) + 2, static_cast<unsigned>(7 * art.cellHeight));
+        art23x7.copy(shot, 0, 0,
+                     sf::IntRect(0, 0, static_cast<int>(art23x7.getSize().x), static_cast<int>(art23x7.getSize().y)));
+        art23x7.saveToFile(std::string(folder) + "/box-drawing.png");
     }
     // The pixel where cell edge `cells` lies along an axis (a font's cell box sits a tenth of a
     // cell left of and a fifth below its glyph).
