@@ -28,22 +28,9 @@ namespace qmtest
 using Cell = qm::PathFind::Cell;
 using Cells = std::vector<Cell>;
 
-/// A wall map: `rows` of '.' (free) and '#' (wall), all of one length; or `w` x `h` cells whose walls are the
-/// set bits of `pattern`, row by row.
+/// A wall map of `w` x `h` cells whose walls are the set bits of `pattern`, row by row.
 struct WallMap
 {
-    explicit WallMap(const std::vector<std::string>& rows)
-        : width(rows.empty() ? 0 : static_cast<int>(rows[0].size())), height(static_cast<int>(rows.size()))
-    {
-        for (const std::string& row : rows)
-        {
-            for (char c : row)
-            {
-                walls.push_back(c == '#');
-            }
-        }
-    }
-    WallMap(int w, int h, std::vector<bool> cells) : width(w), height(h), walls(std::move(cells)) {}
     WallMap(int w, int h, int pattern) : width(w), height(h)
     {
         for (int i = 0; i < w * h; ++i)

@@ -5,87 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace
 {
 
 using qmtest::Cell;
-using qmtest::Outcome;
 using qmtest::outcomeOf;
-
-// Both searches, called in turn on the same world, until the first one ends (or `maxCalls`).
-// Returns the number of calls; any difference in status fails the test.
-int runSideBySide(qm::PathFind& linear, qm::PathFind& heap, int maxCalls)
-{
-    int calls = 0;
-    for (int expected = 1; expected == 1 && calls < maxCalls; ++calls)
-    {
-        expected = linear.cycleOnce();
-        const int status = heap.cycleOnce();
-        EXPECT_EQ(status, expected) << "at call " << calls + 1;
-        expected = status == expected ? expected : -1;
-    }
-    return calls;
-}
 
 using ChangingWorld = qmtest::PathTest;
 
-// A wall over rows 0 to 3 of column 6, met by the search after six calls, then changed so that column 6 opens
-// above the gap at row 4: a heap search that kept its old answers would still go round by row 4.
-TEST_F(ChangingWorld, AWallThatGivesWayAfterTheSearchMetItIsCrossedByBothSearches)
-{
-    const qm::Box column(qm::Vector(-0.5f, -0.5f), 0.99f, 3.99f);
-    const std::vector<std::pair<std::string, std::function<void(qm::Object*)>>> changes{
-        {"removed", [this](qm::Object* wall) { removePiece(wall); }},
-        {"made soft", [](qm::Object* wall) { ASSERT_EQ(wall->setSolidness(qm::SOFT), 0); }},
-        {"made neither hard nor soft", [](qm::Object* wall) { ASSERT_EQ(wall->setSolidness(qm::SPECTRAL), 0); }},
-        {"made inactive", [](qm::Object* wall) { ASSERT_EQ(wall->setActive(false), 0); }},
-        {"moved to column 9", [](qm::Object* wall) { wall->setPosition(qm::Vector(9, 0)); }},
-        {"shrunk to row 0", [](qm::Object* wall) { wall->setBox(qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f)); }},
-    };
-    setWorld(12, 5);
-    for (const auto& change : changes)
-    {
-        SCOPED_TRACE("wall " + change.first);
-        qm::Object* wall = addPiece(6, 0, column);
-        qm::PathFind linear(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
-        qm::HeapPathFind heap(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
-        ASSERT_EQ(runSideBySide(linear, heap, 6), 6);
-        change.second(wall);
-        runSideBySide(linear, heap, 1000);
-        const Outcome reference = outcomeOf(linear, 2);
-        EXPECT_EQ(outcomeOf(heap, 2), reference);
-        EXPECT_TRUE(std::any_of(reference.path.begin(), reference.path.end(),
-                                [](const Cell& cell) { return cell.x == 6 && cell.y <= 3; }))
-            << reference;
-        clearPieces();
-    }
-}
-
-// The other way round: the walker grows after the search met the wall, so the cells beside it
-// that were free become blocked. A walker that is neither HARD nor SOFT is in no solid list, so only its own box
-// tells the heap search that its answers are out of date.
-TEST_F(ChangingWorld, AWalkerThatGrowsDuringTheSearchIsRefusedTheCellsItNoLongerFits)
-{
-    ASSERT_EQ(walker->setSolidness(qm::SPECTRAL), 0);
-    setWorld(12, 5);
-    addPiece(6, 0, qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, 3.99f));
-    qm::PathFind linear(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
-    qm::HeapPathFind heap(walker, {0, 2}, {11, 2}, nullptr, 12, 5);
-    ASSERT_EQ(runSideBySide(linear, heap, 6), 6);
-    // Three cells wide: every cell of columns 5 to 7 now touches the wall.
-    walker->setBox(qm::Box(qm::Vector(-1.5f, -0.5f), 2.99f, 0.99f));
-    const int calls = runSideBySide(linear, heap, 1000);
-    EXPECT_LT(calls, 1000);
-    EXPECT_EQ(outcomeOf(heap, linear.isFound() ? 2 : 0), outcomeOf(linear, linear.isFound() ? 2 : 0));
-    const std::vector<Cell> path = qmtest::cellsOf(linear.buildPath());
-    EXPECT_TRUE(std::none_of(path.begin(), path.end(), [](const Cell& cell) { return cell.x == 5 && cell.y <= 3; }))
-        << "the path uses a cell beside the wall after the walker grew";
-}
-
-// Walls that are switched on one at a time while the search runs: each only files an object in
-// the solid list, with no move or box change that would also tell the heap search.
+// Walls switched on one at a time while the search runs: each only files an object in the solid list, with no move
+// or box change that would also tell the heap search.
 TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOver)
 {
     qmtest::Dice uniform(99);
@@ -98,10 +27,9 @@ TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOve
         std::vector<qm::Object*> waiting;
         for (int i = 0; i < width * height / 3; ++i)
         {
-            qm::Object* wall =
-                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1)));
-            ASSERT_EQ(wall->setActive(false), 0);
-            waiting.push_back(wall);
+            waiting.push_back(
+                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1))));
+            ASSERT_EQ(waiting.back()->setActive(false), 0);
         }
         const Cell start = uniform.cell(width, height);
         const Cell goal = uniform.cell(width, height);
@@ -125,8 +53,10 @@ TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOve
     EXPECT_GT(switched, 1000);
 }
 
-// Random worlds changed every few calls in every way a solid object (or the walker's box) can change; both
-// searches go on after a call that found no path, as the path manager's would.
+// Random worlds changed every few calls in every way a solid object (or the walker's box) can change: a wall
+// removed, moved, shrunk, made soft, spectral or inactive, or switched on (which only files it in the solid list);
+// the walker grown (a SPECTRAL walker is in no solid list, so only its own box tells). Both searches go on after a
+// call that found no path, as the path manager's would.
 class ChangingWorlds : public ChangingWorld, public ::testing::WithParamInterface<int>
 {
 };

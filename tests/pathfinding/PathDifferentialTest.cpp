@@ -1,5 +1,5 @@
 // The heap search against the linear reference, and both against an independent shortest-path check:
-// every wall pattern of the tiny maps, then random maps, then random worlds of real objects.
+// every wall pattern of the tiny maps, then random worlds of real objects.
 #include "MapSearch.h"
 
 #include <gtest/gtest.h>
@@ -93,22 +93,16 @@ std::string checkAgainstShortest(const WallMap& map, Cell start, Cell goal, cons
     return std::abs(length - expected) < 1e-4 ? "" : "path longer than the shortest";
 }
 
-// Both searches from `start` to `goal` on `map`: the same outcome, and (given the shortest lengths) a shortest
-// path. Returns whether both hold.
-bool compare(qm::Object* walker, const WallMap& map, Cell start, Cell goal, const std::vector<double>* shortest,
-             int* found = nullptr)
+// Both searches from `start` to `goal` on `map`: the same outcome, and a shortest path. Returns whether both hold.
+bool compare(qm::Object* walker, const WallMap& map, Cell start, Cell goal, const std::vector<double>& shortest)
 {
     MapSearch<qm::PathFind> linear(walker, start, goal, map);
     MapSearch<qm::HeapPathFind> heap(walker, start, goal, map);
     const Outcome reference = runToEnd(linear);
     const Outcome fast = runToEnd(heap);
-    const std::string fault = shortest ? checkAgainstShortest(map, start, goal, reference, *shortest) : "";
+    const std::string fault = checkAgainstShortest(map, start, goal, reference, shortest);
     EXPECT_EQ(fault, "") << map << "start " << start << " goal " << goal << ": " << reference;
     EXPECT_EQ(fast, reference) << map << "start " << start << " goal " << goal;
-    if (found != nullptr)
-    {
-        *found += reference.status == 2 ? 1 : 0;
-    }
     return fault.empty() && fast == reference;
 }
 
@@ -141,7 +135,7 @@ TEST_P(TinyMaps, EveryWallPatternGivesTheShortestPathAndBothSearchesAgreeStepFor
                     const std::vector<double> shortest = shortestFrom(map, start);
                     for (int g = 0; g < cells && failures < 5; ++g, ++compared)
                     {
-                        failures += compare(walker, map, start, Cell{g % width, g / width}, &shortest) ? 0 : 1;
+                        failures += compare(walker, map, start, Cell{g % width, g / width}, shortest) ? 0 : 1;
                     }
                 }
             }
@@ -153,28 +147,6 @@ TEST_P(TinyMaps, EveryWallPatternGivesTheShortestPathAndBothSearchesAgreeStepFor
 }
 
 INSTANTIATE_TEST_SUITE_P(Heights, TinyMaps, ::testing::Values(1, 2, 3, 4));
-
-TEST_F(PathDifferential, RandomMapsGiveTheSamePathsStepCountsAndStatuses)
-{
-    qmtest::Dice dice(20261207);
-    int found = 0;
-    for (int round = 0; round < 1000 && !HasFailure(); ++round)
-    {
-        const int width = dice(1, 40);
-        const int height = dice(1, 30);
-        const double density = dice.real(0.0f, 0.45f);
-        std::vector<bool> walls(static_cast<std::size_t>(width * height));
-        for (std::size_t i = 0; i < walls.size(); ++i)
-        {
-            walls[i] = dice.chance(density);
-        }
-        const WallMap map(width, height, walls);
-        const Cell start = dice.cell(width, height);
-        const std::vector<double> shortest = shortestFrom(map, start);
-        compare(walker, map, start, dice.cell(width, height), map.wall(start.x, start.y) ? nullptr : &shortest, &found);
-    }
-    EXPECT_GT(found, 250) << "the maps must not all be closed";
-}
 
 TEST_F(PathDifferential, RandomWorldsOfHardAndSoftObjectsGiveTheSameOutcomeWithAndWithoutATarget)
 {

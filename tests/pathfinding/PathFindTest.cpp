@@ -1,4 +1,5 @@
-// One search on its own: the algorithm's cases, run on the linear reference and on the heap search alike.
+// One search on its own: the algorithm's cases through the world, run on the linear reference and on the heap
+// search alike.
 #include "MapSearch.h"
 
 #include <gtest/gtest.h>
@@ -20,97 +21,70 @@ protected:
         setWorld(80, 24);
         walker->setPosition(qm::Vector(0, 0));
     }
-    // A search through the world on `width` x `height` cells.
-    Outcome searchWorld(Cell start, Cell goal, qm::Object* target = nullptr, int width = 80, int height = 24)
-    {
-        Search search(walker, start, goal, target, width, height);
-        return runToEnd(search);
-    }
-    Outcome searchMap(Cell start, Cell goal, const std::vector<std::string>& rows)
-    {
-        qmtest::MapSearch<Search> search(walker, start, goal, qmtest::WallMap(rows));
-        return runToEnd(search);
-    }
 };
 
 using Implementations = ::testing::Types<qm::PathFind, qm::HeapPathFind>;
 TYPED_TEST_SUITE(OneSearch, Implementations);
 
-TYPED_TEST(OneSearch, StartEqualsGoalAndTheDiagonalToThreeThreeTakeOneAndFourCalls)
-{
-    EXPECT_EQ(this->searchWorld({5, 7}, {5, 7}), (Outcome{2, 1, {{5, 7}}, {5, 7}}));
-    EXPECT_EQ(this->searchWorld({0, 0}, {3, 3}), (Outcome{2, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {3, 3}}));
-}
+const qm::Box CELL(qm::Vector(-0.5f, -0.5f), 0.99f, 0.99f);
 
-TYPED_TEST(OneSearch, DiagonalStepRefusedBetweenTwoBlockedSidesAndTakenBesideOne)
+struct Piece
 {
-    this->addPiece(1, 0);
-    EXPECT_EQ(this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2).path, (Cells{{0, 0}, {1, 1}}));
-    this->addPiece(0, 1);
-    EXPECT_EQ(this->searchWorld({0, 0}, {1, 1}, nullptr, 2, 2), (Outcome{0, 1, {}, {1, 1}}));
-}
+    float x, y;
+    qm::Box box = CELL;
+    qm::Solidness solidness = qm::HARD;
+};
 
-TYPED_TEST(OneSearch, HardObjectBlocksItsCellUnlessItsBoxHoldsTheGoal)
+// A found search keeps answering 2 with the same path afterwards.
+TYPED_TEST(OneSearch, CasesEndWithTheirStatusCallCountPathAndGoal)
 {
-    // A corridor one cell high: the hard piece at (3, 0) closes it; every reachable cell (0..2) is expanded once.
-    this->addPiece(3, 0);
-    EXPECT_EQ(this->searchWorld({0, 0}, {6, 0}, nullptr, 7, 1), (Outcome{0, 3, {}, {6, 0}}));
-    EXPECT_EQ(this->searchWorld({0, 0}, {3, 0}, nullptr, 7, 1).path, (Cells{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
-}
-
-TYPED_TEST(OneSearch, OnlyTheFirstHardObjectOfACellIsAskedWhetherItHoldsTheGoal)
-{
-    // Two hard pieces on (3, 0): the first one filed does not hold the goal (4, 0), so the
-    // cell is closed even though the second, wide one would hold it.
-    this->addPiece(3, 0);
-    this->addPiece(3, 0, qm::Box(qm::Vector(-0.5f, -0.5f), 1.99f, 0.99f));
-    EXPECT_EQ(this->searchWorld({0, 0}, {4, 0}, nullptr, 7, 1).status, 0);
-}
-
-TYPED_TEST(OneSearch, OnlyHardObjectsBlock)
-{
-    this->addPiece(3, 0, this->walker->getBox(), qm::SOFT);
-    this->addPiece(4, 0, this->walker->getBox(), qm::SPECTRAL);
-    const Outcome outcome = this->searchWorld({0, 0}, {6, 0}, nullptr, 7, 1);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.path.size(), 7u);
-}
-
-TYPED_TEST(OneSearch, UnreachableGoalExpandsEveryReachableCellThenEndsWithNoPath)
-{
-    EXPECT_EQ(this->searchMap({0, 0}, {4, 1}, {"..#..", "..#..", "..#.."}), (Outcome{0, 6, {}, {4, 1}}));
-}
-
-TYPED_TEST(OneSearch, AmongEqualEstimatesTheLatestAddedCellIsExpandedFirst)
-{
-    // From (0, 1) the steps to (1, 0) and (1, 2) have equal estimates; (1, 2) is added later,
-    // so the path goes below the wall (the earliest-added rule would go above it).
-    EXPECT_EQ(this->searchMap({0, 1}, {2, 1}, {"...", ".#.", "..."}),
-              (Outcome{2, 3, {{0, 1}, {1, 2}, {2, 1}}, {2, 1}}));
-}
-
-TYPED_TEST(OneSearch, TouchingTheTargetEndsTheSearchAndBecomesTheGoal)
-{
-    // A hard target two cells wide at (10, 0), reaching from 8.5 to 11.49: the walker at
-    // (9, 0) touches it, at (8, 0) (up to 8.49) it does not.
-    qm::Object* target = this->addPiece(10, 0, qm::Box(qm::Vector(-1.5f, -0.5f), 2.99f, 0.99f));
-    const Outcome outcome = this->searchWorld({0, 0}, {10, 0}, target, 20, 1);
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.goal, (Cell{9, 0}));
-    ASSERT_EQ(outcome.path.size(), 10u);
-    EXPECT_EQ(outcome.path.back(), (Cell{9, 0}));
-}
-
-TYPED_TEST(OneSearch, AFoundSearchKeepsAnsweringTwoWithTheSamePath)
-{
-    TypeParam search(this->walker, {0, 0}, {5, 3}, nullptr, 80, 24);
-    const Outcome first = runToEnd(search);
-    ASSERT_EQ(first.status, 2);
-    for (int i = 0; i < 5; ++i)
+    const struct
     {
-        EXPECT_EQ(search.cycleOnce(), 2);
+        const char* name;
+        std::vector<Piece> pieces;
+        Cell start, goal;
+        int width, height;
+        Outcome expected;
+        bool targetLastPiece = false;
+    } cases[] = {
+        // clang-format off
+        {"start is the goal", {}, {5, 7}, {5, 7}, 80, 24, {2, 1, {{5, 7}}, {5, 7}}},
+        {"diagonal", {}, {0, 0}, {3, 3}, 80, 24, {2, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {3, 3}}},
+        {"diagonal beside one blocked side", {{1, 0}}, {0, 0}, {1, 1}, 2, 2, {2, 2, {{0, 0}, {1, 1}}, {1, 1}}},
+        {"no diagonal between two blocked sides", {{1, 0}, {0, 1}}, {0, 0}, {1, 1}, 2, 2, {0, 1, {}, {1, 1}}},
+        // Every reachable cell (0..2) is expanded once.
+        {"hard piece closes a corridor", {{3, 0}}, {0, 0}, {6, 0}, 7, 1, {0, 3, {}, {6, 0}}},
+        {"hard piece holding the goal", {{3, 0}}, {0, 0}, {3, 0}, 7, 1,
+         {2, 4, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, {3, 0}}},
+        // The first hard piece filed on (3, 0) does not hold the goal: the wide second one is not asked.
+        {"only the first hard piece of a cell counts", {{3, 0}, {3, 0, qm::Box(CELL.getCorner(), 1.99f, 0.99f)}},
+         {0, 0}, {4, 0}, 7, 1, {0, 3, {}, {4, 0}}},
+        {"only hard pieces block", {{3, 0, CELL, qm::SOFT}, {4, 0, CELL, qm::SPECTRAL}}, {0, 0}, {6, 0}, 7, 1,
+         {2, 7, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}}, {6, 0}}},
+        {"unreachable goal", {{2, 0}, {2, 1}, {2, 2}}, {0, 0}, {4, 1}, 5, 3, {0, 6, {}, {4, 1}}},
+        // (1, 0) and (1, 2) have equal estimates; (1, 2) is added later and goes first.
+        {"latest added first among equals", {{1, 1}}, {0, 1}, {2, 1}, 3, 3, {2, 3, {{0, 1}, {1, 2}, {2, 1}}, {2, 1}}},
+        // A target reaching from 8.5 to 11.49: the walker touches it at (9, 0), not at (8, 0).
+        {"touching the target", {{10, 0, qm::Box(qm::Vector(-1.5f, -0.5f), 2.99f, 0.99f)}}, {0, 0}, {10, 0}, 20, 1,
+         {2, 10, {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}}, {9, 0}}, true},
+        // clang-format on
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        for (const Piece& piece : c.pieces)
+        {
+            this->addPiece(piece.x, piece.y, piece.box, piece.solidness);
+        }
+        TypeParam search(this->walker, c.start, c.goal, c.targetLastPiece ? this->pieces.back() : nullptr, c.width,
+                         c.height);
+        EXPECT_EQ(runToEnd(search), c.expected);
+        for (int i = 0; i < 3 && c.expected.status == 2; ++i)
+        {
+            EXPECT_EQ(qmtest::outcomeOf(search, search.cycleOnce()), (Outcome{2, 0, c.expected.path, c.expected.goal}));
+        }
+        this->clearPieces();
     }
-    EXPECT_EQ(qmtest::cellsOf(search.buildPath()), first.path);
 }
 
 TYPED_TEST(OneSearch, AnEndedSearchCalledAgainGoesOnThroughACellFreedSince)
