@@ -28,21 +28,11 @@ namespace qmtest
 using Cell = qm::PathFind::Cell;
 using Cells = std::vector<Cell>;
 
-/// A wall map of `w` x `h` cells whose walls are the set bits of `pattern`, row by row.
+/// A wall map of `width` x `height` cells whose walls are the set bits of `pattern`, row by row.
 struct WallMap
 {
-    WallMap(int w, int h, int pattern) : width(w), height(h)
-    {
-        for (int i = 0; i < w * h; ++i)
-        {
-            walls.push_back(((pattern >> i) & 1) != 0);
-        }
-    }
-    bool wall(int x, int y) const { return walls[static_cast<std::size_t>(y * width + x)]; }
-
-    int width = 0;
-    int height = 0;
-    std::vector<bool> walls;
+    int width, height, pattern;
+    bool wall(int x, int y) const { return ((pattern >> (y * width + x)) & 1) != 0; }
 };
 
 inline std::ostream& operator<<(std::ostream& out, const WallMap& map)
