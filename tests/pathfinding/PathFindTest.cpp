@@ -50,8 +50,6 @@ TYPED_TEST(OneSearch, CasesEndWithTheirStatusCallCountPathAndGoal)
         // clang-format off
         {"start is the goal", {}, {5, 7}, {5, 7}, 80, 24, {2, 1, {{5, 7}}, {5, 7}}},
         {"diagonal", {}, {0, 0}, {3, 3}, 80, 24, {2, 4, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {3, 3}}},
-        {"diagonal beside one blocked side", {{1, 0}}, {0, 0}, {1, 1}, 2, 2, {2, 2, {{0, 0}, {1, 1}}, {1, 1}}},
-        {"no diagonal between two blocked sides", {{1, 0}, {0, 1}}, {0, 0}, {1, 1}, 2, 2, {0, 1, {}, {1, 1}}},
         // Every reachable cell (0..2) is expanded once.
         {"hard piece closes a corridor", {{3, 0}}, {0, 0}, {6, 0}, 7, 1, {0, 3, {}, {6, 0}}},
         {"hard piece holding the goal", {{3, 0}}, {0, 0}, {3, 0}, 7, 1,

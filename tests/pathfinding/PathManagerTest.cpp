@@ -13,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <thread>
+#include <tuple>
 
 namespace
 {
@@ -116,11 +117,10 @@ TEST_F(PathManagerTest, StartSearchRefusesWhatItCannotSearch)
     world.setBoundary(qm::Box(qm::Vector(0, 0), 80.9f, 24.5f)); // 80 x 24 whole cells
     walker->setPosition(qm::Vector(79.4f, 23.4f));              // rounds to (79, 23)
     ASSERT_EQ(paths.startSearch(walker, qm::Vector(0.6f, 0.4f)), 0);
-    ASSERT_NE(walker->getPathSearch(), nullptr);
-    EXPECT_EQ(walker->getPathSearch()->getStart(), (Cell{79, 23}));
-    EXPECT_EQ(walker->getPathSearch()->getGoal(), (Cell{1, 0}));
-    EXPECT_EQ(walker->getPathSearch()->getWidth(), 80);
-    EXPECT_EQ(walker->getPathSearch()->getHeight(), 24);
+    const qm::PathFind* search = walker->getPathSearch();
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(std::make_tuple(search->getStart(), search->getGoal(), search->getWidth(), search->getHeight()),
+              std::make_tuple(Cell{79, 23}, Cell{1, 0}, 80, 24));
 
     qm::GameManager::getInstance().shutDown();
     auto* late = new qm::PathFind(walker, {0, 0}, {1, 1}, nullptr, 2, 2);
