@@ -73,6 +73,7 @@ TEST_F(PathManagerTest, StartsWithTheGameAtATenthOfTheFrameTimeAndStopsWithIt)
     qm::GameManager::getInstance().shutDown();
     EXPECT_FALSE(paths.isStarted());
     const std::string written = log();
+    EXPECT_NE(written.find("World manager stopped"), std::string::npos); // else the order below passes unchecked
     EXPECT_LT(written.find("Path manager stopped"), written.find("World manager stopped"));
     ASSERT_EQ(startEngine("frame_time:58,\n"), 0);
     EXPECT_EQ(paths.getMinCycleTime(), 5);
