@@ -1,7 +1,7 @@
 // The game's font against its cells, measured by qm_fontfit on a private X server: the glyphs
 // of the shipped font stay out of the next cell's background, and the tool does notice a font
 // whose glyphs do not.
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
 #include <gtest/gtest.h>
 
@@ -35,13 +35,7 @@ Fit measure(const std::string& arguments)
     return fit;
 }
 
-class FontFit : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_TRUE(xserver.ok()) << "no private X server"; }
-    qmtest::VirtualDisplay xserver;
-};
-
+using FontFit = qmtest::WindowTest; // the tool opens its own window
 TEST_F(FontFit, ShippedFontStaysOutOfTheNextCellsBackground)
 {
     const Fit fit = measure("--limit 5 " QM_RUN_DIR "/qm-font.ttf");

@@ -157,7 +157,7 @@ TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
 
 TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldReportPerIteration)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     // Each command is sent before the next iteration reads input. Q is held longer than the key repeat delay.
     runLoop({{2, "key space keydown q"}, {122, "keyup q"}}, 125);
     EXPECT_EQ(keys[qm::SPACE], (Steps{{3, qm::KEY_PRESS}, {3, qm::KEY_RELEASE}}));
@@ -173,7 +173,7 @@ TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldR
 
 TEST_F(InputWindow, KeysHeldForAnotherProgramAreNotReported)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     ASSERT_TRUE(qmtest::dropFocus());
     runLoop({{4, "keydown q"}, {20, "keyup q"}}, 24);
     EXPECT_TRUE(keys.empty());
@@ -181,7 +181,7 @@ TEST_F(InputWindow, KeysHeldForAnotherProgramAreNotReported)
 
 TEST_F(InputWindow, ClickReportsItsCellAndTheButtonOfTheEventNotTheButtonsDownNow)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     // A cell is 1024 / 80 x 768 / 24 pixels, so (128, 64) is (10, 2). A click released before the iteration
     // reads it is still a left click; a right click while the left button is held is a right click.
     const std::string to = "mousemove --window " + std::to_string(window) + " 128 64 ";
@@ -200,7 +200,7 @@ TEST_F(InputWindow, ClickReportsItsCellAndTheButtonOfTheEventNotTheButtonsDownNo
 
 TEST_F(InputWindow, CloseRequestEndsTheLoopAndDropsTheRestOfThatIterationsInput)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     // The close request is queued before a key press, and the key stays down: the game gets neither.
     ASSERT_TRUE(qmtest::sendCloseRequest(window) && qmtest::xdotool("keydown b"));
     runLoop([](int step) { return step >= 100; });

@@ -43,7 +43,7 @@ protected:
     void SetUp() override
     {
         InputWindowTest::SetUp();
-        ASSERT_EQ(startWindowed(), 0);
+        ASSERT_EQ(startFocused(), 0);
         new qm::Pause(qm::F10);
     }
 };

@@ -1,6 +1,5 @@
 // The splash screens: their 90-step timeline, ending on a key, and how they look.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
 #include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
@@ -98,17 +97,11 @@ TEST(SplashBeforeStartUp, RefusesAndCreatesNothing)
 
 // A screenshot late in the splash, at the real frame time: kept under captures/splash.png
 // for the eye and checked for the banner.
-class SplashWindow : public qmtest::EngineTest
-{
-protected:
-    qmtest::VirtualDisplay xserver;
-};
+using SplashWindow = qmtest::WindowTest;
 
 TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
 {
-    ASSERT_TRUE(xserver.ok());
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:33,\n");
-    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    ASSERT_EQ(startWindowed("frame_time:33,\n"), 0);
     const std::string captures = std::string(QM_TEST_OUTPUT_DIR) + "/captures";
     std::filesystem::create_directories(captures);
     const std::string png = captures + "/splash.png";
@@ -125,15 +118,8 @@ TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
     ASSERT_TRUE(screen.loadFromFile(png));
     // The window is centred on the 1280 x 1024 screen; the green banner lies around its
     // middle (pixel 384 of 768) and the rows above it stay black.
-    int green = 0, greenHigh = 0;
-    for (unsigned i = 0; i < screen.getSize().x * screen.getSize().y; ++i)
-    {
-        const bool isGreen = screen.getPixel(i % screen.getSize().x, i / screen.getSize().x) == sf::Color::Green;
-        green += isGreen ? 1 : 0;
-        greenHigh += isGreen && i / screen.getSize().x < 128 + 200 ? 1 : 0;
-    }
-    EXPECT_GT(green, 2000);
-    EXPECT_EQ(greenHigh, 0);
+    EXPECT_GT(qmtest::pixelsOf(screen, sf::Color::Green).count, 2000);
+    EXPECT_EQ(qmtest::pixelsOf(screen, sf::Color::Green, 0, 0, 1280, 128 + 200).count, 0);
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The world drawn into a real window under a private X server.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
 #include <qm/Animation.h>
 #include <qm/DisplayManager.h>
@@ -14,16 +13,13 @@
 namespace
 {
 
-class WorldWindow : public qmtest::EngineTest
+class WorldWindow : public qmtest::WindowTest
 {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
-        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n");
-        qm::LogManager::getInstance().setFlush(true); // the log is whole even if start-up fails
-        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+        WindowTest::SetUp();
+        ASSERT_EQ(startWindowed(), 0);
         qm::DisplayManager::getInstance().swapBuffers(); // start from a cleared window
     }
 
@@ -42,7 +38,6 @@ protected:
         object->setPosition(qm::Vector(10, 5));
     }
 
-    qmtest::VirtualDisplay xserver;
     qm::Sprite green{1}, red{1}; // outlive the objects, which shut-down deletes in TearDown
 };
 
@@ -54,17 +49,8 @@ TEST_F(WorldWindow, HigherAltitudeCoversLowerAtTheSharedCell)
     const sf::Image image = qmtest::captureDisplay();
     // Inside the background rectangle of cell (10, 5), with 1024 x 768 pixels over 80 x 24
     // cells (12.8 x 32 pixels a cell).
-    int greenPixels = 0, redPixels = 0;
-    for (unsigned y = 167; y < 197; ++y)
-    {
-        for (unsigned x = 127; x < 137; ++x)
-        {
-            greenPixels += image.getPixel(x, y) == sf::Color::Green ? 1 : 0;
-            redPixels += image.getPixel(x, y) == sf::Color::Red ? 1 : 0;
-        }
-    }
-    EXPECT_GT(greenPixels, 10);
-    EXPECT_EQ(redPixels, 0);
+    EXPECT_GT(qmtest::pixelsOf(image, sf::Color::Green, 127, 167, 10, 30).count, 10);
+    EXPECT_EQ(qmtest::pixelsOf(image, sf::Color::Red, 127, 167, 10, 30).count, 0);
 }
 
 } // namespace
