@@ -3,16 +3,10 @@
 #include "support/InputDriver.h"
 
 #include <qm/Config.h>
-#include <qm/DisplayManager.h>
-#include <qm/EventKeyboard.h>
 #include <qm/EventMouse.h>
-#include <qm/GameManager.h>
 #include <qm/InputManager.h>
-#include <qm/LogManager.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>

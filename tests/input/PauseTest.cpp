@@ -2,11 +2,7 @@
 // with the input queued before the loop runs or sent later by a process of its own.
 #include "support/InputDriver.h"
 
-#include <qm/EventKeyboard.h>
-#include <qm/LogManager.h>
 #include <qm/Pause.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <csignal>

@@ -2,21 +2,15 @@
 // is drawn both ways into a real window on the private X server, read back and compared pixel for pixel.
 #include "support/WindowTest.h"
 
-#include <qm/Animation.h>
-#include <qm/DisplayManager.h>
 #include <qm/EngineCounters.h>
-#include <qm/Frame.h>
-#include <qm/Sprite.h>
 #include <qm/WorldManager.h>
 #include <qm/utility.h>
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
-#include <memory>
 
 namespace
 {
@@ -87,26 +81,6 @@ protected:
         EXPECT_LE(offByOne, offByOneAllowed);
         EXPECT_GT(drawn, 2000) << "the scene drew too little to compare";
     }
-
-    // An object at `where` and `altitude` showing a sprite of one frame.
-    void object(const Frame& frame, int color, Vector where, int altitude)
-    {
-        auto sprite = std::make_unique<qm::Sprite>(1);
-        sprite->setWidth(frame.getWidth());
-        sprite->setHeight(frame.getHeight());
-        sprite->setColor(color);
-        sprite->setTransparency('#');
-        sprite->addFrame(frame);
-        qm::Animation animation;
-        animation.setSprite(sprite.get());
-        qm::Object* object = new qm::Object;
-        object->setAnimation(animation, true);
-        object->setAltitude(altitude);
-        object->setPosition(where);
-        sprites.push_back(std::move(sprite));
-    }
-
-    std::vector<std::unique_ptr<qm::Sprite>> sprites; // outlive the objects, deleted at shut-down
 };
 
 TEST_F(BatchedDrawing, OverlappingSpritesAtSeveralAltitudesInAShiftedView)
@@ -115,15 +89,15 @@ TEST_F(BatchedDrawing, OverlappingSpritesAtSeveralAltitudesInAShiftedView)
     const Frame fish(5, 3, "#/WW\\<MM@@>#\\WW/");
     const Frame block(4, 2, "gjpqQ%&W");
     // Created in an order unlike their altitudes, overlapping, at fractional positions.
-    object(fish, qm::YELLOW, Vector(20.5f, 10), 2);
-    object(block, qm::RED, Vector(21.25f, 10.5f), 0);
-    object(fish, qm::GREEN, Vector(22, 11), 4);
-    object(block, qm::MAGENTA, Vector(19.75f, 11.5f), 3);
-    object(fish, qm::CYAN, Vector(23.5f, 9.5f), 1);
+    frameObject(fish, qm::YELLOW, Vector(20.5f, 10), 2);
+    frameObject(block, qm::RED, Vector(21.25f, 10.5f), 0);
+    frameObject(fish, qm::GREEN, Vector(22, 11), 4);
+    frameObject(block, qm::MAGENTA, Vector(19.75f, 11.5f), 3);
+    frameObject(fish, qm::CYAN, Vector(23.5f, 9.5f), 1);
     for (int i = 0; i < 12; ++i)
     {
-        object(i % 2 ? fish : block, i % 8,
-               Vector(4.0f + 5.3f * static_cast<float>(i), 3.0f + 0.4f * static_cast<float>(i)), i % 5);
+        frameObject(i % 2 ? fish : block, i % 8,
+                    Vector(4.0f + 5.3f * static_cast<float>(i), 3.0f + 0.4f * static_cast<float>(i)), i % 5);
     }
     qm::WorldManager::getInstance().setView(qm::Box(Vector(1.3f, 0.7f), 80, 24));
     expectSamePicture([] { qm::WorldManager::getInstance().draw(); }, 1);

@@ -2,17 +2,11 @@
 // and a loaded sprite; headless mode; refusing cleanly when no display or font exists.
 #include "support/WindowTest.h"
 
-#include <qm/Animation.h>
-#include <qm/DisplayManager.h>
 #include <qm/EngineCounters.h>
-#include <qm/Frame.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/utility.h>
 
 #include <SFML/Graphics/CircleShape.hpp>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>

@@ -1,15 +1,8 @@
 // Shapes drawn into a real window (pixels read back under a private X server) and without one.
 #include "support/WindowTest.h"
 
-#include <qm/DisplayManager.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
-#include <qm/Object.h>
 #include <qm/Shape.h>
 #include <qm/utility.h>
-
-#include <SFML/Graphics/RenderWindow.hpp>
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>

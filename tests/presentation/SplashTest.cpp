@@ -1,15 +1,10 @@
 // The splash screens: their 90-step timeline, ending on a key, and how they look.
 #include "support/WindowTest.h"
 
-#include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
-#include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/Splash.h>
 #include <qm/WorldManager.h>
-
-#include <SFML/Graphics/Image.hpp>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>

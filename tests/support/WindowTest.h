@@ -6,11 +6,17 @@
 #include "support/EngineTest.h"
 #include "support/VirtualDisplay.h"
 
+#include <qm/Animation.h>
 #include <qm/DisplayManager.h>
+#include <qm/Frame.h>
+#include <qm/Object.h>
+#include <qm/Sprite.h>
 
 #include <SFML/Graphics/RenderWindow.hpp>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace qmtest
 {
@@ -76,7 +82,27 @@ protected:
         qm::DisplayManager::getInstance().getWindow()->clear(color);
     }
 
+    /// A new object of the world at `where` and `altitude` showing a sprite of `frame` alone, in `color`, with '#'
+    /// transparent.
+    void frameObject(const qm::Frame& frame, int color, qm::Vector where, int altitude)
+    {
+        sprites.push_back(std::make_unique<qm::Sprite>(1));
+        qm::Sprite& sprite = *sprites.back();
+        sprite.setWidth(frame.getWidth());
+        sprite.setHeight(frame.getHeight());
+        sprite.setColor(color);
+        sprite.setTransparency('#');
+        sprite.addFrame(frame);
+        qm::Animation animation;
+        animation.setSprite(&sprite);
+        auto* object = new qm::Object;
+        object->setAnimation(animation, true);
+        object->setAltitude(altitude);
+        object->setPosition(where);
+    }
+
     VirtualDisplay xserver;
+    std::vector<std::unique_ptr<qm::Sprite>> sprites; ///< of frameObject(): they outlive the objects (shut-down)
 };
 
 } // namespace qmtest

@@ -2,11 +2,8 @@
 // without a window (headless, as in a terminal) the text alone. A log line names the files.
 #include "support/WindowTest.h"
 
-#include <qm/DisplayManager.h>
 #include <qm/InputManager.h>
 #include <qm/utility.h>
-
-#include <SFML/Graphics/Image.hpp>
 
 namespace
 {
