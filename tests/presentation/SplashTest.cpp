@@ -43,30 +43,29 @@ public:
     std::function<void(int)> onStep;
 };
 
-class SplashTimeline : public qmtest::EngineTest
-{
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        // A frame time of 0 also checks that the banner's speed needs no division by it.
-        ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
-    }
-};
+using SplashTimeline = qmtest::EngineTest;
 
-// Without a key the splash runs steps 0 to 89 (the logo appears during step 14 and is
-// counted from step 15); a key during the slide (step 5) ends it at once without a logo, one
-// while both show (step 30) ends both. Either way nothing is left behind.
-TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
+// Before start-up the splash is refused. Without a key the splash runs steps 0 to 89 (the logo appears during step
+// 14 and is counted from step 15); a key during the slide (step 5) ends it at once without a logo, one while both
+// show (step 30) ends both. Either way nothing is left behind.
+TEST_F(SplashTimeline, IsRefusedBeforeStartUpAndRunsNinetyStepsOrEndsAtOnceOnAKeyLeavingNothingBehind)
 {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(qm::splash(), -1);
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
+                      "splash(): Error! Cannot run splash screen until game manger is started."),
+              1);
+    EXPECT_EQ(qm::WorldManager::getInstance().getAllObjects(true).getCount(), 0);
+    // A frame time of 0 also checks that the banner's speed needs no division by it.
+    ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
     for (const int keyStep : {90, 5, 30})
     {
         auto* watcher = new Watcher;
         watcher->onStep = [keyStep](int step)
         {
+            const qm::EventKeyboard key = qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS);
             if (step == keyStep)
             {
-                const qm::EventKeyboard key = qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS);
                 qm::InputManager::getInstance().onEvent(&key); // as a key press is delivered
             }
         };
@@ -78,16 +77,6 @@ TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
         EXPECT_EQ(countOfType("Splash") + countOfType("SplashQuillmere"), 0);
         qm::WorldManager::getInstance().markForDelete(watcher);
     }
-}
-
-TEST(SplashBeforeStartUp, RefusesAndCreatesNothing)
-{
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(qm::splash(), -1);
-    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
-                      "splash(): Error! Cannot run splash screen until game manger is started."),
-              1);
-    EXPECT_EQ(qm::WorldManager::getInstance().getAllObjects(true).getCount(), 0);
 }
 
 // A screenshot late in the splash, at the real frame time: kept under captures/splash.png
