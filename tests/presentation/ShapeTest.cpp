@@ -26,21 +26,14 @@ qm::Shape shapeOf(int type, int color, float size)
 
 // A 1024 x 768 window of 80 x 24 cells (12.8 x 32 pixels), font_scale 2, cleared to black.
 // World (20, 10) is pixel (256, 320).
-class ShapeWindow : public qmtest::WindowTest
-{
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        ASSERT_EQ(startWindowed(), 0);
-        clear();
-    }
-    static void clear() { clearWindow(sf::Color::Black); }
-    static sf::Image capture() { return qmtest::captureDisplay(); }
-};
+using ShapeWindow = qmtest::WindowTest;
 
 TEST_F(ShapeWindow, RedCircleGreenSquareAndBlueTriangleShowWhereTheyBelongInTheirColours)
 {
+    ASSERT_EQ(startWindowed(), 0);
+    const auto clear = [] { clearWindow(sf::Color::Black); };
+    const auto capture = [] { return qmtest::captureDisplay(); };
+    clear();
     // A triangle looks the same after a square was drawn (first, as no shape was drawn before).
     qm::Shape triangle = shapeOf(qm::TRIANGLE, qm::BLUE, 40);
     triangle.draw(Vector(20, 10));

@@ -52,7 +52,7 @@ inline Region pixelsOf(const sf::Image& image, sf::Color color, int x = 0, int y
     return region.count == 0 ? region : Region{region.count, region.x / region.count, region.y / region.count};
 }
 
-/// Fails the test at once when the private X server could not be started.
+/// An engine test on the private X server (failing at once when it could not be started) that opens windows.
 class WindowTest : public EngineTest
 {
 protected:
