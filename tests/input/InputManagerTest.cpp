@@ -3,16 +3,10 @@
 #include "support/InputDriver.h"
 
 #include <qm/Config.h>
-#include <qm/DisplayManager.h>
-#include <qm/EventKeyboard.h>
 #include <qm/EventMouse.h>
-#include <qm/GameManager.h>
 #include <qm/InputManager.h>
-#include <qm/LogManager.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
@@ -155,10 +149,28 @@ TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
     EXPECT_EQ(input.getQueuedKeyCount(), 0);
 }
 
-TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldReportPerIteration)
+// In one focused window: clicks, tapped and held keys, then keys while another program has the focus.
+TEST_F(InputWindow, ClicksAndKeysAreReportedPerIterationOnlyWhileTheWindowHasTheFocus)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    // Each command is sent before the next iteration reads input. Q is held longer than the key repeat delay.
+    ASSERT_EQ(startFocused(), 0);
+    // A cell is 1024 / 80 x 768 / 24 pixels, so (128, 64) is (10, 2). A click released before the iteration
+    // reads it is still a left click; a right click while the left button is held is a right click.
+    const std::string to = "mousemove --window " + std::to_string(window) + " 128 64 ";
+    runLoop({{2, to + "mousedown 1"}, {3, "mouseup 1 click 1"}, {5, "mousedown 1"}, {6, "click 3"}, {7, "mouseup 1"}},
+            9);
+    const int click = qm::MOUSE_CLICK, mouseHeld = qm::MOUSE_HELD;
+    EXPECT_EQ(buttons[qm::BUTTON_LEFT],
+              (Steps{{3, click}, {3, mouseHeld}, {4, click}, {6, click}, {6, mouseHeld}, {7, mouseHeld}}));
+    EXPECT_EQ(buttons[qm::BUTTON_RIGHT], (Steps{{7, click}}));
+    EXPECT_EQ(buttons[qm::UNDEFINED_MOUSE_BUTTON], (Steps{{3, qm::MOUSE_MOVE}}));
+    for (const qm::Vector& cell : positions)
+    {
+        EXPECT_FLOAT_EQ(cell.getX(), 10.0f);
+        EXPECT_FLOAT_EQ(cell.getY(), 2.0f);
+    }
+
+    // A key tapped within an iteration has no held report, a held key one per iteration. Each command is sent
+    // before the next iteration reads input. Q is held longer than the key repeat delay.
     runLoop({{2, "key space keydown q"}, {122, "keyup q"}}, 125);
     EXPECT_EQ(keys[qm::SPACE], (Steps{{3, qm::KEY_PRESS}, {3, qm::KEY_RELEASE}}));
     Steps held{{3, qm::KEY_PRESS}};
@@ -169,38 +181,16 @@ TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldR
     qm::DisplayManager::getInstance().getWindow()->setKeyRepeatEnabled(true);
     runLoop({{2, "keydown q"}, {122, "keyup q"}}, 125);
     EXPECT_GT(keys[qm::Q].size(), held.size());
-}
 
-TEST_F(InputWindow, KeysHeldForAnotherProgramAreNotReported)
-{
-    ASSERT_EQ(startWindowed(), 0);
+    // Keys held for another program are not reported.
     ASSERT_TRUE(qmtest::dropFocus());
     runLoop({{4, "keydown q"}, {20, "keyup q"}}, 24);
     EXPECT_TRUE(keys.empty());
 }
 
-TEST_F(InputWindow, ClickReportsItsCellAndTheButtonOfTheEventNotTheButtonsDownNow)
-{
-    ASSERT_EQ(startWindowed(), 0);
-    // A cell is 1024 / 80 x 768 / 24 pixels, so (128, 64) is (10, 2). A click released before the iteration
-    // reads it is still a left click; a right click while the left button is held is a right click.
-    const std::string to = "mousemove --window " + std::to_string(window) + " 128 64 ";
-    runLoop({{2, to + "mousedown 1"}, {3, "mouseup 1 click 1"}, {5, "mousedown 1"}, {6, "click 3"}, {7, "mouseup 1"}},
-            9);
-    const int click = qm::MOUSE_CLICK, held = qm::MOUSE_HELD;
-    EXPECT_EQ(buttons[qm::BUTTON_LEFT], (Steps{{3, click}, {3, held}, {4, click}, {6, click}, {6, held}, {7, held}}));
-    EXPECT_EQ(buttons[qm::BUTTON_RIGHT], (Steps{{7, click}}));
-    EXPECT_EQ(buttons[qm::UNDEFINED_MOUSE_BUTTON], (Steps{{3, qm::MOUSE_MOVE}}));
-    for (const qm::Vector& cell : positions)
-    {
-        EXPECT_FLOAT_EQ(cell.getX(), 10.0f);
-        EXPECT_FLOAT_EQ(cell.getY(), 2.0f);
-    }
-}
-
 TEST_F(InputWindow, CloseRequestEndsTheLoopAndDropsTheRestOfThatIterationsInput)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     // The close request is queued before a key press, and the key stays down: the game gets neither.
     ASSERT_TRUE(qmtest::sendCloseRequest(window) && qmtest::xdotool("keydown b"));
     runLoop([](int step) { return step >= 100; });

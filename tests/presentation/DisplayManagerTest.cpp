@@ -1,19 +1,12 @@
 // The character-cell window, its pixels read back under a private X server: cells, frames
 // and a loaded sprite; headless mode; refusing cleanly when no display or font exists.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
-#include <qm/Animation.h>
-#include <qm/DisplayManager.h>
 #include <qm/EngineCounters.h>
-#include <qm/Frame.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/utility.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
-#include <gtest/gtest.h>
+#include <SFML/Graphics/CircleShape.hpp>
 
 #include <cmath>
 #include <cstring>
@@ -30,39 +23,20 @@ qm::DisplayManager& display()
     return qm::DisplayManager::getInstance();
 }
 
-// Pixels of `color` in the rectangle of `w` x `h` pixels whose upper-left pixel is (x, y).
 int pixelsOf(const sf::Image& image, sf::Color color, int x = 0, int y = 0, int w = 4096, int h = 4096)
 {
-    int count = 0;
-    for (int py = y; py < std::min(y + h, static_cast<int>(image.getSize().y)); ++py)
-    {
-        for (int px = x; px < std::min(x + w, static_cast<int>(image.getSize().x)); ++px)
-        {
-            count += image.getPixel(static_cast<unsigned>(px), static_cast<unsigned>(py)) == color ? 1 : 0;
-        }
-    }
-    return count;
+    return qmtest::pixelsOf(image, color, x, y, w, h).count;
 }
 
 // The engine with a real 1024 x 768 window of 80 x 24 cells: a cell is 12.8 x 32 pixels,
 // and each cell's background stands 1.28 pixels left of and 6.4 pixels below its glyph.
-class Window : public qmtest::EngineTest
+class Window : public qmtest::WindowTest
 {
 protected:
-    void SetUp() override
+    void open(const std::string& extra = "")
     {
-        EngineTest::SetUp();
-        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-    }
-
-    void startWindowed(const std::string& extra = "")
-    {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
-        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-        qm::LogManager::getInstance().setFlush(true);
-        // Red everywhere, so that every cell drawn afterwards shows as its background.
-        display().flush();
-        display().getWindow()->clear(sf::Color::Red);
+        ASSERT_EQ(startWindowed(extra), 0);
+        clearWindow(sf::Color::Red); // so that every cell drawn afterwards shows as its background
     }
 
     sf::Image capture() { return qmtest::captureDisplay(); }
@@ -80,51 +54,33 @@ protected:
         EXPECT_NEAR(pixelsOf(image, sf::Color::Red), 1024 * 768 - (right - left) * (bottom - top),
                     2 * (right - left + bottom - top));
     }
-
-    qmtest::VirtualDisplay xserver;
 };
 
-TEST_F(Window, AFullscreenWindowLargerThanTheScreenTakesTheScreensSize)
+// One window on a blue background: a character, frames, a sprite's animation, and characters outside the window.
+TEST_F(Window, CharactersFramesAndSpritesShowInTheirCellsAndCellsOutsideCostNoDrawCalls)
 {
-    startWindowed("window_style:fullscreen,\nwindow_horizontal_pixels:4000,\nwindow_vertical_pixels:3000,\n");
-    EXPECT_EQ(display().getHorizontalPixels(), 1280);
-    EXPECT_EQ(display().getVerticalPixels(), 1024);
-    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Warning! A fullscreen window of 4000 x 3000 pixels is larger "
-                             "than the screen (1280 x 1024). Using the screen's size."),
-              1);
-}
-
-TEST_F(Window, CharacterPaintsItsCellBackgroundAndGlyph)
-{
-    startWindowed("window_background_color:blue,\n");
+    open("window_background_color:blue,\n");
     ASSERT_EQ(display().drawCh(Vector(10, 5), 'W', qm::YELLOW), 0);
-    const sf::Image image = capture();
+    sf::Image image = capture();
     // Cell (10, 5) is 127 to 139 across and 166 to 198 down: a yellow glyph on blue, low in
     // the cell only blue, and the red of the next cell untouched.
     EXPECT_GT(pixelsOf(image, sf::Color::Yellow, 127, 166, 13, 32), 20);
     EXPECT_EQ(image.getPixel(133, 195), sf::Color::Blue);
     EXPECT_EQ(image.getPixel(146, 195), sf::Color::Red);
-}
 
-TEST_F(Window, FramesCentreOnCellsOrHalfCellsWhenEvenSizedAndSkipTransparentCharacters)
-{
-    startWindowed();
+    // Frames centre on cells, or on half cells when even-sized, and skip transparent characters.
+    clearWindow(sf::Color::Red);
     ASSERT_EQ(qm::Frame(5, 3, std::string(15, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8, 12, 4, 6);
-    display().flush();
-    display().getWindow()->clear(sf::Color::Red);
+    clearWindow(sf::Color::Red);
     ASSERT_EQ(qm::Frame(4, 2, std::string(8, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
     expectCells(8.5f, 11.5f, 4.5f, 5.5f);
-    display().flush();
-    display().getWindow()->clear(sf::Color::Red);
+    clearWindow(sf::Color::Red);
     ASSERT_EQ(qm::Frame(3, 1, "# #").draw(Vector(10, 5), qm::YELLOW, '#'), 0);
     expectCells(10, 10, 5, 5);
     EXPECT_EQ(pixelsOf(capture(), sf::Color::Yellow), 0);
-}
 
-TEST_F(Window, SpriteFileLoadsDrawsAndAnimatesFrameAfterFrame)
-{
-    startWindowed();
+    // A sprite file loads, draws and animates frame after frame.
     display().swapBuffers();
     qm::ResourceManager& resources = qm::ResourceManager::getInstance();
     ASSERT_EQ(resources.loadSprite(std::string(QM_TEST_DATA_DIR) + "/sprites/example-spr.txt", "example"), 0);
@@ -149,11 +105,7 @@ TEST_F(Window, SpriteFileLoadsDrawsAndAnimatesFrameAfterFrame)
     EXPECT_TRUE(same(shown[2], frames[0]));
     EXPECT_FALSE(same(frames[0], frames[1]));
     EXPECT_GT(pixelsOf(shown[1], sf::Color::Yellow), 20);
-}
 
-TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
-{
-    startWindowed();
     // Cell by cell, two calls per character drawn; collected, one call for the frame.
     for (const bool batched : {false, true})
     {
@@ -172,11 +124,18 @@ TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
     }
 }
 
-// The font is looked for as configured, then by its name in the working folder (then in the
-// installed data folder, see tests/consumer/); a start-up that fails says so on standard error
-// in one line naming the log.
-TEST_F(Window, FontIsFoundInTheWorkingFolderAndAMissingOneFailsStartUpOnStandardError)
+// A fullscreen window larger than the screen takes the screen's size. The font is looked for as configured, then by
+// its name in the working folder (then in the installed data folder, see tests/consumer/); a start-up that fails
+// says so on standard error in one line naming the log.
+TEST_F(Window, FullscreenTakesTheScreensSizeAndTheFontIsFoundInTheWorkingFolderOrStartUpFailsOnStandardError)
 {
+    open("window_style:fullscreen,\nwindow_horizontal_pixels:4000,\nwindow_vertical_pixels:3000,\n");
+    EXPECT_EQ(display().getHorizontalPixels(), 1280);
+    EXPECT_EQ(display().getVerticalPixels(), 1024);
+    EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Warning! A fullscreen window of 4000 x 3000 pixels is larger "
+                             "than the screen (1280 x 1024). Using the screen's size."),
+              1);
+    qm::GameManager::getInstance().shutDown();
     std::filesystem::copy_file(std::string(QM_RUN_DIR) + "/qm-font.ttf", dir.file("here.ttf"));
     const std::filesystem::path cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
@@ -221,26 +180,28 @@ TEST_F(NoDisplay, RefusesWithoutAbortingWhenDisplayIsUnsetOrPointsNowhere)
     }
 }
 
-TEST_F(NoDisplay, HeadlessDrawingFailsSilentlyButGeometryStays)
+// Before start-up drawing says so on standard error; headless it fails silently, but the geometry stays.
+TEST_F(NoDisplay, DrawingBeforeStartUpOrHeadlessFailsButGeometryStays)
 {
+    sf::CircleShape circle(5);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(display().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE), -1);
+    EXPECT_EQ(display().swapBuffers(), -1);
+    EXPECT_EQ(display().flush(), -1);
+    EXPECT_EQ(display().drawIntoWindow(circle), -1);
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 4);
     qm::LogManager::getInstance().setLogLevel(1);
     ASSERT_EQ(startEngine(), 0);
     EXPECT_EQ(display().drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
     EXPECT_EQ(display().drawString(Vector(1, 1), "text", qm::LEFT, qm::WHITE), -1);
     EXPECT_EQ(qm::Frame(2, 1, "ab").draw(Vector(5, 5), qm::WHITE, 0), -1);
     EXPECT_EQ(display().swapBuffers(), -1);
+    EXPECT_EQ(display().flush(), -1);
+    EXPECT_EQ(display().drawIntoWindow(circle), -1);
     EXPECT_FLOAT_EQ(qm::spacesToPixels(Vector(10, 2)).getX(), 128.0f); // cells of 12.8 x 32 pixels
     EXPECT_FLOAT_EQ(qm::pixelsToSpaces(Vector(128, 64)).getY(), 2.0f);
     EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): not doing graphics since in headless mode."), 1);
     EXPECT_EQ(countOf(log(), "not started"), 0);
-}
-
-TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
-{
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(display().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE), -1);
-    EXPECT_EQ(display().swapBuffers(), -1);
-    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
 }
 
 // The grid of cells is what the window shows: for a scene of the game's own sprites and text in
@@ -250,7 +211,7 @@ TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
 // their edges, where a neighbour's bold glyph may reach over by a pixel).
 TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
 {
-    startWindowed();
+    open();
     display().swapBuffers();
     qm::ResourceManager& resources = qm::ResourceManager::getInstance();
     const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 10)},

@@ -75,18 +75,16 @@ void InputWindowTest::TearDown()
 {
     // A test that fails half-way may leave these pressed for the next one.
     xdotool("keyup space q a b F10 mouseup 1 mouseup 3");
-    EngineTest::TearDown();
+    WindowTest::TearDown();
 }
 
-int InputWindowTest::startWindowed()
+int InputWindowTest::startFocused()
 {
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:10,\n");
     qm::LogManager::getInstance().setLogLevel(1);
-    if (qm::GameManager::getInstance().startUp() != 0)
+    if (startWindowed("frame_time:10,\n") != 0)
     {
         return -1;
     }
-    qm::LogManager::getInstance().setFlush(true);
     window = static_cast<unsigned long>(qm::DisplayManager::getInstance().getWindow()->getSystemHandle());
     return focusWindow(window) ? 0 : -1;
 }

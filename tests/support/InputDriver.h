@@ -4,8 +4,7 @@
 #ifndef QM_TEST_INPUTDRIVER_H
 #define QM_TEST_INPUTDRIVER_H
 
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
 #include <qm/Vector.h>
 
@@ -38,20 +37,19 @@ using Steps = std::vector<std::pair<int, int>>;
 
 /// Starts the engine with a real, focused window on the test's private X server (log level 1, 10 ms frames),
 /// runs the game loop recording the input it delivers, and after the test releases keys and stops the engine.
-class InputWindowTest : public EngineTest
+class InputWindowTest : public WindowTest
 {
 protected:
     void TearDown() override;
 
     /// Starts the engine windowed, sets `window` and focuses it: 0, or -1 when either failed.
-    int startWindowed();
+    int startFocused();
 
     /// Runs the game loop, recording after the objects made so far, until `stop(step)` or 3000 steps (30 s).
     void runLoop(const std::function<bool(int step)>& stop);
     /// Runs the loop to `lastStep`, sending `commands[n]` with xdotool at step n.
     void runLoop(const std::map<int, std::string>& commands, int lastStep);
 
-    VirtualDisplay xserver;
     unsigned long window = 0;          ///< the X window id of the engine's window
     std::map<int, Steps> keys;         ///< the last run's keyboard events by key
     std::map<int, Steps> buttons;      ///< the last run's mouse events by button (none for a move)

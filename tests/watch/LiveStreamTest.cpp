@@ -7,7 +7,7 @@
 #include "loadResources.h"
 #include "platform/Socket.h"
 #include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/InputDriver.h"
 
 #include <qm/CellStream.h>
 #include <qm/DisplayManager.h>
@@ -58,16 +58,9 @@ public:
     // Waits up to `seconds` for the program to end by itself.
     bool ends(int seconds)
     {
-        for (int i = 0; i < seconds * 10; ++i)
-        {
-            if (waitpid(pid, nullptr, WNOHANG) == pid)
-            {
-                pid = -pid; // nothing left to kill but its group
-                return true;
-            }
-            qm::platform::sleepMilliseconds(100);
-        }
-        return false;
+        const bool ended = qmtest::waitFor([this] { return waitpid(pid, nullptr, WNOHANG) == pid; }, seconds);
+        pid = ended ? -pid : pid; // once ended, nothing left to kill but its group
+        return ended;
     }
 
 private:
@@ -85,18 +78,16 @@ int freePort()
     return port;
 }
 
-// Waits up to `seconds` for `ready`, checking every 100 ms.
-template <typename Ready> bool waitUntil(Ready ready, int seconds)
+// `text` with the trailing blanks of each line removed.
+std::string trimmed(const std::string& text)
 {
-    for (int i = 0; i < seconds * 10; ++i)
+    std::string lines;
+    std::istringstream rows(text);
+    for (std::string row; std::getline(rows, row);)
     {
-        if (ready())
-        {
-            return true;
-        }
-        qm::platform::sleepMilliseconds(100);
+        lines += (lines.empty() ? "" : "\n") + row.substr(0, row.find_last_not_of(' ') + 1);
     }
-    return ready();
+    return lines;
 }
 
 // The screen a viewer shows, without trailing blanks; the browser's status line first.
@@ -123,7 +114,7 @@ protected:
             std::make_unique<Child>(std::vector<std::string>{"websockify", "--web", QM_WEB_DIR, std::to_string(webPort),
                                                              "127.0.0.1:" + std::to_string(cellPort)},
                                     dir.file("bridge.txt"));
-        ASSERT_TRUE(waitUntil(
+        ASSERT_TRUE(qmtest::waitFor(
             [&] { return qmtest::readFile(dir.file("bridge.txt")).find("proxying") != std::string::npos; }, 10))
             << qmtest::readFile(dir.file("bridge.txt"));
         browser = std::make_unique<Child>(
@@ -134,17 +125,8 @@ protected:
     }
     std::string screen() const
     {
-        if (!inBrowser())
-        {
-            std::string lines;
-            std::istringstream rows(qmtest::commandOutput(tmux + "capture-pane -p -t watch 2>/dev/null"));
-            for (std::string row; std::getline(rows, row);)
-            {
-                lines += (lines.empty() ? "" : "\n") + row.substr(0, row.find_last_not_of(' ') + 1);
-            }
-            return lines;
-        }
-        return qmtest::readFile(dir.file("page.txt"));
+        return inBrowser() ? qmtest::readFile(dir.file("page.txt"))
+                           : trimmed(qmtest::commandOutput(tmux + "capture-pane -p -t watch 2>/dev/null"));
     }
     void TearDown() override
     {
@@ -172,7 +154,7 @@ TEST_P(LiveStream, ShowsTheStartScreenThenTheGamesLastGridOnceItStops)
     {
         startViewer(cellPort);
         // No game yet: the page says so (and tries again).
-        EXPECT_TRUE(waitUntil([&] { return screen().find("not reachable") != std::string::npos; }, 30))
+        EXPECT_TRUE(qmtest::waitFor([&] { return screen().find("not reachable") != std::string::npos; }, 30))
             << screen() << qmtest::readFile(dir.file("browser.txt"));
     }
     std::filesystem::current_path(QM_RUN_DIR);
@@ -211,15 +193,10 @@ TEST_P(LiveStream, ShowsTheStartScreenThenTheGamesLastGridOnceItStops)
     EXPECT_EQ(qm::CellStream::getInstance().getClientCount(), 1) << "the viewer keeps one connection";
 
     // The viewers' lines lose their trailing blanks.
-    std::string grid;
-    std::istringstream rows(qm::DisplayManager::getInstance().getCellGrid().toText());
-    for (std::string row; std::getline(rows, row);)
-    {
-        grid += (grid.empty() ? "" : "\n") + row.substr(0, row.find_last_not_of(' ') + 1);
-    }
+    const std::string grid = trimmed(qm::DisplayManager::getInstance().getCellGrid().toText());
     EXPECT_EQ(grid.find("Space or P"), std::string::npos) << "the game should be in play";
     std::string shown;
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(qmtest::waitFor(
         [&]
         {
             shown = screen();

@@ -1,30 +1,23 @@
 // The screenshot key: F12 writes the window's picture as a PNG and the grid as text beside it;
 // without a window (headless, as in a terminal) the text alone. A log line names the files.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
-#include <qm/DisplayManager.h>
 #include <qm/InputManager.h>
 #include <qm/utility.h>
-
-#include <SFML/Graphics/Image.hpp>
 
 namespace
 {
 
-using Screenshot = qmtest::EngineTest;
+using Screenshot = qmtest::WindowTest;
 
 TEST_F(Screenshot, F12WritesThePictureAndTheGridOfTheNextFrameInTheRunFolder)
 {
-    qmtest::VirtualDisplay xserver;
-    ASSERT_TRUE(xserver.ok());
     const std::string folder = dir.file("run");
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
     for (const bool headless : {false, true})
     {
-        dir.write("qm-config.txt", headless ? "headless:true,\n" : "font_file:" QM_RUN_DIR "/qm-font.ttf,\n");
-        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+        ASSERT_EQ(headless ? startEngine() : startWindowed(), 0);
         qm::DisplayManager& display = qm::DisplayManager::getInstance();
         ASSERT_EQ(qm::InputManager::getInstance().queueKeyboard(qmtest::keyEvent(qm::F12, qm::KEY_PRESS)), 0);
         qm::InputManager::getInstance().getInput();
@@ -53,15 +46,8 @@ TEST_F(Screenshot, F12WritesThePictureAndTheGridOfTheNextFrameInTheRunFolder)
             sf::Image picture;
             ASSERT_TRUE(picture.loadFromFile(folder + "/" + base + ".png"));
             EXPECT_EQ(picture.getSize(), sf::Vector2u(1024, 768));
-            int yellow = 0; // the text's glyphs, cells 10 to 14 of row 5
-            for (unsigned x = 127; x < 192; ++x)
-            {
-                for (unsigned y = 166; y < 198; ++y)
-                {
-                    yellow += picture.getPixel(x, y) == sf::Color::Yellow ? 1 : 0;
-                }
-            }
-            EXPECT_GT(yellow, 50);
+            // The text's glyphs, cells 10 to 14 of row 5.
+            EXPECT_GT(qmtest::pixelsOf(picture, sf::Color::Yellow, 127, 166, 65, 32).count, 50);
         }
         for (const std::string& file : files)
         {
