@@ -1,6 +1,4 @@
-// The game's logic, headless, with events delivered by hand and the game's resources loaded
-// from the run directory: the fish and its power-ups, what the spawner and the scroller send
-// towards it, the start screen and a new game, the score and the end of a game.
+// The game's logic, headless, on the game's resources in the run directory, events delivered by hand.
 #include "Enemy.h"
 #include "EventDeath.h"
 #include "GameStart.h"
@@ -419,30 +417,6 @@ TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
     }
 }
 
-// ---- The game's sprite files, each loaded on its own.
-using GameSprites = qmtest::WorldTest;
-
-TEST_F(GameSprites, EveryGameSpriteLoadsWithoutErrorOrWarning)
-{
-    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
-    qm::LogManager::getInstance().setLogLevel(5);
-    int count = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::string(QM_RUN_DIR) + "/sprites"))
-    {
-        const std::string label = entry.path().stem().string();
-        if (entry.is_regular_file())
-        {
-            ++count;
-            ASSERT_EQ(resources.loadSprite(entry.path().string(), label), 0) << label;
-            const qm::Sprite* sprite = resources.getSprite(label);
-            EXPECT_EQ(sprite->getFrame(0).getString().size(), std::size_t(sprite->getWidth() * sprite->getHeight()));
-        }
-    }
-    EXPECT_EQ(count, 19);
-    EXPECT_EQ(countOf(log(), "Error"), 0) << log();
-    EXPECT_EQ(countOf(log(), "Warning"), 0) << log();
-}
-
 // ---- The start screen and a new game.
 using GameStartTest = GameLogic;
 
@@ -582,27 +556,13 @@ TEST_F(GameOverTest, ThirdHitEndsTheGameAndOnlyTheStartScreenAndPauseRemain)
     EXPECT_TRUE(start->isActive());
 }
 
-// The pause object lives for the whole program: the clean-up must not take F10 from later games.
-TEST_F(GameOverTest, PauseStillWorksInTheGameAfterAQuit)
-{
-    key(start, qm::SPACE, KEY_PRESS);
-    EXPECT_EQ(key(ofType("Player").at(0), qm::Q, KEY_PRESS), 1);
-    EXPECT_LT(untilGameOver(), 400);
-    ASSERT_TRUE(start->isActive());
-    EXPECT_EQ(key(start, qm::P, KEY_RELEASE), 1);
-    EXPECT_EQ(ofType("Player").size(), 1u);
-    EXPECT_EQ(ofType("Pause"), std::vector<qm::Object*>{pause});
-    // Headless, the pause key is refused with its log line: the key reached the pause object.
-    key(nullptr, qm::F10, KEY_PRESS);
-    EXPECT_EQ(countOf(log(), "Cannot pause."), 1);
-}
-
-// A hard dead fish touched side-on by a hard enemy would be stopped for good: the game would never end.
-TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSide)
+// A hard dead fish touched side-on by a hard enemy would be stopped for good: the game would never
+// end. The pause object lives for the whole program: the clean-up must not take F10 from later games.
+TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSideAndPauseWorksInTheNextGame)
 {
     key(start, qm::SPACE, KEY_PRESS);
     ofType("Player").at(0)->setPosition(Vector(20, 15.2f));
-    key(ofType("Player").at(0), qm::Q, KEY_PRESS);
+    EXPECT_EQ(key(ofType("Player").at(0), qm::Q, KEY_PRESS), 1);
     world.update(); // the fish is gone; only its dead self can be touched now
     qm::Object* dead = ofType("DeadPlayer").at(0);
     auto* enemy = new Enemy("enemy-fish");
@@ -614,6 +574,14 @@ TEST_F(GameOverTest, DeadFishRisesPastAnEnemyTouchingItsSide)
     EXPECT_LT(dead->getPosition().getY(), 15.2f - 0.15f) << "the dead fish did not rise";
     EXPECT_LT(enemy->getPosition().getX(), x) << "the enemy did not move on";
     EXPECT_LT(untilGameOver(), 400) << "the dead fish was held back";
+
+    ASSERT_TRUE(start->isActive());
+    EXPECT_EQ(key(start, qm::P, KEY_RELEASE), 1);
+    EXPECT_EQ(ofType("Player").size(), 1u);
+    EXPECT_EQ(ofType("Pause"), std::vector<qm::Object*>{pause});
+    // Headless, the pause key is refused with its log line: the key reached the pause object.
+    key(nullptr, qm::F10, KEY_PRESS);
+    EXPECT_EQ(countOf(log(), "Cannot pause."), 1);
 }
 
 // Nothing loaded (a run directory without data): a whole game still plays, skipping every play request.
