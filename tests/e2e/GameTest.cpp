@@ -16,7 +16,6 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
 using qmtest::countOf;
 using qmtest::xdotool;
 
@@ -126,15 +125,6 @@ TEST_P(GameSignal, DuringTheSplashEndsTheProgramCleanly)
 
 INSTANTIATE_TEST_SUITE_P(TerminationAndInterrupt, GameSignal, ::testing::Values(SIGTERM, SIGINT));
 
-TEST_F(Game, QOnTheStartScreenEndsTheProgram)
-{
-    toStartScreen();
-    ASSERT_TRUE(xdotool("key --delay 60 q"));
-    EXPECT_EQ(game.waitForExit(), 0);
-    EXPECT_EQ(countOf(game.log(), GAME_STARTED), 0);
-    EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
-}
-
 TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
 {
     toStartScreen();
@@ -145,28 +135,24 @@ TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
     ASSERT_TRUE(standing.inGame()) << "cyan " << standing.cyan << ", ground " << standing.ground;
     EXPECT_LT(standing.cyanX, 200) << "the fish starts at x 6.5 cells";
 
-    ASSERT_TRUE(xdotool("keydown d sleep 0.6 keyup d"));
-    const Picture walked = captureUntil("walked.png", &Picture::inGame, 10);
-    EXPECT_GT(walked.cyanX, standing.cyanX + 60) << "the fish did not walk";
-
     // Space held: the fish rises well above its standing height, then comes back down. Captures
     // are slow on a loaded machine, so they go on until one shows the fish high (or 3 s pass).
     ASSERT_TRUE(xdotool("keydown space"));
-    float highest = walked.cyanY;
-    for (const auto until = Clock::now() + std::chrono::milliseconds(3000);
-         Clock::now() < until && highest >= walked.cyanY - 40;)
+    float highest = standing.cyanY;
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3000);
+         std::chrono::steady_clock::now() < until && highest >= standing.cyanY - 40;)
     {
         const Picture p = capture("jump.png");
         highest = p.inGame() ? std::min(highest, p.cyanY) : highest;
     }
     ASSERT_TRUE(xdotool("keyup space"));
-    EXPECT_LT(highest, walked.cyanY - 40) << "the fish did not jump";
+    EXPECT_LT(highest, standing.cyanY - 40) << "the fish did not jump";
     // A falling fish stops where its last refused move left it: above the ground by up to one
     // step's fall, which after a full jump is several pixels.
-    const float landedSlack = 10;
+    const float slack = 10;
     const Picture landed =
-        captureUntil("landed.png", [&](const Picture& p) { return p.cyanY > walked.cyanY - landedSlack; });
-    EXPECT_NEAR(landed.cyanY, walked.cyanY, landedSlack) << "the fish did not come back to the ground";
+        captureUntil("landed.png", [&](const Picture& p) { return p.cyanY > standing.cyanY - slack; });
+    EXPECT_NEAR(landed.cyanY, standing.cyanY, slack) << "the fish did not come back to the ground";
 
     // Q: the fish gives up; its dead self (white) floats away and the start screen returns.
     ASSERT_TRUE(xdotool("key --delay 60 q"));
@@ -191,12 +177,7 @@ TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
     EXPECT_EQ(countOf(log, "** Game engine started **"), 1);
     EXPECT_EQ(countOf(log, GAME_STARTED), 2);
     EXPECT_EQ(countOf(log, "** Game engine stopped **"), 1);
-    // No error and no warning, but for the engine's note (once at most) that a machine
-    // without an audio device plays silently.
-    const int silentAudio = countOf(log, "No audio device");
-    EXPECT_LE(silentAudio, 1);
-    EXPECT_EQ(countOf(log, "Error"), 0) << log;
-    EXPECT_EQ(countOf(log, "Warning"), silentAudio) << log;
+    EXPECT_EQ(countOf(log, "Error"), 0) << log; // the data's warnings are GameStartTest's
 }
 
 } // namespace
