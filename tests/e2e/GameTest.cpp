@@ -1,5 +1,5 @@
-// The real program as a person runs it, in a window on the private X server: ended by
-// signals, and whole sessions played with keys, what it shows read back from captures.
+// The real program as a person runs it, in a window on the private X server: ended by a
+// signal, and a whole session played with keys, what it shows read back from captures.
 #include "support/GameProcess.h"
 #include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
@@ -45,17 +45,6 @@ protected:
         ASSERT_TRUE(xserver.ok());
         ASSERT_TRUE(game.waitForLog("** Game engine started **")) << game.output();
         ASSERT_TRUE(game.focusWindow());
-    }
-
-    // Return skips the splash (on the start screen it does nothing); the pause object, made
-    // after the start screen, logs the last line before the game loop.
-    void toStartScreen()
-    {
-        ASSERT_TRUE(xdotool("key --delay 60 Return"));
-        ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
-        const Picture title = captureUntil("start-screen.png", &Picture::startScreen);
-        ASSERT_TRUE(title.startScreen()) << "cyan " << title.cyan << ", ground " << title.ground;
-        EXPECT_NEAR(title.cyanX, 512, 60) << "the title is centred";
     }
 
     // Captures the window to `name` in the captures' folder and counts its colours.
@@ -108,26 +97,26 @@ protected:
                                                                  : game.dir.path() + "/";
 };
 
-// A termination signal or an interrupt from the terminal, arriving during the splash screens' run of the loop
-// (they last about three seconds), ends the whole program, not just the splash: once for the splash's loop, once
-// for the game's loop that follows it.
-class GameSignal : public Game, public ::testing::WithParamInterface<int>
+// An interrupt from the terminal during the splash screens' run of the loop (about three seconds)
+// ends the whole program, not just the splash: once for the splash's loop, once for the game's.
+// (A termination signal takes the same handler: see the terminal game's and the pause's tests.)
+TEST_F(Game, InterruptDuringTheSplashEndsTheProgramCleanly)
 {
-};
-
-TEST_P(GameSignal, DuringTheSplashEndsTheProgramCleanly)
-{
-    ASSERT_TRUE(game.signal(GetParam()));
+    ASSERT_TRUE(game.signal(SIGINT));
     EXPECT_EQ(game.waitForExit(), 0);
     EXPECT_EQ(countOf(game.log(), "GameManager::run(): Stop requested. Setting game over."), 2);
     EXPECT_EQ(countOf(game.log(), "** Game engine stopped **"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(TerminationAndInterrupt, GameSignal, ::testing::Values(SIGTERM, SIGINT));
-
 TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
 {
-    toStartScreen();
+    // Return skips the splash; the pause object, made after the start screen, logs the last line
+    // before the game loop.
+    ASSERT_TRUE(xdotool("key --delay 60 Return"));
+    ASSERT_TRUE(game.waitForLog("Pause::Pause(): Pause enabled.")) << game.log();
+    const Picture title = captureUntil("start-screen.png", &Picture::startScreen);
+    ASSERT_TRUE(title.startScreen()) << "cyan " << title.cyan << ", ground " << title.ground;
+    EXPECT_NEAR(title.cyanX, 512, 60) << "the title is centred";
     // Space: a game, the fish landed at the left (its 3 rows end just above the ground's top).
     ASSERT_TRUE(xdotool("key --delay 60 space"));
     ASSERT_TRUE(game.waitForLog(GAME_STARTED));

@@ -279,7 +279,7 @@ protected:
 // Standing still, a held jump started within a few steps of the right moment carries the fish
 // over a seaweed 10 cells away; too early, too late or no jump at all, the seaweed hits it.
 // An enemy fish passes over a crouching fish and hits a standing one.
-TEST_F(EnemyPassTest, WellTimedHeldJumpClearsASeaweedAndCrouchingDucksAnEnemyFish)
+TEST_F(EnemyPassTest, TimedJumpClearsASeaweedCrouchingDucksAFishAndWalkingIntoEitherTakesOneLife)
 {
     std::vector<int> clears;
     for (int start = 0; start <= 30; ++start)
@@ -299,17 +299,13 @@ TEST_F(EnemyPassTest, WellTimedHeldJumpClearsASeaweedAndCrouchingDucksAnEnemyFis
     EXPECT_EQ(livesTaken("enemy-seaweed", 10, none), 1);
     EXPECT_EQ(livesTaken("enemy-fish", 10, none), 1);
     EXPECT_EQ(livesTaken("enemy-fish", 10, crouch), 0);
-}
-
-// The fish walks into an enemy (input phase) and the enemy, in the world until the update ends,
-// then scrolls into the fish: two contacts, one life.
-TEST_F(EnemyPassTest, OneEnemyTakesOneLifeWhenTheFishWalksIntoItAndItScrollsIntoTheFish)
-{
+    // The fish walks into an enemy (input phase) and the enemy, in the world until the update
+    // ends, then scrolls into the fish: two contacts, one life.
+    const auto walk = [&](int i) { i >= 2 ? key(fish, qm::D, KEY_HELD) : 0; };
     for (const char* label : {"enemy-seaweed", "enemy-fish"})
     {
         for (const float gap : {0.05f, 0.2f, 1.0f})
         {
-            const auto walk = [&](int i) { i >= 2 ? key(fish, qm::D, KEY_HELD) : 0; };
             EXPECT_EQ(livesTaken(label, gap + 2 * 0.25f, walk), 1) << label << ", " << gap << " cells apart";
         }
     }
