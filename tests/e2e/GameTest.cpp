@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
+#include <utility>
 
 namespace
 {
@@ -120,7 +121,9 @@ TEST_F(Game, PlayQuitAndPlayAgainThenCloseTheWindow)
     // Space: a game, the fish landed at the left (its 3 rows end just above the ground's top).
     ASSERT_TRUE(xdotool("key --delay 60 space"));
     ASSERT_TRUE(game.waitForLog(GAME_STARTED));
-    const Picture standing = captureUntil("in-play.png", [](const Picture& p) { return p.inGame() && p.cyanY > 530; });
+    float lastY = 0; // landed: two captures in a row show the fish at the same height
+    const Picture standing = captureUntil("in-play.png", [&](const Picture& p)
+                                          { return p.inGame() && std::exchange(lastY, p.cyanY) == p.cyanY; });
     ASSERT_TRUE(standing.inGame()) << "cyan " << standing.cyan << ", ground " << standing.ground;
     EXPECT_LT(standing.cyanX, 200) << "the fish starts at x 6.5 cells";
 
