@@ -61,40 +61,33 @@ inline Memory readMemory()
     return memory;
 }
 
-class GameRun
+class GameRun : public EngineTest
 {
-public:
+protected:
     // Walking, crouching and jumping (never Q, which ends the program on the start screen), and P.
     static constexpr int SCRIPT_KEYS[] = {qm::A, qm::D, qm::S, qm::SPACE, qm::P};
 
-    // Starts the engine headless with `gameSeed` for the game's random generator, its log and
-    // configuration in a scratch folder; 0 means the start screen is up.
+    // Starts the engine (again) headless with `gameSeed` for the game's random generator and a
+    // new script; 0 means the start screen is up.
     int start(unsigned gameSeed, unsigned scriptSeed)
-    {
-        setEnv("QUILLMERE_LOG", logPath.c_str());
-        setEnv("QUILLMERE_CONFIG", dir.file("qm-config.txt").c_str());
-        dir.write("qm-config.txt", "headless:true,\nframe_time:0,\nrandom_seed:" + std::to_string(gameSeed) + ",\n");
-        script.seed(scriptSeed);
-        std::filesystem::current_path(QM_RUN_DIR);
-        const int result = qm::GameManager::getInstance().startUp();
-        if (result == 0)
-        {
-            qm::LogManager::getInstance().setFlush(true); // as the game's entry does
-            loadResources();
-            startScreen = new GameStart;
-            firstId = startScreen->getId();
-        }
-        return result;
-    }
-
-    ~GameRun()
     {
         if (qm::GameManager::getInstance().isStarted())
         {
             qm::GameManager::getInstance().shutDown();
         }
-        setEnv("QUILLMERE_LOG", nullptr);
-        setEnv("QUILLMERE_CONFIG", nullptr);
+        std::fill(std::begin(down), std::end(down), false);
+        script.seed(scriptSeed);
+        wasOnStartScreen = true;
+        gamesEnded = 0;
+        std::filesystem::current_path(QM_RUN_DIR);
+        const int result = startEngine("frame_time:0,\nrandom_seed:" + std::to_string(gameSeed) + ",\n");
+        if (result == 0)
+        {
+            loadResources();
+            startScreen = new GameStart;
+            firstId = startScreen->getId();
+        }
+        return result;
     }
 
     // One game-loop iteration as GameManager::run makes it, without its sleep.
@@ -114,6 +107,14 @@ public:
 
         queueScriptKeys();
         qm::GameManager::getInstance().step();
+    }
+
+    std::uint64_t hashAfter(int iterations, unsigned gameSeed, unsigned scriptSeed)
+    {
+        EXPECT_EQ(start(gameSeed, scriptSeed), 0);
+        run(iterations);
+        EXPECT_GE(gamesEnded, 1) << "the script should have played at least one whole game";
+        return worldHash();
     }
 
     int stepCount() const { return qm::GameManager::getInstance().getStepCount(); }
@@ -190,8 +191,6 @@ public:
         return sorted[at];
     }
 
-    std::string log() const { return readFile(logPath); }
-
     int gamesEnded = 0;
     int mostObjectsInAGame = 0;
     int mostObjectsOnStartScreen = 0;
@@ -236,8 +235,6 @@ private:
         refusedKeys += input.queueKeyboard(keyEvent(key, action)) != 0;
     }
 
-    ScratchDir dir;
-    std::string logPath = dir.file("soak.log");
     std::mt19937 script;
     bool down[std::size(SCRIPT_KEYS)] = {};
     GameStart* startScreen = nullptr;
@@ -256,56 +253,48 @@ int envInt(const char* name, int fallback)
 constexpr std::uint64_t EXPECTED_WORLD_HASH = 0x5754348861bfa4c4ULL;
 constexpr int DETERMINISM_ITERATIONS = 3000;
 
-std::uint64_t hashAfter(int iterations, unsigned gameSeed, unsigned scriptSeed)
-{
-    GameRun run;
-    EXPECT_EQ(run.start(gameSeed, scriptSeed), 0);
-    run.run(iterations);
-    EXPECT_GE(run.gamesEnded, 1) << "the script should have played at least one whole game";
-    return run.worldHash();
-}
+using Soak = GameRun;
+using Determinism = GameRun;
 
 // `make soak` asks for more iterations and also bounds the memory's growth after the first game
 // (not under the sanitizers of `make test`, whose allocator keeps freed memory for a while).
-TEST(Soak, LongRunEndsEveryGameCleanlyWithBoundedObjectsAndLog)
+TEST_F(Soak, LongRunEndsEveryGameCleanlyWithBoundedObjectsAndLog)
 {
     const int iterations = envInt("QM_SOAK_ITERATIONS", 10000);
     const bool checkMemory = envInt("QM_SOAK_CHECK_MEMORY", 0) != 0;
-    GameRun run;
-    ASSERT_EQ(run.start(1, 1), 0);
+    ASSERT_EQ(start(1, 1), 0);
     const Memory atStart = readMemory();
-    run.run(iterations);
+    run(iterations);
     const Memory atEnd = readMemory();
 
-    const double growth = run.afterFirstGame.rss > 0 ? 100.0 * static_cast<double>(atEnd.rss - run.afterFirstGame.rss) /
-                                                           static_cast<double>(run.afterFirstGame.rss)
-                                                     : 0;
-    const std::string log = run.log();
-    const std::uintmax_t logBytes = log.size();
+    const double growth = afterFirstGame.rss > 0 ? 100.0 * static_cast<double>(atEnd.rss - afterFirstGame.rss) /
+                                                       static_cast<double>(afterFirstGame.rss)
+                                                 : 0;
+    const std::string text = log();
+    const std::uintmax_t logBytes = text.size();
     std::printf("soak: %d iterations, %d games ended, most live objects in a game %d, on the start screen %d\n"
                 "soak: RSS start %ld KiB, after first game %ld KiB, final %ld KiB, peak %ld KiB, growth after "
                 "first game %.2f %%\n"
                 "soak: log %ju bytes (%.0f per game); iteration p50 %.1f us, p99 %.1f us, max %.1f us\n",
-                run.stepCount(), run.gamesEnded, run.mostObjectsInAGame, run.mostObjectsOnStartScreen, atStart.rss,
-                run.afterFirstGame.rss, atEnd.rss, atEnd.peak, growth, logBytes,
-                static_cast<double>(logBytes) / std::max(run.gamesEnded, 1), run.percentile(0.5), run.percentile(0.99),
-                run.percentile(1.0));
+                stepCount(), gamesEnded, mostObjectsInAGame, mostObjectsOnStartScreen, atStart.rss, afterFirstGame.rss,
+                atEnd.rss, atEnd.peak, growth, logBytes, static_cast<double>(logBytes) / std::max(gamesEnded, 1),
+                percentile(0.5), percentile(0.99), percentile(1.0));
 
-    EXPECT_EQ(run.stepCount(), iterations) << "the run ended early (the script must never quit)";
-    EXPECT_GE(run.gamesEnded, iterations / 5000) << "the script's fish should die now and then";
-    EXPECT_EQ(run.mostObjectsOnStartScreen, 1) << "objects of an ended game outlived it";
-    EXPECT_LE(run.mostObjectsInAGame, 60) << "objects pile up within a game";
-    EXPECT_EQ(run.refusedKeys, 0);
-    EXPECT_EQ(countOf(log, "Error"), 0) << log.substr(0, 4000);
-    EXPECT_LT(logBytes, 20000u + 2000u * static_cast<unsigned>(run.gamesEnded)) << "the log grows without bound";
+    EXPECT_EQ(stepCount(), iterations) << "the run ended early (the script must never quit)";
+    EXPECT_GE(gamesEnded, iterations / 5000) << "the script's fish should die now and then";
+    EXPECT_EQ(mostObjectsOnStartScreen, 1) << "objects of an ended game outlived it";
+    EXPECT_LE(mostObjectsInAGame, 60) << "objects pile up within a game";
+    EXPECT_EQ(refusedKeys, 0);
+    EXPECT_EQ(countOf(text, "Error"), 0) << text.substr(0, 4000);
+    EXPECT_LT(logBytes, 20000u + 2000u * static_cast<unsigned>(gamesEnded)) << "the log grows without bound";
     if (checkMemory)
     {
-        EXPECT_GT(run.gamesEnded, 1);
+        EXPECT_GT(gamesEnded, 1);
         EXPECT_LT(growth, 5.0) << "memory grows from game to game";
     }
 }
 
-TEST(Determinism, SeededRunGivesTheCommittedWorldHashEveryTime)
+TEST_F(Determinism, SeededRunGivesTheCommittedWorldHashEveryTime)
 {
     const std::uint64_t first = hashAfter(DETERMINISM_ITERATIONS, 7, 7);
     std::printf("determinism: world hash after %d iterations 0x%016" PRIx64 "\n", DETERMINISM_ITERATIONS, first);
