@@ -7,12 +7,12 @@
 #include "support/GameProcess.h"
 #include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
+#include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
 #include <qm/InputManager.h>
 #include <qm/NetworkManager.h>
-#include <qm/ObjectListIterator.h>
 #include <qm/WorldManager.h>
 
 #include <SFML/Graphics/Image.hpp>
@@ -33,18 +33,14 @@ using qmtest::countOf;
 std::string worldText(const qm::Object* skip)
 {
     std::map<int, std::string> lines;
-    const qm::ObjectList all = qm::WorldManager::getInstance().getAllObjects(true);
-    for (qm::ObjectListIterator it(&all); !it.isDone(); it.next())
+    for (qm::Object* object : qmtest::contents(qm::WorldManager::getInstance().getAllObjects(true)))
     {
-        if (it.currentObject() != skip)
-        {
-            lines[it.currentObject()->getId()] = it.currentObject()->serialize("ALL");
-        }
+        lines[object->getId()] = object != skip ? object->serialize("ALL") + "\n" : "";
     }
     std::string text;
     for (const auto& line : lines)
     {
-        text += line.second + "\n";
+        text += line.second;
     }
     return text;
 }

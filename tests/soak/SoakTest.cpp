@@ -4,13 +4,12 @@
 #include "GameStart.h"
 #include "core/Fnv1a.h"
 #include "loadResources.h"
-#include "support/EngineTest.h"
+#include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/LogManager.h>
-#include <qm/ObjectListIterator.h>
 #include <qm/SceneGraph.h>
 #include <qm/ViewObject.h>
 #include <qm/WorldManager.h>
@@ -201,12 +200,8 @@ protected:
 private:
     static std::set<const qm::Object*> members(const qm::ObjectList& list)
     {
-        std::set<const qm::Object*> result;
-        for (qm::ObjectListIterator it(&list); !it.isDone(); it.next())
-        {
-            result.insert(it.currentObject());
-        }
-        return result;
+        const std::vector<qm::Object*> all = contents(list);
+        return {all.begin(), all.end()};
     }
 
     // About one key in eight iterations changes state; a key that is down is reported held
