@@ -7,17 +7,18 @@
 #include "support/GameProcess.h"
 #include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
+#include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
 #include <qm/InputManager.h>
 #include <qm/NetworkManager.h>
-#include <qm/ObjectListIterator.h>
 #include <qm/WorldManager.h>
 
 #include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -32,18 +33,14 @@ using qmtest::countOf;
 std::string worldText(const qm::Object* skip)
 {
     std::map<int, std::string> lines;
-    const qm::ObjectList all = qm::WorldManager::getInstance().getAllObjects(true);
-    for (qm::ObjectListIterator it(&all); !it.isDone(); it.next())
+    for (qm::Object* object : qmtest::contents(qm::WorldManager::getInstance().getAllObjects(true)))
     {
-        if (it.currentObject() != skip)
-        {
-            lines[it.currentObject()->getId()] = it.currentObject()->serialize("ALL");
-        }
+        lines[object->getId()] = object != skip ? object->serialize("ALL") + "\n" : "";
     }
     std::string text;
     for (const auto& line : lines)
     {
-        text += line.second + "\n";
+        text += line.second;
     }
     return text;
 }
@@ -129,8 +126,8 @@ TEST_F(WatchedGame, TheWatchersCopiesEndAsTheGamesObjectsWere)
 class WatchedWindow : public ::testing::Test
 {
 protected:
-    static constexpr int WIDTH = 640;
-    static constexpr int HEIGHT = 480;
+    static constexpr unsigned WIDTH = 640;
+    static constexpr unsigned HEIGHT = 480;
 
     bool capture(unsigned long window, const std::string& name, sf::Image& image) const
     {
@@ -173,36 +170,25 @@ TEST_F(WatchedWindow, TheWatcherShowsWhatThePausedGameShowsCellByCell)
     sf::Image watched;
     ASSERT_TRUE(capture(game.windowId(), "game.png", shown));
     ASSERT_TRUE(capture(watcher.windowId(), "watcher.png", watched));
-    std::vector<std::string> differing;
-    int drawnCells = 0;
+    std::vector<bool> differs(80 * 24), drawn(80 * 24); // by cell, row * 80 + column
     int fishPixels = 0;
-    for (int row = 0; row < 24; ++row)
+    for (unsigned y = 0; y < HEIGHT; ++y)
     {
-        for (int column = 0; column < 80; ++column)
+        for (unsigned x = 0; x < WIDTH; ++x)
         {
-            bool same = true;
-            bool drawn = false;
-            for (unsigned y = static_cast<unsigned>(row) * 20u; y < static_cast<unsigned>(row) * 20u + 20; ++y)
-            {
-                for (unsigned x = static_cast<unsigned>(column) * 8u; x < static_cast<unsigned>(column) * 8u + 8; ++x)
-                {
-                    const sf::Color c = shown.getPixel(x, y);
-                    same = same && c == watched.getPixel(x, y);
-                    drawn = drawn || c != sf::Color::Black;
-                    fishPixels += c.r < 100 && c.g > 150 && c.b > 150 ? 1 : 0;
-                }
-            }
-            drawnCells += drawn ? 1 : 0;
-            if (!same)
-            {
-                differing.push_back(std::to_string(column) + "," + std::to_string(row));
-            }
+            const sf::Color c = shown.getPixel(x, y);
+            const std::size_t cell = y / 20 * 80 + x / 8;
+            differs[cell] = differs[cell] || c != watched.getPixel(x, y);
+            drawn[cell] = drawn[cell] || c != sf::Color::Black;
+            fishPixels += c.r < 100 && c.g > 150 && c.b > 150 ? 1 : 0;
         }
     }
-    EXPECT_GT(drawnCells, 100) << "the ground, the fish and the displays";
+    EXPECT_GT(std::count(drawn.begin(), drawn.end(), true), 100) << "the ground, the fish and the displays";
     EXPECT_GT(fishPixels, 20) << "the fish is cyan";
-    EXPECT_TRUE(differing.empty()) << differing.size() << " cells differ, the first at " << differing.front()
-                                   << "; see " << game.dir.path();
+    const long first = std::find(differs.begin(), differs.end(), true) - differs.begin();
+    EXPECT_EQ(first, 80 * 24) << std::count(differs.begin(), differs.end(), true)
+                              << " cells differ, the first at column " << first % 80 << ", row " << first / 80
+                              << "; see " << game.dir.path();
     ASSERT_TRUE(qmtest::xdotool("key --delay 60 F10")); // resume: the watcher ends with the game
 }
 
