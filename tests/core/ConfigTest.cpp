@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <sys/stat.h>
 
@@ -47,22 +48,8 @@ TEST_F(ConfigTest, FormatExamplesAndEachLoadStartingFromTheDefaults)
     EXPECT_EQ(qm::match("", "#frame_time"), "11");
 }
 
-TEST_F(ConfigTest, NonPositiveWindowSizesKeepTheDefaultAndSaySo)
-{
-    const std::string err = load("window_horizontal_chars:0,\nwindow_vertical_chars:-3,\n"
-                                 "window_horizontal_pixels:abc,\nwindow_vertical_pixels:-1,\n");
-    EXPECT_EQ((std::vector<int>{config.getWindowHorizontalChars(), config.getWindowVerticalChars(),
-                                config.getWindowHorizontalPixels(), config.getWindowVerticalPixels()}),
-              (std::vector<int>{80, 24, 1024, 768}));
-    for (const char* line :
-         {"horizontal_chars '0'", "vertical_chars '-3'", "horizontal_pixels 'abc'", "vertical_pixels '-1'"})
-    {
-        EXPECT_EQ(countOf(err, std::string("loadConfig(): Invalid window_") + line), 1) << line;
-    }
-}
-
-// Values that parse but would hang, crash or exhaust the program: each is refused with a line
-// naming key, value and range, and the setting keeps its default.
+// Values that do not parse, or parse but would hang, crash or exhaust the program: each is
+// refused with a line naming key and value (and range), and the setting keeps its default.
 TEST_F(ConfigTest, ValuesOutsideTheirRangesKeepTheDefaultAndSaySo)
 {
     const struct
@@ -70,6 +57,10 @@ TEST_F(ConfigTest, ValuesOutsideTheirRangesKeepTheDefaultAndSaySo)
         const char* line;
         const char* said;
     } cases[] = {
+        {"window_horizontal_chars:0", "window_horizontal_chars '0'"},
+        {"window_vertical_chars:-3", "window_vertical_chars '-3'"},
+        {"window_horizontal_pixels:abc", "window_horizontal_pixels 'abc'"},
+        {"window_vertical_pixels:-1", "window_vertical_pixels '-1'"},
         {"window_horizontal_pixels:16384", "window_horizontal_pixels '16384' (must be 1 to 8192). Keeping 1024."},
         {"window_vertical_pixels:2147483647", "window_vertical_pixels '2147483647' (must be 1 to 8192). Keeping 768."},
         {"window_horizontal_chars:100000", "window_horizontal_chars '100000' (must be 1 to 1000). Keeping 80."},
@@ -87,9 +78,10 @@ TEST_F(ConfigTest, ValuesOutsideTheirRangesKeepTheDefaultAndSaySo)
         EXPECT_EQ(
             (std::vector<std::string>{
                 std::to_string(config.getWindowHorizontalPixels()), std::to_string(config.getWindowVerticalPixels()),
-                std::to_string(config.getWindowHorizontalChars()), std::to_string(config.getFrameTime()),
-                config.getNetworkPort(), std::to_string(config.getFontScale()), std::to_string(config.getGridWidth())}),
-            (std::vector<std::string>{"1024", "768", "80", "33", "9876", std::to_string(2.0f), "20"}))
+                std::to_string(config.getWindowHorizontalChars()), std::to_string(config.getWindowVerticalChars()),
+                std::to_string(config.getFrameTime()), config.getNetworkPort(), std::to_string(config.getFontScale()),
+                std::to_string(config.getGridWidth())}),
+            (std::vector<std::string>{"1024", "768", "80", "24", "33", "9876", std::to_string(2.0f), "20"}))
             << c.line;
     }
     load("window_horizontal_pixels:8192,\nframe_time:0,\nnetwork_port:65535,\n");
@@ -119,6 +111,24 @@ TEST_F(ConfigTest, OversizedFileIsRefused)
     const std::string err = load("frame_time:7," + std::string(2 << 20, 'x') + "\n");
     EXPECT_EQ(config.getFrameTime(), 33);
     EXPECT_EQ(countOf(err, "is larger than"), 1);
+}
+
+// --terminal: the command line's display wins over the file's, with or without a file.
+TEST_F(ConfigTest, CommandLineDisplayOverridesTheFileAndTheMissingFile)
+{
+    config.setOverrides("display:terminal,");
+    for (const char* file : {"", "display:window,\nframe_time:20,\n"})
+    {
+        load(file);
+        EXPECT_EQ(config.getDisplay(), "terminal") << file;
+    }
+    std::remove(dir.file("qm-config.txt").c_str());
+    config.loadConfig("");
+    EXPECT_EQ(config.getDisplay(), "terminal") << "no file";
+    EXPECT_EQ(config.getFrameTime(), 33) << "the defaults without a file";
+    config.setOverrides("");
+    config.loadConfig("");
+    EXPECT_EQ(config.getDisplay(), "window");
 }
 
 // Files that must load without crashing, hanging or changing the defaults.
