@@ -90,27 +90,22 @@ TEST_F(ConfigTest, ValuesOutsideTheirRangesKeepTheDefaultAndSaySo)
     EXPECT_EQ(config.getNetworkPort(), "65535");
 }
 
-TEST_F(ConfigTest, AConfigurationThatIsNoRegularFileIsRefusedNotWaitedOn)
+TEST_F(ConfigTest, AConfigurationThatIsNoRegularFileOrOversizedIsRefusedNotWaitedOn)
 {
     const std::string pipe = dir.file("pipe");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0); // nobody will ever write to it
-    for (const std::string& path : {pipe, dir.path()})
+    const std::string big = dir.write("big.txt", "frame_time:7," + std::string(2 << 20, 'x') + "\n");
+    const std::string notRegular = "' is not a regular file. Using the defaults.";
+    for (const auto& [path, said] : {std::pair{pipe, "Config::readConfig(): Error! '" + pipe + notRegular},
+                                     {dir.path(), "Config::readConfig(): Error! '" + dir.path() + notRegular},
+                                     {big, std::string("is larger than")}})
     {
         qmtest::setEnv("QUILLMERE_CONFIG", path.c_str());
         testing::internal::CaptureStderr();
         config.loadConfig("");
-        EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
-                          "Config::readConfig(): Error! '" + path + "' is not a regular file. Using the defaults."),
-                  1);
+        EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), said), 1) << path;
         EXPECT_EQ(config.getFrameTime(), 33);
     }
-}
-
-TEST_F(ConfigTest, OversizedFileIsRefused)
-{
-    const std::string err = load("frame_time:7," + std::string(2 << 20, 'x') + "\n");
-    EXPECT_EQ(config.getFrameTime(), 33);
-    EXPECT_EQ(countOf(err, "is larger than"), 1);
 }
 
 // --terminal: the command line's display wins over the file's, with or without a file.
@@ -132,29 +127,20 @@ TEST_F(ConfigTest, CommandLineDisplayOverridesTheFileAndTheMissingFile)
 }
 
 // Files that must load without crashing, hanging or changing the defaults.
-class ConfigBadInput : public ConfigTest, public ::testing::WithParamInterface<std::string>
-{
-};
-
-TEST_P(ConfigBadInput, KeepsDefaults)
-{
-    load(GetParam());
-    EXPECT_EQ(config.getFrameTime(), 33);
-    EXPECT_EQ(config.getWindowHorizontalChars(), 80);
-}
-
-std::string binaryNoise()
+TEST_F(ConfigTest, BadFilesKeepTheDefaults)
 {
     std::mt19937 random(7);
-    std::string bytes(64 * 1024, '\0');
-    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<char>(random()); });
-    return bytes;
+    std::string noise(64 * 1024, '\0');
+    std::generate(noise.begin(), noise.end(), [&] { return static_cast<char>(random()); });
+    for (const std::string& file :
+         {std::string(), std::string("\n\n\r\n"), std::string(100000, ','), std::string(100000, ':'),
+          std::string(":,:,::,,:"), std::string(900000, 'a'), std::string("frame_time"),
+          std::string("frame_time:,\nheadless:,\n"), noise, std::string("\0frame_time:1,", 14)})
+    {
+        load(file);
+        EXPECT_EQ(config.getFrameTime(), 33) << file.substr(0, 20);
+        EXPECT_EQ(config.getWindowHorizontalChars(), 80);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Files, ConfigBadInput,
-                         ::testing::Values(std::string(), std::string("\n\n\r\n"), std::string(100000, ','),
-                                           std::string(100000, ':'), std::string(":,:,::,,:"), std::string(900000, 'a'),
-                                           std::string("frame_time"), std::string("frame_time:,\nheadless:,\n"),
-                                           binaryNoise(), std::string("\0frame_time:1,", 14)));
 
 } // namespace

@@ -185,8 +185,9 @@ TEST_F(TerminalGame, PlaysWithoutDisplayShowsTheEngineGridAndRestoresTheTerminal
     expectEndedAndRestored("0\n");
 }
 
-// Every way out gives the terminal back: a termination, a hang-up, a crash.
-TEST_F(TerminalGame, SignalsAndCrashesRestoreTheTerminal)
+// Every way out gives the terminal back: a termination, a hang-up, a crash. Before the first, a
+// terminal made smaller than the game says the size it needs; resized, it shows the game again.
+TEST_F(TerminalGame, TooSmallTerminalSaysTheSizeNeededAndSignalsAndCrashesRestoreTheTerminal)
 {
     for (const int number : {SIGTERM, SIGHUP, SIGSEGV})
     {
@@ -200,22 +201,19 @@ TEST_F(TerminalGame, SignalsAndCrashesRestoreTheTerminal)
             [&] { return readFile(dir.file("game.log")).find("Pause::Pause()") != std::string::npos; }, 60))
             << pane();
         ASSERT_TRUE(paneShows("#####")) << pane();
+        if (number == SIGTERM)
+        {
+            ASSERT_EQ(tmux("resize-window -t game -x 60 -y 20"), 0);
+            ASSERT_TRUE(paneShows("The game needs a terminal of 80x24; this one is 60x20.")) << pane();
+            ASSERT_EQ(tmux("resize-window -t game -x 80 -y 24"), 0);
+            ASSERT_TRUE(paneShows("#####")) << pane();
+            EXPECT_EQ(pane().find("needs a terminal"), std::string::npos) << pane();
+        }
         const int pid = std::atoi(readFile(dir.file("pid")).c_str());
         ASSERT_GT(pid, 0);
         ASSERT_EQ(kill(pid, number), 0);
         expectEndedAndRestored("");
     }
-}
-
-// A terminal smaller than the game says the size it needs; resized, it shows the game again.
-TEST_F(TerminalGame, TooSmallTerminalSaysTheSizeNeededUntilResized)
-{
-    ASSERT_TRUE(paneShows("#####", 60)) << pane();
-    ASSERT_EQ(tmux("resize-window -t game -x 60 -y 20"), 0);
-    ASSERT_TRUE(paneShows("The game needs a terminal of 80x24; this one is 60x20.")) << pane();
-    ASSERT_EQ(tmux("resize-window -t game -x 80 -y 24"), 0);
-    ASSERT_TRUE(paneShows("#####")) << pane();
-    EXPECT_EQ(pane().find("needs a terminal"), std::string::npos) << pane();
 }
 
 // A game served headless on a server, watched in a terminal over what could be SSH.
