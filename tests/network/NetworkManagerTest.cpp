@@ -84,6 +84,13 @@ protected:
         }
         return index;
     }
+    /// A peer that connected and was accepted, expected as connection `index`.
+    std::unique_ptr<RawPeer> accepted(int index)
+    {
+        auto peer = std::make_unique<RawPeer>(port);
+        EXPECT_EQ(acceptOne(), index);
+        return peer;
+    }
     /// Calls genDataEvents on `index` until it returns other than 0 or `milliseconds` pass.
     int pollData(int index, int milliseconds = 2000)
     {
@@ -126,8 +133,7 @@ TEST_F(Network, RefusesOtherEventsAcceptsWithoutBlockingAndClosesANewcomerAtTheL
     EXPECT_TRUE(listener->seen.empty());
     EXPECT_EQ(countOf(log(), "NetworkManager::serve(): Listening on 127.0.0.1:" + std::to_string(port) + "."), 1);
 
-    RawPeer first(port);
-    EXPECT_EQ(acceptOne(), 0);
+    const auto first = accepted(0);
     EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_ACCEPT, 0, 0}}));
 
     RawPeer second(port);
@@ -142,23 +148,22 @@ TEST_F(Network, RefusesOtherEventsAcceptsWithoutBlockingAndClosesANewcomerAtTheL
 
 TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
 {
-    RawPeer peer(port);
-    ASSERT_EQ(acceptOne(), 0);
+    const auto peer = accepted(0);
 
-    peer.write(std::string("\x64\0\0", 3));
+    peer->write(std::string("\x64\0\0", 3));
     settle();
     EXPECT_EQ(network.genDataEvents(0), 0);
     EXPECT_EQ(network.isData(0), 3);
 
     const std::string body(96, 'b');
     const std::string whole = lengthPrefix(100) + body;
-    peer.write(whole.substr(3, 57)); // 60 of 100
+    peer->write(whole.substr(3, 57)); // 60 of 100
     settle();
     EXPECT_EQ(network.genDataEvents(0), 0);
     EXPECT_EQ(network.isData(0), 60);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
 
-    peer.write(whole.substr(60) + framed("") + framed("next"));
+    peer->write(whole.substr(60) + framed("") + framed("next"));
     ASSERT_EQ(pollData(0), 1);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_DATA, 0, 100}));
     EXPECT_GE(network.isData(0), 100);
@@ -175,8 +180,8 @@ TEST_F(Network, MessagesCompleteOnlyWhenEveryAnnouncedByteHasArrived)
 
     // A peer that leaves mid-message is closed without a data event for it.
     const long data = listener->count(qm::NETWORK_DATA);
-    peer.write(framed("complete") + lengthPrefix(100) + std::string(40, 'x'));
-    peer.close();
+    peer->write(framed("complete") + lengthPrefix(100) + std::string(40, 'x'));
+    peer->close();
     ASSERT_EQ(pollData(0), 1) << "what arrived whole is still delivered";
     EXPECT_EQ(receive(0, 12), "complete");
     EXPECT_EQ(pollData(0), 0);
@@ -193,9 +198,8 @@ class BadLength : public Network, public ::testing::WithParamInterface<std::int3
 TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
 {
     network.setMaxMessageSize(1000);
-    RawPeer peer(port);
-    ASSERT_EQ(acceptOne(), 0);
-    peer.write(lengthPrefix(GetParam()) + std::string(2000, 'x'));
+    const auto peer = accepted(0);
+    peer->write(lengthPrefix(GetParam()) + std::string(2000, 'x'));
     EXPECT_EQ(pollData(0), -1);
     EXPECT_EQ(network.getNumConnections(), 0);
     EXPECT_EQ(listener->count(qm::NETWORK_DATA), 0);
@@ -204,7 +208,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
                                  std::to_string(GetParam()) + " bytes (allowed 4 to 1000). Closing it."),
               1)
         << log();
-    EXPECT_TRUE(peer.closes());
+    EXPECT_TRUE(peer->closes());
 }
 
 INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Values(0, 3, -7, 1001, 0x7fffffff));
@@ -212,17 +216,13 @@ INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Value
 TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
 {
     network.setMaxSockets(3);
-    RawPeer a(port);
-    ASSERT_EQ(acceptOne(), 0);
-    RawPeer b(port);
-    ASSERT_EQ(acceptOne(), 1);
-    RawPeer c(port);
-    ASSERT_EQ(acceptOne(), 2);
+    const auto a = accepted(0), b = accepted(1), c = accepted(2);
+    ASSERT_EQ(network.getNumConnections(), 3);
 
     EXPECT_EQ(network.close(0), 0);
     EXPECT_EQ(listener->seen.back(), (Seen{qm::NETWORK_CLOSE, 0, 0}));
     ASSERT_EQ(network.getNumConnections(), 2);
-    b.write(framed("from b"));
+    b->write(framed("from b"));
     ASSERT_EQ(pollData(0), 1) << "b is now index 0";
     EXPECT_EQ(receive(0, 10), "from b");
 
@@ -298,9 +298,8 @@ TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
 
 TEST_F(Network, WritingToAPeerThatWentAwayClosesTheConnectionAndTheProgramLivesOn)
 {
-    RawPeer peer(port);
-    ASSERT_EQ(acceptOne(), 0);
-    peer.close();
+    const auto peer = accepted(0);
+    peer->close();
     settle();
     // The first writes may still be taken by the system; the reset follows.
     int result = 0;
