@@ -107,7 +107,7 @@ TEST(TerminalDecoder, TableOfSequencesGivesTheirEventsWholeOrByteByByte)
     }
 }
 
-TEST(TerminalDecoder, RandomBytesGiveAtMostOneEventPerByteInBoundedMemory)
+TEST(TerminalDecoder, RandomBytesInRandomChunksGiveAtMostOneEventPerByteAndFlushLeavesNothing)
 {
     std::mt19937 random(21);
     const char alphabet[] = "\x1b[O;:<?~uMmc0123456789dq\x03";
@@ -129,6 +129,7 @@ TEST(TerminalDecoder, RandomBytesGiveAtMostOneEventPerByteInBoundedMemory)
         }
         decoder.flush(events);
         EXPECT_LE(events.size(), bytes.size() + 1);
+        EXPECT_FALSE(decoder.hasPending());
     }
 }
 
