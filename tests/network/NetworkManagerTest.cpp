@@ -213,7 +213,7 @@ TEST_P(BadLength, ClosesTheConnectionWithAnErrorLineAndNoDataEvent)
 
 INSTANTIATE_TEST_SUITE_P(BelowFourAndOverTheMaximum, BadLength, ::testing::Values(0, 3, -7, 1001, 0x7fffffff));
 
-TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
+TEST_F(Network, ClosingMovesLaterConnectionsDownHandlersMayCloseAgainAndShutDownClosesAll)
 {
     network.setMaxSockets(3);
     const auto a = accepted(0), b = accepted(1), c = accepted(2);
@@ -242,14 +242,10 @@ TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
     EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
     EXPECT_EQ(network.close(0), -1);
     EXPECT_EQ(countOf(log(), "NetworkManager::close(): sock_index (0) out of range."), 1);
-}
 
-TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
-{
-    network.setMaxSockets(3);
-    RawPeer a(port);
-    RawPeer b(port);
-    RawPeer c(port);
+    // Shutting down closes every connection with one event each, from the last.
+    listener->react = nullptr;
+    RawPeer d(port), e(port), f(port);
     ASSERT_EQ(acceptOne(), 0) << "one call takes every connection waiting";
     ASSERT_EQ(network.getNumConnections(), 3);
     listener->seen.clear();
@@ -259,7 +255,7 @@ TEST_F(Network, ShutDownClosesEveryConnectionWithOneEventEachFromTheLast)
               (std::vector<Seen>{{qm::NETWORK_CLOSE, 2, 0}, {qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
     EXPECT_FALSE(network.isServer());
     EXPECT_FALSE(network.isStarted());
-    EXPECT_TRUE(a.closes() && b.closes() && c.closes());
+    EXPECT_TRUE(d.closes() && e.closes() && f.closes());
 }
 
 TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
