@@ -47,7 +47,7 @@ protected:
     std::vector<int> steps;
 };
 
-TEST_F(GameLoop, LogLinesNeedTheirLevelAndAMissingLogFolderFailsStartUpOnStandardError)
+TEST_F(GameLoop, LogLinesNeedTheirLevelPeerLinesAreLimitedAndAMissingLogFolderFailsStartUp)
 {
     ASSERT_EQ(startEngine(), 0);
     qm::LogManager& logger = qm::LogManager::getInstance();
@@ -57,20 +57,6 @@ TEST_F(GameLoop, LogLinesNeedTheirLevelAndAMissingLogFolderFailsStartUpOnStandar
     EXPECT_EQ(logger.writeLog(5, "detail") + logger.writeLog(6, "too fine"), 6);
     EXPECT_TRUE(
         std::regex_search(log(), std::regex(R"(\n\d\d:\d\d:\d\d    0 hello 42\n\d\d:\d\d:\d\d    0 detail\n)")));
-    game.shutDown();
-    const std::string missing = dir.file("no/such/dir/log.txt");
-    qmtest::setEnv("QUILLMERE_LOG", missing.c_str());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(startEngine(), -1);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(countOf(err, "LogManager::startup(): Warning! Unable to open file '" + missing + "'."), 1);
-    EXPECT_EQ(countOf(err, "Error starting log manager!"), 1);
-}
-
-TEST_F(GameLoop, LinesCausedByAPeerAreLimitedPerPeerAndCounted)
-{
-    ASSERT_EQ(startEngine(), 0);
-    qm::LogManager& logger = qm::LogManager::getInstance();
     for (const char* peer : {"alpha", "beta"})
     {
         logger.beginPeer(peer);
@@ -93,14 +79,13 @@ TEST_F(GameLoop, LinesCausedByAPeerAreLimitedPerPeerAndCounted)
                   1);
     }
     EXPECT_EQ(countOf(log(), "own line "), 50) << "the program's own lines are not limited";
-}
-
-TEST_F(GameLoop, StepsCountFromZeroInEventsAndLogLinesAndGameOverFromAHandlerEndsTheLoop)
-{
-    run(1, 4);
-    EXPECT_EQ(steps, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
-    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
+    const std::string missing = dir.file("no/such/dir/log.txt");
+    qmtest::setEnv("QUILLMERE_LOG", missing.c_str());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startEngine(), -1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(countOf(err, "LogManager::startup(): Warning! Unable to open file '" + missing + "'."), 1);
+    EXPECT_EQ(countOf(err, "Error starting log manager!"), 1);
 }
 
 TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains)
@@ -117,9 +102,12 @@ TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
-TEST_F(GameLoop, LateIterationsAreReportedButNotTheFirst)
+TEST_F(GameLoop, StepsCountFromZeroGameOverFromAHandlerEndsTheLoopAndLateIterationsButTheFirstAreReported)
 {
     run(2, 3, 5);
+    EXPECT_EQ(steps, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
+    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
     EXPECT_EQ(countOf(log(), "GameManager::run(): Can't keep up! frame_time 2 ms, split "), 3);
     EXPECT_TRUE(std::regex_search(log(), std::regex(R"(    1 GameManager::run\(\): Can't keep up!)")));
 }

@@ -33,31 +33,6 @@ protected:
         EXPECT_FALSE(stream.isServing()) << "shutDown stops the stream";
     }
 
-    // A grid of random characters and colours; `changes` random cells differ from `from`.
-    qm::CellGrid randomGrid(const qm::CellGrid* from, int changes)
-    {
-        qm::CellGrid grid;
-        if (from != nullptr)
-        {
-            grid = *from;
-        }
-        else
-        {
-            grid.resize(80, 24, qm::CellColor::engine(0));
-            changes = 80 * 24;
-        }
-        for (int i = 0; i < changes; ++i)
-        {
-            qm::Cell cell;
-            cell.ch = static_cast<char32_t>(U'!' + random() % 94);
-            cell.foreground = random() % 3 == 0 ? qm::CellColor::rgb(static_cast<std::uint8_t>(random()), 40, 200)
-                                                : qm::CellColor::engine(static_cast<int>(random() % 8));
-            cell.background = qm::CellColor::engine(static_cast<int>(random() % 8));
-            grid.set(static_cast<int>(random() % 80), static_cast<int>(random() % 24), cell);
-        }
-        return grid;
-    }
-
     qm::CellStream& stream = qm::CellStream::getInstance();
     std::mt19937 random{9877};
 };
@@ -68,7 +43,7 @@ TEST_F(CellStreamTest, EveryClientShowsTheLastGridNewcomersIncludedAndWhatTheySe
     qmtest::VtermScreen firstScreen(80, 24);
     std::unique_ptr<qmtest::RawPeer> late;
     qmtest::VtermScreen lateScreen(80, 24);
-    qm::CellGrid grid = randomGrid(nullptr, 0);
+    qm::CellGrid grid = qmtest::randomGrid(random, 80, 24);
     for (int frame = 0; frame < 12; ++frame)
     {
         if (frame == 6)
@@ -84,7 +59,7 @@ TEST_F(CellStreamTest, EveryClientShowsTheLastGridNewcomersIncludedAndWhatTheySe
             qmtest::expectScreenShows(lateScreen, grid, qm::COLORS_256);
         }
         qmtest::expectScreenShows(firstScreen, grid, qm::COLORS_256);
-        grid = randomGrid(&grid, frame % 4 == 3 ? 0 : 30); // some frames change nothing
+        qmtest::changeCells(grid, random, frame % 4 == 3 ? 0 : 30); // some frames change nothing
     }
     EXPECT_EQ(stream.getClientCount(), 2);
 }
@@ -95,7 +70,7 @@ TEST_F(CellStreamTest, ANewcomerPastTheLimitIsRefusedAndOneThatStopsReadingIsDro
     qmtest::RawPeer stalled(stream.getPort());
     qmtest::RawPeer third(stream.getPort());
     stream.setMaxQueuedBytes(64 * 1024);
-    qm::CellGrid grid = randomGrid(nullptr, 0);
+    qm::CellGrid grid = qmtest::randomGrid(random, 80, 24);
     stream.serve(grid);
     bool closed = false;
     EXPECT_NE(third.read(200, &closed).find("too many watchers"), std::string::npos);
@@ -103,7 +78,7 @@ TEST_F(CellStreamTest, ANewcomerPastTheLimitIsRefusedAndOneThatStopsReadingIsDro
     qmtest::VtermScreen screen(80, 24);
     for (int frame = 0; frame < 400 && stream.getClientCount() == 2; ++frame)
     {
-        grid = randomGrid(nullptr, 0); // a whole new screen every frame
+        grid = qmtest::randomGrid(random, 80, 24); // a whole new screen every frame
         stream.serve(grid);
         screen.feed(reader.read(0));
     }

@@ -49,20 +49,12 @@ TEST(AnimationSteps, FramesFollowTheSlowdownAndFreezeAtMinusOne)
 TEST(AnimationState, BoxIsCentredOnThePositionOrJustUnderOneCellWithoutSprite)
 {
     qm::Animation animation;
-    const auto expectBox = [&](float x, float y, float w, float h)
-    {
-        const qm::Box box = animation.getBox();
-        EXPECT_FLOAT_EQ(box.getCorner().getX(), x);
-        EXPECT_FLOAT_EQ(box.getCorner().getY(), y);
-        EXPECT_FLOAT_EQ(box.getHorizontal(), w);
-        EXPECT_FLOAT_EQ(box.getVertical(), h);
-    };
-    expectBox(-0.5f, -0.5f, 0.99f, 0.99f);
+    EXPECT_EQ(animation.getBox(), qm::Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
     qm::Sprite sprite(1);
     sprite.setWidth(5);
     sprite.setHeight(2);
     animation.setSprite(&sprite);
-    expectBox(-2.5f, -1.0f, 5.0f, 2.0f);
+    EXPECT_EQ(animation.getBox(), qm::Box(Vector(-2.5f, -1.0f), 5.0f, 2.0f));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The resource manager's limits and restart, the game's own sprite files, and sound and
-// music without an audio device.
+// The resource manager's limits and restart, and sound and music without an audio device.
 #include "support/EngineTest.h"
 
 #include <qm/GameManager.h>
@@ -18,21 +17,15 @@ namespace
 
 using qmtest::countOf;
 
-// For this whole test program, before anything touches the sound system: its only output is
-// a file that cannot be created, so no device opens even on a machine with sound hardware.
-const bool withoutAudioDevice = []
-{
-    setenv("ALSOFT_CONF", QM_TEST_DATA_DIR "/audio/no-device.conf", 1);
-    setenv("ALSOFT_DRIVERS", "wave", 1);
-    return true;
-}();
-
 class ResourceManagerTest : public qmtest::EngineTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(withoutAudioDevice);
+        // Before anything touches the sound system: its only output is a file that cannot be
+        // created, so no device opens even on a machine with sound hardware.
+        qmtest::setEnv("ALSOFT_CONF", QM_TEST_DATA_DIR "/audio/no-device.conf");
+        qmtest::setEnv("ALSOFT_DRIVERS", "wave");
         EngineTest::SetUp();
         ASSERT_EQ(startEngine(), 0);
     }

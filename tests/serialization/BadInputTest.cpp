@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace
@@ -27,8 +28,7 @@ void PrintTo(const BadText& bad, std::ostream* out)
 std::string repeated(const std::string& piece, std::size_t times)
 {
     std::string text;
-    text.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
+    while (times-- > 0)
     {
         text += piece;
     }
@@ -39,10 +39,8 @@ std::string garbage(std::size_t size)
 {
     std::mt19937 random(7);
     std::string text(size, ' ');
-    for (char& c : text)
-    {
-        c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
-    }
+    std::generate(text.begin(), text.end(),
+                  [&] { return static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random)); });
     return text;
 }
 

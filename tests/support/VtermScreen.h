@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vterm.h>
 
@@ -84,6 +85,47 @@ inline char32_t shownChar(char32_t ch)
     std::string bytes;
     qm::appendUtf8(ch, bytes);
     return bytes == "?" ? U'?' : ch;
+}
+
+/// A random cell: mostly printable ASCII, sometimes Latin-1 letters or a character a terminal
+/// cannot show in one cell (a control, a combining mark, a wide one); engine or custom colours.
+inline qm::Cell randomCell(std::mt19937& random)
+{
+    static const char32_t special[] = {U'\u00e9', U'\u00df', U'\u00ff', U'\u2588', U'\x07', U'\u0301', U'\u4e2d'};
+    const auto color = [&]
+    {
+        return random() % 3 == 0
+                   ? qm::CellColor::rgb(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                                        static_cast<std::uint8_t>(random()))
+                   : qm::CellColor::engine(static_cast<int>(random() % 8));
+    };
+    qm::Cell cell;
+    cell.ch = random() % 8 == 0 ? special[random() % std::size(special)] : static_cast<char32_t>(' ' + random() % 95);
+    cell.foreground = color();
+    cell.background = color();
+    return cell;
+}
+
+/// Sets `count` randomly chosen places of `grid` to random cells.
+inline void changeCells(qm::CellGrid& grid, std::mt19937& random, int count)
+{
+    for (int i = 0; i < count; ++i) // some fall outside the grid: setting those changes nothing
+    {
+        grid.set(static_cast<int>(random()) % grid.getWidth(), static_cast<int>(random()) % grid.getHeight(),
+                 randomCell(random));
+    }
+}
+
+/// A `columns` x `rows` grid of random cells.
+inline qm::CellGrid randomGrid(std::mt19937& random, int columns, int rows)
+{
+    qm::CellGrid grid;
+    grid.resize(columns, rows, qm::CellColor::engine(0));
+    for (int i = 0; i < columns * rows; ++i)
+    {
+        grid.set(i % columns, i / columns, randomCell(random));
+    }
+    return grid;
 }
 
 /// Expects every cell of `screen` to show the cell of `grid` at `depth`.

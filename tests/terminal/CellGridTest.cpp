@@ -3,15 +3,12 @@
 #include "support/EngineTest.h"
 
 #include <qm/Box.h>
-#include <qm/Config.h>
 #include <qm/DisplayManager.h>
 #include <qm/Shape.h>
 #include <qm/WorldManager.h>
 #include <qm/utility.h>
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
 
 namespace
 {
@@ -90,35 +87,6 @@ TEST_F(Cells, ViewCornerMovesCellsAndShapesFillTheCellsWhoseCentresTheyCover)
     EXPECT_EQ(filled, "19,10 20,10 22,10 ");
     EXPECT_EQ(row(10, 19, 4), "  # ");
     EXPECT_EQ(grid.at(21, 10).background, qm::CellColor::engine(qm::BLUE));
-}
-
-} // namespace
-
-namespace
-{
-
-// --terminal: the command line's display wins over the file's, with or without a file.
-TEST_F(Cells, CommandLineDisplayOverridesTheFileAndTheMissingFile)
-{
-    qm::Config& config = qm::Config::getInstance();
-    config.setOverrides("display:terminal,");
-    for (const char* file : std::initializer_list<const char*>{"", "display:window,\nframe_time:20,\n", nullptr})
-    {
-        if (file != nullptr)
-        {
-            dir.write("qm-config.txt", file);
-        }
-        else
-        {
-            std::remove(dir.file("qm-config.txt").c_str());
-        }
-        config.loadConfig("");
-        EXPECT_EQ(config.getDisplay(), "terminal") << (file ? file : "no file");
-    }
-    EXPECT_EQ(config.getFrameTime(), 33) << "the defaults without a file";
-    config.setOverrides("");
-    config.loadConfig("");
-    EXPECT_EQ(config.getDisplay(), "window");
 }
 
 } // namespace
