@@ -1,5 +1,4 @@
-// Searches over wall maps, apart from the world, a runner that records how a search ends, and a world
-// fixture with a walker and solid pieces.
+// Searches over wall maps, a runner that records how a search ends, and a world with a walker and pieces.
 #ifndef QM_TEST_MAPSEARCH_H
 #define QM_TEST_MAPSEARCH_H
 
@@ -37,15 +36,7 @@ struct WallMap
 
 inline std::ostream& operator<<(std::ostream& out, const WallMap& map)
 {
-    for (int y = 0; y < map.height; ++y)
-    {
-        out << "\n";
-        for (int x = 0; x < map.width; ++x)
-        {
-            out << (map.wall(x, y) ? '#' : '.');
-        }
-    }
-    return out << "\n";
+    return out << map.width << " x " << map.height << " map, walls " << map.pattern << " ";
 }
 
 /// `Search` (PathFind or a replacement) whose cells are blocked by a wall map instead of the world.
@@ -120,7 +111,6 @@ struct Dice
     explicit Dice(unsigned seed) : random(seed) {}
     int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
     float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); }
-    bool chance(double p) { return std::bernoulli_distribution(p)(random); }
     Cell cell(int width, int height) { return Cell{(*this)(0, width - 1), (*this)(0, height - 1)}; }
     std::mt19937 random;
 };

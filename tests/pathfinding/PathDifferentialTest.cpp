@@ -1,6 +1,6 @@
-// The heap search against the linear reference, and both against an independent shortest-path check: every wall
-// pattern of the tiny maps, then random worlds of real objects. The heap search keeps what it learnt of each cell
-// across cycleOnce() calls while the world stands still: worlds that change between the calls of one search follow.
+// The heap search against the linear reference, and both against an independent shortest-path check over every
+// wall pattern of the tiny maps; then random worlds that change between the calls of one search, since the heap
+// search keeps what it learnt of each cell across cycleOnce() calls while the world stands still.
 #include "MapSearch.h"
 
 #include <gtest/gtest.h>
@@ -150,106 +150,11 @@ TEST_P(TinyMaps, EveryWallPatternGivesTheShortestPathAndBothSearchesAgreeStepFor
 
 INSTANTIATE_TEST_SUITE_P(Heights, TinyMaps, ::testing::Values(1, 2, 3, 4));
 
-TEST_F(PathDifferential, RandomWorldsOfHardAndSoftObjectsGiveTheSameOutcomeWithAndWithoutATarget)
-{
-    qmtest::Dice dice(7);
-    int found = 0;
-    for (int round = 0; round < 300; ++round)
-    {
-        const int width = dice(4, 30);
-        const int height = dice(4, 20);
-        setWorld(width, height);
-        const int count = dice(0, width * height / 6);
-        for (int i = 0; i < count; ++i)
-        {
-            const qm::Solidness solidness = dice.chance(0.8) ? qm::HARD : qm::SOFT;
-            // Boxes from none to a few cells, some off the cell grid, some whose edges meet the
-            // walker's exactly (a whole cell wide on whole positions: edges touching count).
-            const int kind = dice(0, 3);
-            const float w = kind == 0 ? 0.0f : dice.real(0.2f, 3.5f);
-            const float h = kind == 0 ? 0.0f : dice.real(0.2f, 2.5f);
-            if (kind == 1)
-            {
-                const qm::Box cell(qm::Vector(-0.5f, -0.5f), 1.0f, 1.0f);
-                addPiece(static_cast<float>(dice(-1, width)), static_cast<float>(dice(-1, height)), cell, solidness);
-            }
-            else
-            {
-                const float x = dice.real(-1, static_cast<float>(width + 1));
-                addPiece(x, dice.real(-1, static_cast<float>(height + 1)), qm::Box(qm::Vector(-w / 2, -h / 2), w, h),
-                         solidness);
-            }
-        }
-        const Cell start = dice.cell(width, height);
-        walker->setPosition(qm::Vector(static_cast<float>(start.x), static_cast<float>(start.y)));
-        // The walker's own box decides what it touches: sometimes none, sometimes several cells.
-        const float reach = round % 3 == 0 ? dice.real(0.0f, 2.5f) : 0.99f;
-        walker->setBox(qm::Box(qm::Vector(-reach / 2, -reach / 2), reach, reach));
-        qm::Object* target = nullptr;
-        Cell goal = dice.cell(width, height);
-        if (!pieces.empty() && round % 2 == 1)
-        {
-            target = pieces[static_cast<std::size_t>(round) % pieces.size()];
-            goal = Cell{static_cast<int>(std::floor(target->getPosition().getX() + 0.5f)),
-                        static_cast<int>(std::floor(target->getPosition().getY() + 0.5f))};
-        }
-        qm::PathFind linear(walker, start, goal, target, width, height);
-        qm::HeapPathFind heap(walker, start, goal, target, width, height);
-        const Outcome reference = runToEnd(linear);
-        ASSERT_EQ(runToEnd(heap), reference) << "round " << round << ", " << count << " objects, target " << !!target;
-        found += reference.status == 2 ? 1 : 0;
-        clearPieces();
-    }
-    EXPECT_GT(found, 75);
-}
-
-using ChangingWorld = qmtest::PathTest;
-
-// Walls switched on one at a time while the search runs: each only files an object in the solid list, with no move
-// or box change that would also tell the heap search.
-TEST_F(ChangingWorld, WallsSwitchedOnDuringTheSearchBlockTheCellsTheySwitchOnOver)
-{
-    qmtest::Dice uniform(99);
-    int switched = 0;
-    for (int round = 0; round < 150; ++round)
-    {
-        const int width = uniform(6, 16);
-        const int height = uniform(4, 10);
-        setWorld(width, height);
-        std::vector<qm::Object*> waiting;
-        for (int i = 0; i < width * height / 3; ++i)
-        {
-            waiting.push_back(
-                addPiece(static_cast<float>(uniform(0, width - 1)), static_cast<float>(uniform(0, height - 1))));
-            ASSERT_EQ(waiting.back()->setActive(false), 0);
-        }
-        const Cell start = uniform.cell(width, height);
-        const Cell goal = uniform.cell(width, height);
-        qm::PathFind linear(walker, start, goal, nullptr, width, height);
-        qm::HeapPathFind heap(walker, start, goal, nullptr, width, height);
-        int status = 1;
-        for (int calls = 0; status != 2 && calls < 2 * width * height; ++calls)
-        {
-            status = linear.cycleOnce();
-            ASSERT_EQ(heap.cycleOnce(), status) << "round " << round << ", call " << calls;
-            if (!waiting.empty())
-            {
-                ASSERT_EQ(waiting.back()->setActive(true), 0);
-                waiting.pop_back();
-                ++switched;
-            }
-        }
-        ASSERT_EQ(outcomeOf(heap, status), outcomeOf(linear, status)) << "round " << round;
-        clearPieces();
-    }
-    EXPECT_GT(switched, 1000);
-}
-
 // Random worlds changed every few calls in every way a solid object (or the walker's box) can change: a wall
 // removed, moved, shrunk, made soft, spectral or inactive, or switched on (which only files it in the solid list);
 // the walker grown (a SPECTRAL walker is in no solid list, so only its own box tells). Both searches go on after a
 // call that found no path, as the path manager's would.
-class ChangingWorlds : public ChangingWorld, public ::testing::WithParamInterface<int>
+class ChangingWorlds : public qmtest::PathTest, public ::testing::WithParamInterface<int>
 {
 };
 
@@ -257,15 +162,14 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
 {
     const int pieceCount = GetParam();
     qmtest::Dice uniform(static_cast<unsigned>(pieceCount) * 7919u + 1);
-    auto real = [&uniform](float low, float high) { return uniform.real(low, high); };
     auto randomBox = [&]()
     {
         if (uniform(0, 2) == 0)
         {
             return qm::Box(qm::Vector(-0.5f, -0.5f), 0.99f, static_cast<float>(uniform(1, 6)) - 0.01f);
         }
-        const float w = real(0.0f, 3.0f);
-        const float h = real(0.0f, 3.0f);
+        const float w = uniform.real(0.0f, 3.0f);
+        const float h = uniform.real(0.0f, 3.0f);
         return qm::Box(qm::Vector(-w / 2, -h / 2), w, h);
     };
     int changesMade = 0;
@@ -276,8 +180,10 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
         const int width = uniform(8, 30);
         const int height = uniform(6, 20);
         setWorld(width, height);
-        auto randomPlace = [&]()
-        { return qm::Vector(real(-1, static_cast<float>(width)), real(-1, static_cast<float>(height))); };
+        auto randomPlace = [&]() {
+            return qm::Vector(uniform.real(-1, static_cast<float>(width)),
+                              uniform.real(-1, static_cast<float>(height)));
+        };
         for (int i = 0; i < pieceCount; ++i)
         {
             const qm::Vector at = randomPlace();
@@ -315,7 +221,7 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
             case 6: ASSERT_EQ(piece->setSolidness(piece->isSolid() ? qm::SPECTRAL : qm::HARD), 0); break;
             case 7: ASSERT_EQ(piece->setActive(!piece->isActive()), 0); break;
             default:
-                const float reach = real(0.0f, 2.5f);
+                const float reach = uniform.real(0.0f, 2.5f);
                 walker->setBox(qm::Box(qm::Vector(-reach / 2, -reach / 2), reach, reach));
             }
             // clang-format on
@@ -330,8 +236,7 @@ TEST_P(ChangingWorlds, HeapSearchFollowsTheLinearOneCallForCall)
     EXPECT_GT(restarted, 0) << "no search went on after finding no path";
 }
 
-// Below and above the number of solid objects where the heap search stops copying them and asks
-// the spatial index instead.
+// Below and above the number of solid objects where the heap search asks the spatial index instead.
 INSTANTIATE_TEST_SUITE_P(Crowds, ChangingWorlds, ::testing::Values(24, 80));
 
 } // namespace
