@@ -1,4 +1,4 @@
-// Moving through the world: who collides, who hears of it, who moves, avoidance, leaving.
+// Moving through the world: who collides, who hears of it, who moves, and avoidance.
 #include "support/WorldTest.h"
 
 #include <qm/EventCollision.h>
@@ -101,18 +101,6 @@ TEST_F(Collision, AvoidingMoverStaysHeadOnIsRefusedWhenHemmedInAndSlidesAlongATo
     EXPECT_FLOAT_EQ(diagonal->getPosition().getY(), 8.9f);
     EXPECT_FLOAT_EQ(diagonal->getDirection().getX(), 0.6f);
     EXPECT_TRUE(journal.empty());
-}
-
-TEST_F(Collision, ObjectHearsExactlyOnceWhenItsBoxLeavesTheWorld)
-{
-    RecordingObject* leaving = body(Vector(78, 10), qm::SPECTRAL, Vector(1, 0));
-    RecordingObject* outside = body(Vector(-5, 10), qm::SPECTRAL, Vector(-1, 0));
-    for (int step = 1; step <= 5; ++step)
-    {
-        world.update(); // at 80, after step 2, its box still touches the edge of 80 x 24
-        EXPECT_EQ(leaving->received, std::vector<std::string>(step > 2 ? 1 : 0, qm::EVENT_OUT)) << step;
-    }
-    EXPECT_TRUE(outside->received.empty());
 }
 
 } // namespace
