@@ -1,6 +1,8 @@
 // Serving the world to watchers and watching it, in one headless engine: what the server
 // sends a watcher from its first step on, and how a watcher's copies take the records, the
 // hostile ones included.
+#include "DeadPlayer.h"
+#include "GameStart.h"
 #include "WatchMessage.h"
 #include "Watcher.h"
 #include "WorldServer.h"
@@ -107,6 +109,17 @@ TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
     EXPECT_EQ(network.getMaxSockets(), WorldServer::MAX_WATCHERS);
 }
 
+TEST_F(Watching, TheEndOfAGameSparesTheServer)
+{
+    new WorldServer;
+    auto* start = new GameStart;
+    start->startGame();
+    world.markForDelete(new DeadPlayer(qm::Vector(10, 10)));
+    world.update(); // the dead fish goes, and with it the game's objects
+    EXPECT_EQ(world.objectsOfType("Player").getCount(), 0);
+    EXPECT_EQ(world.objectsOfType("WorldServer").getCount(), 1) << "watchers see every game";
+}
+
 class WatcherRecords : public Watching
 {
 protected:
@@ -152,6 +165,8 @@ TEST_F(WatcherRecords, CopiesStopAtTheirMaximum)
     EXPECT_EQ(watcher->getCopyCount(), Watcher::MAX_COPIES);
     EXPECT_EQ(countOf(log(), "Watcher::apply(): Warning! too many objects; record ignored: 'O99999|'"), 1);
     EXPECT_EQ(watcher->apply("O1000|pos-x:1,pos-y:2,"), 0) << "known objects still update";
+    EXPECT_EQ(watcher->apply("S41"), 0);
+    EXPECT_EQ(watcher->getStep(), 41);
 }
 
 TEST_F(WatcherRecords, CopiesNeverCollideYetWriteTheGamesSolidness)
@@ -180,6 +195,7 @@ TEST_F(WatcherRecords, CopiesNeverCollideYetWriteTheGamesSolidness)
     for (qm::ObjectListIterator it(&stack); !it.isDone(); it.next())
     {
         drawn += it.currentObject()->draw() != 0 ? 1 : 0;
+        EXPECT_EQ(it.currentObject()->getPosition(), qm::Vector(10, 10)) << "only the game moves a copy";
     }
     EXPECT_EQ(drawn, 8);
     for (const char* type : {"Mirror", "MirrorView"})
