@@ -8,14 +8,10 @@
 #include "Player.h"
 #include "Points.h"
 #include "Powerup.h"
-#include "Scroller.h"
-#include "Spawner.h"
 #include "loadResources.h"
 #include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
-#include <qm/EventOut.h>
-#include <qm/EventStep.h>
 #include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/Pause.h>
@@ -26,10 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <sstream>
 #include <tuple>
 
@@ -60,13 +54,6 @@ protected:
         qm::GameManager::getInstance().step();
     }
 
-    // The step event numbered `n` to everyone interested (nothing moves).
-    static void stepEvent(int n)
-    {
-        const qm::EventStep step(n);
-        qm::GameManager::getInstance().onEvent(&step);
-    }
-
     // `count` game-loop iterations, as the game's loop makes them.
     static void play(int count)
     {
@@ -89,16 +76,6 @@ protected:
     {
         const qm::Sprite* sprite = object->getAnimation().getSprite();
         return sprite == nullptr ? "" : sprite->getLabel();
-    }
-
-    // The first `count` values of rand() after srand(seed), seeded again for the code under test.
-    static std::vector<int> randomSequence(unsigned seed, std::size_t count)
-    {
-        std::srand(seed);
-        std::vector<int> values(count);
-        std::generate(values.begin(), values.end(), std::rand);
-        std::srand(seed);
-        return values;
     }
 
     // Plays iterations until the dead fish is gone, at most 400; returns the number played.
@@ -237,86 +214,6 @@ TEST_F(PlayerTest, CrouchLowersByHalfACellWithALowSpriteThroughPowerupPickUpAndE
     pose("player", 0);
 }
 
-// An enemy at `gap` cells right of the standing fish, coming at the starting scroll speed
-// (a scroller made for the trial); `act(i)` before each iteration i, until the enemy hits the
-// fish or has passed it. Returns the lives it took; the fish is standing again after.
-class EnemyPassTest : public PlayerTest
-{
-protected:
-    int livesTaken(const char* label, float gap, const std::function<void(int)>& act)
-    {
-        const int before = health->getValue();
-        auto* scroller = new Scroller;
-        auto* enemy = new Enemy(label);
-        const float fishRight = standing.getX() + fish->getBox().getCorner().getX() + fish->getBox().getHorizontal();
-        enemy->setPosition(Vector(fishRight + gap - enemy->getBox().getCorner().getX(), enemy->getPosition().getY()));
-        const float fishLeft = standing.getX() + fish->getBox().getCorner().getX();
-        for (int i = 0; i < 400 && !ofType("Enemy").empty(); ++i)
-        {
-            act(i);
-            play(1);
-            if (!ofType("Enemy").empty() &&
-                enemy->getPosition().getX() - enemy->getBox().getCorner().getX() < fishLeft - 1)
-            {
-                world.markForDelete(enemy); // it has passed
-            }
-        }
-        world.markForDelete(scroller);
-        key(fish, qm::SPACE, KEY_RELEASE);
-        key(fish, qm::S, KEY_RELEASE);
-        for (int i = 0; i < 400 && (fish->getThrust() == 0 || fish->getVelocity().getY() != 0); ++i)
-        {
-            play(1);
-        }
-        fish->setSprite("player");
-        fish->setPosition(standing);
-        return before - health->getValue();
-    }
-
-    void SetUp() override
-    {
-        PlayerTest::SetUp();
-        health = new Lives;
-    }
-
-    Lives* health = nullptr;
-};
-
-// Standing still, a held jump started within a few steps of the right moment carries the fish
-// over a seaweed 10 cells away; too early, too late or no jump at all, the seaweed hits it.
-// An enemy fish passes over a crouching fish and hits a standing one.
-TEST_F(EnemyPassTest, TimedJumpClearsASeaweedCrouchingDucksAFishAndWalkingIntoEitherTakesOneLife)
-{
-    std::vector<int> clears;
-    for (int start = 0; start <= 30; ++start)
-    {
-        const auto jump = [&](int i) { i >= start ? key(fish, qm::SPACE, KEY_HELD) : 0; };
-        if (livesTaken("enemy-seaweed", 10, jump) == 0)
-        {
-            clears.push_back(start);
-        }
-    }
-    ASSERT_GE(clears.size(), 4u) << "a held jump clears the seaweed from too few starting steps";
-    EXPECT_EQ(clears.back() - clears.front() + 1, static_cast<int>(clears.size())) << "not one window";
-    EXPECT_GT(clears.front(), 0);
-    EXPECT_LT(clears.back(), 30);
-    const auto none = [](int) {};
-    const auto crouch = [&](int i) { i == 0 ? key(fish, qm::S, KEY_PRESS) : key(fish, qm::S, KEY_HELD); };
-    EXPECT_EQ(livesTaken("enemy-seaweed", 10, none), 1);
-    EXPECT_EQ(livesTaken("enemy-fish", 10, none), 1);
-    EXPECT_EQ(livesTaken("enemy-fish", 10, crouch), 0);
-    // The fish walks into an enemy (input phase) and the enemy, in the world until the update
-    // ends, then scrolls into the fish: two contacts, one life.
-    const auto walk = [&](int i) { i >= 2 ? key(fish, qm::D, KEY_HELD) : 0; };
-    for (const char* label : {"enemy-seaweed", "enemy-fish"})
-    {
-        for (const float gap : {0.05f, 0.2f, 1.0f})
-        {
-            EXPECT_EQ(livesTaken(label, gap + 2 * 0.25f, walk), 1) << label << ", " << gap << " cells apart";
-        }
-    }
-}
-
 // Each power-up acts for 150 steps from its pick-up; a second jump power-up does not restart the
 // countdown, so the one expiry raises the ceiling once.
 TEST_F(PlayerTest, EachPowerupActsFor150StepsAndTwoJumpPowerupsLeaveTheCeilingAt9)
@@ -345,78 +242,6 @@ TEST_F(PlayerTest, EachPowerupActsFor150StepsAndTwoJumpPowerupsLeaveTheCeilingAt
     EXPECT_EQ(fish->getJumpCeiling(), 9);
     play(300);
     EXPECT_EQ(fish->getJumpCeiling(), 9);
-}
-
-// ---- The spawner and the scroller.
-using SpawnerTest = GameLogic;
-
-TEST_F(SpawnerTest, BringsSeaweedAtStep50WithoutDrawingARandomNumber)
-{
-    new Spawner;
-    const std::vector<int> r = randomSequence(11, 1);
-    for (int n : {1, 49, 50, 51, 100, 149, 151, 349})
-    {
-        stepEvent(n);
-    }
-    const auto enemies = ofType("Enemy");
-    ASSERT_EQ(enemies.size(), 1u);
-    EXPECT_EQ(spriteOf(enemies[0]), "enemy-seaweed");
-    EXPECT_EQ(std::rand(), r[0]);
-}
-
-// At each multiple of 150 and of 350, r = rand() % 100 picks what comes: both ends of each range of r.
-TEST_F(SpawnerTest, ChoosesByRandPercentAtMultiplesOf150And350)
-{
-    const std::tuple<int, std::vector<int>, std::string> cases[] = {
-        {150, {0, 30}, "enemy-fish"},         {150, {31, 60}, "enemy-seaweed"}, {150, {61, 99}, ""},
-        {350, {0, 25}, "invincible-powerup"}, {350, {26, 50}, "jump-powerup"},  {350, {51, 75}, "speed-powerup"},
-        {350, {76, 99}, "invincible-powerup"}};
-    auto* spawner = new Spawner;
-    for (const auto& [n, ends, expected] : cases)
-    {
-        for (const int r : ends)
-        {
-            unsigned seed = 1;
-            while (randomSequence(seed, 1)[0] % 100 != r && seed < 100000)
-            {
-                ++seed;
-            }
-            stepEvent(n);
-            auto made = contents(world.getAllObjects());
-            made.erase(std::remove(made.begin(), made.end(), spawner), made.end());
-            EXPECT_EQ(made.empty() ? "" : spriteOf(made.back()), expected) << "step " << n << ", r " << r;
-            for (qm::Object* object : made)
-            {
-                world.markForDelete(object);
-            }
-            world.update();
-        }
-    }
-}
-
-// The scroller counts its own steps; a death (after step 300) resets the speed, not the count.
-TEST_F(SpawnerTest, ScrollerSpeedsUpEvery150OfItsStepsAndResetsOnDeath)
-{
-    auto* enemy = new Enemy("enemy-fish");
-    auto* powerup = new Powerup("slow-powerup");
-    new Scroller;
-    const EventDeath death;
-    std::vector<float> speeds{0}; // after each step
-    for (int n = 1; n <= 450; ++n)
-    {
-        stepEvent(1000 + n);
-        speeds.push_back(enemy->getVelocity().getX());
-        EXPECT_EQ(powerup->getVelocity(), enemy->getVelocity());
-        if (n == 300)
-        {
-            world.onEvent(&death);
-        }
-    }
-    for (const auto& [n, speed] :
-         std::map<int, float>{{149, -0.25f}, {150, -0.35f}, {300, -0.45f}, {301, -0.25f}, {449, -0.25f}, {450, -0.35f}})
-    {
-        EXPECT_FLOAT_EQ(speeds[static_cast<std::size_t>(n)], speed) << "step " << n;
-    }
 }
 
 // ---- The start screen and a new game.
@@ -479,29 +304,6 @@ TEST_F(GameStartTest, SpaceStartsOneGameWithItsObjectsInOrderAndQEndsTheLoop)
     key(nullptr, qm::SPACE, KEY_PRESS);
     key(nullptr, qm::SPACE, KEY_HELD);
     EXPECT_EQ(active(), game);
-}
-
-// A bubble draws rand() for its speed, row and column when made, and for row, column and speed
-// when it starts again from below; a new game draws nothing else.
-TEST_F(GameStartTest, BubblesDrawRandInTheirOrderWithinTheirRanges)
-{
-    const auto place = [](int row, int column)
-    { return Vector(static_cast<float>(column % 80), static_cast<float>(24 + row % 9)); };
-    const auto speed = [](int r) { return static_cast<float>(-0.25 / (r % 4 + 1)); };
-    const std::vector<int> r = randomSequence(3, 28);
-    key(new GameStart, qm::SPACE, KEY_PRESS);
-    const auto bubbles = ofType("Bubble");
-    ASSERT_EQ(bubbles.size(), 8u);
-    for (std::size_t i = 0; i < bubbles.size(); ++i)
-    {
-        EXPECT_FLOAT_EQ(bubbles[i]->getVelocity().getY(), speed(r[3 * i])) << "bubble " << i;
-        EXPECT_EQ(bubbles[i]->getPosition(), place(r[3 * i + 1], r[3 * i + 2])) << "bubble " << i;
-    }
-    const qm::EventOut out;
-    EXPECT_EQ(bubbles[0]->eventHandler(&out), 1);
-    EXPECT_EQ(bubbles[0]->getPosition(), place(r[24], r[25]));
-    EXPECT_FLOAT_EQ(bubbles[0]->getVelocity().getY(), speed(r[26]));
-    EXPECT_EQ(std::rand(), r[27]);
 }
 
 // ---- The score and the end of a game, with the program's start screen and pause object.
