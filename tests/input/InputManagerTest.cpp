@@ -67,58 +67,8 @@ TEST_F(InputStartUp, RefusesToStartBeforeTheDisplay)
               1);
 }
 
-TEST_F(InputStartUp, HeadlessStartsWithItsMessageAndDeliversNothing)
-{
-    qm::LogManager::getInstance().setLogLevel(1);
-    ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(countOf(log(), "InputManager::startUp(): not doing input since in headless mode."), 1);
-    auto* object = new qmtest::RecordingObject;
-    object->registerInterest(qm::EVENT_KEYBOARD);
-    object->registerInterest(qm::EVENT_MOUSE);
-    object->registerInterest(qm::EVENT_STEP);
-    object->onEvent = [](const qm::Event*) { qm::GameManager::getInstance().setGameOver(); };
-    qm::InputManager::getInstance().getInput();
-    qm::GameManager::getInstance().run();
-    EXPECT_EQ(object->received, std::vector<std::string>{qm::EVENT_STEP});
-    EXPECT_EQ(countOf(log(), "null window"), 0);
-}
-
 // ---- Keys queued by a script: delivered by getInput like window keys, also headless.
 using QueuedKeys = qmtest::EngineTest;
-
-TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitForTheOneAfter)
-{
-    ASSERT_EQ(startEngine(), 0);
-    qm::InputManager& input = qm::InputManager::getInstance();
-    Steps heard; // (key, action) pairs here
-    auto* object = new qmtest::RecordingObject;
-    object->registerInterest(qm::EVENT_KEYBOARD);
-    object->onEvent = [&](const qm::Event* event)
-    {
-        const auto* key = dynamic_cast<const qm::EventKeyboard*>(event);
-        ASSERT_NE(key, nullptr);
-        heard.emplace_back(key->getKey(), key->getKeyboardAction());
-        if (key->getKey() == qm::A && key->getKeyboardAction() == qm::KEY_PRESS)
-        {
-            EXPECT_EQ(input.queueKeyboard(keyEvent(qm::Z, qm::KEY_PRESS)), 0);
-        }
-    };
-    const Steps queued{{qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}};
-    for (const auto& [code, action] : queued)
-    {
-        ASSERT_EQ(input.queueKeyboard(keyEvent(code, action)), 0);
-    }
-    EXPECT_TRUE(heard.empty()) << "queued keys must wait for the input phase";
-    input.getInput();
-    EXPECT_EQ(heard, queued);
-    EXPECT_EQ(input.getQueuedKeyCount(), 1);
-    heard.clear();
-    input.getInput();
-    EXPECT_EQ(heard, (Steps{{qm::Z, qm::KEY_PRESS}}));
-    heard.clear();
-    input.getInput();
-    EXPECT_TRUE(heard.empty()) << "a delivered key must not come again";
-}
 
 TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
 {
@@ -186,17 +136,6 @@ TEST_F(InputWindow, ClicksAndKeysAreReportedPerIterationOnlyWhileTheWindowHasThe
     ASSERT_TRUE(qmtest::dropFocus());
     runLoop({{4, "keydown q"}, {20, "keyup q"}}, 24);
     EXPECT_TRUE(keys.empty());
-}
-
-TEST_F(InputWindow, CloseRequestEndsTheLoopAndDropsTheRestOfThatIterationsInput)
-{
-    ASSERT_EQ(startFocused(), 0);
-    // The close request is queued before a key press, and the key stays down: the game gets neither.
-    ASSERT_TRUE(qmtest::sendCloseRequest(window) && qmtest::xdotool("keydown b"));
-    runLoop([](int step) { return step >= 100; });
-    EXPECT_EQ(lastStep, 0);
-    EXPECT_TRUE(keys.empty());
-    EXPECT_EQ(countOf(log(), "InputManager::getInput(): Window close event. Setting game over."), 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The pause: refused without a window, and in a real window the game loop frozen until a key is pressed,
+// The pause: in a real window the game loop frozen until a key is pressed,
 // with the input queued before the loop runs or sent later by a process of its own.
 #include "support/InputDriver.h"
 
@@ -14,23 +14,9 @@ namespace
 using qmtest::countOf;
 using qmtest::Steps;
 using qmtest::xdotool;
-using PauseHeadless = qmtest::EngineTest;
 
 const char* const PAUSED = "Pause::eventHandler(): Game paused.";
 const char* const RESUMED = "Pause::eventHandler(): Game resumed.";
-
-TEST_F(PauseHeadless, PauseKeyIsRefusedWithoutAWindow)
-{
-    qm::LogManager::getInstance().setLogLevel(1);
-    ASSERT_EQ(startEngine(), 0);
-    qm::Pause* pause = new qm::Pause(qm::F10);
-    EXPECT_EQ(countOf(log(), "Pause::Pause(): Pause enabled.  Press any other key to resume."), 1);
-    const qm::EventKeyboard press = qmtest::keyEvent(qm::F10, qm::KEY_PRESS);
-    EXPECT_EQ(pause->eventHandler(&press), 0);
-    EXPECT_EQ(countOf(log(), "Pause::eventHandler(): DisplayManager unexpectedly returned null window!  Cannot pause."),
-              1);
-    EXPECT_EQ(countOf(log(), RESUMED), 0);
-}
 
 // A real window with a pause on F10.
 class PauseWindow : public qmtest::InputWindowTest

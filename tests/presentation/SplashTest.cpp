@@ -32,14 +32,10 @@ public:
     {
         banners.push_back(countOfType("Splash"));
         logos.push_back(countOfType("SplashQuillmere"));
-        if (onStep)
-        {
-            onStep(static_cast<const qm::EventStep*>(event)->getStepCount());
-        }
+        onStep(static_cast<const qm::EventStep*>(event)->getStepCount());
         return 1;
     }
-    std::vector<int> banners;
-    std::vector<int> logos;
+    std::vector<int> banners, logos;
     std::function<void(int)> onStep;
 };
 

@@ -34,12 +34,6 @@ bool waitFor(const std::function<bool()>& condition, double seconds)
     return true;
 }
 
-bool focusWindow(unsigned long window)
-{
-    const std::string focus = "windowfocus --sync " + std::to_string(window);
-    return waitFor([&] { return xdotool(focus); }, 30);
-}
-
 bool dropFocus()
 {
     Display* display = XOpenDisplay(nullptr);
@@ -65,17 +59,9 @@ bool sendCloseRequest(unsigned long window)
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
     XCloseDisplay(display);
     return sent != 0;
-}
-
-void InputWindowTest::TearDown()
-{
-    // A test that fails half-way may leave these pressed for the next one.
-    xdotool("keyup space q a b F10 mouseup 1 mouseup 3");
-    WindowTest::TearDown();
 }
 
 int InputWindowTest::startFocused()
