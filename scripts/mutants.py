@@ -450,6 +450,7 @@ def main():
     ap.add_argument("--kills-only", action="store_true",
                     help="with --baseline: run only its killed mutants, against every test, the program of the "
                          "baseline's killing test first (no line map; the tests may have been renamed)")
+    ap.add_argument("--ids", help="run only the mutants with these ids (FIRST-LAST), e.g. to share a run out")
     ap.add_argument("--list", action="store_true", help="print the mutants and stop")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     args = ap.parse_args()
@@ -463,6 +464,9 @@ def main():
                 sys.exit(f"{m['file']}:{m['line']} changed since the baseline; its mutants no longer apply")
     else:
         mutants = pick(args.seed, args.count)
+    if args.ids:
+        first, last = (int(v) for v in args.ids.split("-"))
+        mutants = [m for m in mutants if first <= m["id"] <= last]
     if args.list:
         for m in mutants:
             print(f"{m['id']:4} {m['file']}:{m['line']} [{m['op']}]\n     {m['mutated'].strip()}")
