@@ -357,13 +357,19 @@ def test_groups(names, tests, shared):
     return runs
 
 
-def run_tests(names, tests, durations, limit, shared, first=None):
+def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
     """Runs the tests that see a mutant, quickest programs first (the program of the test `first`
-    before all); returns ("killed", test), ("timed out", test) or ("survived", None)."""
+    before all); returns ("killed", test), ("timed out", test) or ("survived", None). With a
+    budget (seconds), no further program starts once it is spent: the mutant then survived the
+    tests that ran, which the second value says."""
     runs = test_groups(names, tests, shared)
     lead = tests[first][0][0] if first in tests else None
     runs.sort(key=lambda r: (r[1][0] != lead, sum(durations.get(n, 1.0) for n in r[0])))
+    started, ran = time.monotonic(), 0
     for members, command, cwd, env in runs:
+        if budget and time.monotonic() - started > budget:
+            return "survived", f"cut after {budget:g} s: {ran} of {len(names)} tests run"
+        ran += len(members)
         expected = sum(durations.get(n, 10.0) for n in members)
         timeout = limit * len(members) if limit else 3 * expected + 10
         try:
@@ -450,6 +456,8 @@ def main():
     ap.add_argument("--kills-only", action="store_true",
                     help="with --baseline: run only its killed mutants, against every test, the program of the "
                          "baseline's killing test first (no line map; the tests may have been renamed)")
+    ap.add_argument("--budget", type=float, default=0,
+                    help="seconds of testing per mutant; a survivor is then one of the tests that ran in it")
     ap.add_argument("--ids", help="run only the mutants with these ids (FIRST-LAST), e.g. to share a run out")
     ap.add_argument("--list", action="store_true", help="print the mutants and stop")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
@@ -516,7 +524,7 @@ def main():
                     m["result"], m["by"] = "did not build", None
                 else:
                     m["result"], m["by"] = run_tests(seen_by, tests, durations, args.time_limit, shared,
-                                                       m.get("baseline_by"))
+                                                       m.get("baseline_by"), args.budget)
         finally:
             path.write_text(original)
         counts[m["result"]] += 1
