@@ -385,7 +385,21 @@ def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
 
 def unmutated_durations(jobs, tests):
     """Each test's time on the unmutated copy (for its time limit), the tests that fail there, and
-    the test programs whose cases also pass together in one process (those run grouped)."""
+    the test programs whose cases also pass together in one process (those run grouped). Kept
+    until the sources or the tests change."""
+    cache = WORK / "unmutated.json"
+    key = tree_hash("src", "game", "include", "tests")
+    if cache.exists():
+        kept = json.loads(cache.read_text())
+        if kept.get("key") == key:
+            return kept["durations"], set(kept["failing"]), set(kept["shared"])
+    durations, failing, shared = measure_unmutated(jobs, tests)
+    cache.write_text(json.dumps({"key": key, "durations": durations, "failing": sorted(failing),
+                                 "shared": sorted(shared)}))
+    return durations, failing, shared
+
+
+def measure_unmutated(jobs, tests):
     junit = WORK / "unmutated.xml"
     run(["ctest", "-j", str(jobs), "--output-junit", str(junit)], cwd=RELEASE)
     durations, failing = {}, set()
