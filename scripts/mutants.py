@@ -404,9 +404,10 @@ def measure_unmutated(jobs, tests):
     run(["ctest", "-j", str(jobs), "--output-junit", str(junit)], cwd=RELEASE)
     durations, failing = {}, set()
     for m in re.finditer(r'<testcase name="([^"]+)"[^>]*time="([0-9.]+)"[^>]*status="(\w+)"', junit.read_text()):
-        durations[m.group(1)] = float(m.group(2))
+        name = m.group(1).split("  #")[0]  # a parameterised case's name carries its parameter after "  #"
+        durations[name] = float(m.group(2))
         if m.group(3) not in ("run", "passed"):
-            failing.add(m.group(1))
+            failing.add(name)
     shared = set()
     programs = {}
     for name, (command, cwd, env, _) in tests.items():
