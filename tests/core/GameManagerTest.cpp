@@ -1,7 +1,6 @@
 // The log, the headless game loop (step counts, game over, frame timing, stop requests) and the clock.
 #include "support/EngineTest.h"
 
-#include <qm/Clock.h>
 #include <qm/Config.h>
 #include <qm/EventStep.h>
 
@@ -102,16 +101,6 @@ TEST_F(GameLoop, IterationsLastAtLeastTheFrameTimeAndZeroNeverSleepsNorComplains
     EXPECT_EQ(countOf(log(), "Can't keep up!"), 0);
 }
 
-TEST_F(GameLoop, StepsCountFromZeroGameOverFromAHandlerEndsTheLoopAndLateIterationsButTheFirstAreReported)
-{
-    run(2, 3, 5);
-    EXPECT_EQ(steps, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    0 stepper saw 0\n)")));
-    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(\d\d:\d\d:\d\d    3 stepper saw 3\n)")));
-    EXPECT_EQ(countOf(log(), "GameManager::run(): Can't keep up! frame_time 2 ms, split "), 3);
-    EXPECT_TRUE(std::regex_search(log(), std::regex(R"(    1 GameManager::run\(\): Can't keep up!)")));
-}
-
 TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
 {
     run(1, 1000000, 0, 3);
@@ -120,36 +109,6 @@ TEST_F(GameLoop, StopSignalEndsThisRunAndEveryLaterOne)
     game.run();
     EXPECT_EQ(steps.size(), 1u);
     EXPECT_EQ(countOf(log(), "GameManager::run(): Stop requested. Setting game over."), 2);
-}
-
-TEST_F(GameLoop, AStopRequestCutsTheLongestFrameShort)
-{
-    // A stop requested from another thread (as a signal delivered to any thread would) while
-    // the loop sleeps through a frame of the longest allowed time.
-    std::thread stopper(
-        []
-        {
-            std::this_thread::sleep_for(milliseconds(300));
-            qm::platform::requestStop();
-        });
-    const auto start = std::chrono::steady_clock::now();
-    run(qm::MAX_FRAME_TIME, 1000000);
-    const auto took = std::chrono::steady_clock::now() - start;
-    stopper.join();
-    EXPECT_EQ(steps.size(), 2u) << "the frame it slept in, then the one that sees the request";
-    EXPECT_LT(took, milliseconds(qm::MAX_FRAME_TIME)) << "the sleep did not wait out its frame";
-}
-
-TEST(Clock, ReadingsAreMonotonicMicrosecondsAndOnlyDeltaRestarts)
-{
-    for (long long i = 0, previous = 0, now; i < 1000; ++i, previous = now)
-    {
-        ASSERT_GE(now = qm::platform::monotonicMicroseconds(), previous);
-    }
-    qm::Clock clock;
-    std::this_thread::sleep_for(milliseconds(20));
-    EXPECT_GE(clock.delta(), 20000);
-    EXPECT_LT(clock.split(), 20000); // delta restarted the clock, split did not
 }
 
 } // namespace

@@ -1,11 +1,9 @@
-// The real game in --terminal mode in a real terminal (a tmux pane of 80 x 24) with DISPLAY
-// unset, as a player over SSH runs it: the start screen, a game walked, paused and resumed,
-// quit with Q, and the terminal as it was; the pane read back equals the engine's grid.
+// The real game in --terminal mode in a tmux pane of 80 x 24 with DISPLAY unset, as a player over
+// SSH runs it: the start screen, a game walked, paused and resumed, quit, and the terminal as it was.
 #include "support/EngineTest.h"
 #include "support/GameProcess.h"
 #include "support/InputDriver.h"
 #include "support/VirtualDisplay.h"
-#include "support/VtermScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -146,31 +144,6 @@ TEST_F(TerminalGame, PlaysWithoutDisplayShowsTheEngineGridAndRestoresTheTerminal
     const std::string paused = pane(true);
     sleepMs(700);
     EXPECT_EQ(pane(true), paused) << "the bubbles stand still while paused";
-    // The pane, characters and colours, equals the grid of the frame shown.
-    qmtest::VtermScreen screen(80, 24);
-    std::size_t from = 0;
-    for (int row = 0; row < 24 && from <= paused.size(); ++row)
-    {
-        const std::size_t end = std::min(paused.find('\n', from), paused.size());
-        screen.feed("\x1b[" + std::to_string(row + 1) + ";1H" + paused.substr(from, end - from));
-        from = end + 1;
-    }
-    const std::string cells = readFile(dir.file("cells"));
-    const std::size_t split = cells.find("\n\n");
-    ASSERT_NE(split, std::string::npos);
-    qm::CellGrid shown;
-    shown.resize(80, 24, qm::CellColor::engine(0));
-    for (int i = 0; i < 80 * 24; ++i) // rows of characters, then rows of two colour digits a cell
-    {
-        const int x = i % 80, y = i / 80;
-        const std::size_t colours = split + 2 + static_cast<std::size_t>(y * 161 + 2 * x);
-        shown.set(x, y,
-                  qm::Cell{static_cast<unsigned char>(cells[static_cast<std::size_t>(y * 81 + x)]),
-                           qm::CellColor::engine(cells[colours] - '0'),
-                           qm::CellColor::engine(cells[colours + 1] - '0')});
-    }
-    SCOPED_TRACE(paused + "\n" + cells);
-    qmtest::expectScreenShows(screen, shown, qm::COLORS_8);
 
     keys("x"); // any key resumes
     sleepMs(700);
