@@ -78,12 +78,13 @@ coverage: deps
 	python3 scripts/coverage.py --jobs $(JOBS)
 
 # Plant MUTANTS faults (seed MUTANT_SEED) in src/ and game/ and count those the tests find;
-# BASELINE=file runs the mutants of an earlier result again and lists its kills that now survive.
+# BASELINE=file runs the mutants of an earlier result again and lists its kills that now survive
+# (KILLS_ONLY=1: only those kills, against every test).
 MUTANTS     ?= 300
 MUTANT_SEED ?= 1
 mutants: deps
 	python3 scripts/mutants.py --jobs $(JOBS) --count $(MUTANTS) --seed $(MUTANT_SEED) \
-	    $(if $(BASELINE),--baseline $(BASELINE)) $(if $(OUT),--out $(OUT))
+	    $(if $(BASELINE),--baseline $(BASELINE)) $(if $(KILLS_ONLY),--kills-only) $(if $(OUT),--out $(OUT))
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -16,6 +16,7 @@ code gives the same mutants.
 import argparse
 import hashlib
 import json
+import multiprocessing
 import os
 import random
 import re
@@ -233,6 +234,33 @@ def ctest_tests(build):
     return tests
 
 
+def lines_run(prefix):
+    """The lines of src/ and game/ that the .gcda files under one test's prefix count as run. The test
+    programs' own objects are skipped: they hold no engine or game code worth a mutant."""
+    gcdas = [p for p in prefix.rglob("*.gcda") if "/tests/CMakeFiles/" not in str(p)]
+    for gcda in gcdas:
+        gcno = Path("/" + str(gcda.relative_to(prefix))).with_suffix(".gcno")
+        if gcno.exists():
+            shutil.copy(gcno, gcda.with_suffix(".gcno"))
+    executed = set()
+    for chunk in range(0, len(gcdas), 50):
+        res = run(["gcov", "--json-format", "--stdout", *map(str, gcdas[chunk : chunk + 50])], cwd=prefix)
+        for doc in res.stdout.splitlines():
+            if not doc.startswith("{"):
+                continue
+            report = json.loads(doc)
+            for f in report["files"]:
+                path = Path(f["file"])
+                path = path if path.is_absolute() else Path(report["current_working_directory"]) / path
+                try:
+                    rel = str(path.resolve().relative_to(ROOT))
+                except ValueError:
+                    continue
+                if rel.startswith(MUTATED_FOLDERS):
+                    executed.update(f"{rel}:{ln['line_number']}" for ln in f["lines"] if ln["count"] > 0)
+    return executed
+
+
 def line_map(jobs):
     """Which tests execute which lines: a coverage build, each test run alone with its own .gcda
     prefix, read back with gcov. Kept until the sources or the tests change."""
@@ -262,31 +290,10 @@ def line_map(jobs):
     for proc in procs:
         proc.wait()
     lines = {}
-    for index, name in enumerate(names):
-        prefix = PER_TEST / str(index)
-        gcdas = [p for p in prefix.rglob("*.gcda")]
-        for gcda in gcdas:
-            original = Path("/" + str(gcda.relative_to(prefix)))
-            gcno = original.with_suffix(".gcno")
-            if gcno.exists():
-                shutil.copy(gcno, gcda.with_suffix(".gcno"))
-        for chunk in range(0, len(gcdas), 50):
-            res = run(["gcov", "--json-format", "--stdout", *map(str, gcdas[chunk : chunk + 50])], cwd=prefix)
-            for doc in res.stdout.splitlines():
-                if not doc.startswith("{"):
-                    continue
-                for f in json.loads(doc)["files"]:
-                    path = Path(f["file"])
-                    path = path if path.is_absolute() else Path(json.loads(doc)["current_working_directory"]) / path
-                    try:
-                        rel = str(path.resolve().relative_to(ROOT))
-                    except ValueError:
-                        continue
-                    if not rel.startswith(MUTATED_FOLDERS):
-                        continue
-                    for ln in f["lines"]:
-                        if ln["count"] > 0:
-                            lines.setdefault(f"{rel}:{ln['line_number']}", set()).add(name)
+    with multiprocessing.Pool(2 * jobs) as pool:
+        for name, executed in zip(names, pool.map(lines_run, [PER_TEST / str(i) for i in range(len(names))])):
+            for line in executed:
+                lines.setdefault(line, set()).add(name)
     result = {"key": key, "lines": {k: sorted(v) for k, v in lines.items()}}
     MAP_FILE.write_text(json.dumps(result))
     return result
@@ -305,6 +312,18 @@ def sync_tree():
             shutil.copy2(src, dst)
 
 
+def share_libraries():
+    """The scratch copy builds the engine and the game as shared libraries that the programs do not
+    relink against: a mutant then costs one compile and one library link, not a link of every test
+    program."""
+    for cmake_list, target in (("src/CMakeLists.txt", "qm_engine"), ("game/CMakeLists.txt", "qm_game")):
+        path = TREE / cmake_list
+        text = path.read_text()
+        shared = text.replace(f"add_library({target} STATIC", f"add_library({target} SHARED")
+        if shared != text:
+            path.write_text(shared)
+
+
 def targets_for(tests, names):
     """The build targets a set of tests runs: executables of the build named in their commands."""
     targets = set()
@@ -316,32 +335,95 @@ def targets_for(tests, names):
     return sorted(targets)
 
 
-def run_tests(names, tests, durations, limit):
-    """Runs the tests one by one (slowest last); returns ("killed", test), ("timed out", test) or
-    ("survived", None)."""
-    for name in sorted(names, key=lambda n: durations.get(n, 1.0)):
+def test_groups(names, tests, shared):
+    """The tests as runs: the cases of one test program in one process (a gtest filter naming them
+    all, stopping at the first failure) when the program passes run whole, every other test alone."""
+    groups = {}
+    for name in names:
         command, cwd, env, _ = tests[name]
-        timeout = limit if limit else 3 * durations.get(name, 10.0) + 10
+        filters = [a for a in command if a.startswith("--gtest_filter=")]
+        if filters and command[0] in shared:
+            key = (command[0], cwd, tuple(sorted(env.items())))
+            groups.setdefault(key, []).append(name)
+        else:
+            groups[(name,)] = [name]
+    runs = []
+    for key, members in groups.items():
+        if len(key) == 1:
+            runs.append((members, tests[members[0]][0], tests[members[0]][1], tests[members[0]][2]))
+        else:
+            command = [key[0], "--gtest_fail_fast", "--gtest_filter=" + ":".join(members)]
+            runs.append((members, command, key[1], dict(key[2])))
+    return runs
+
+
+def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
+    """Runs the tests that see a mutant, quickest programs first (the program of the test `first`
+    before all); returns ("killed", test), ("timed out", test) or ("survived", None). With a
+    budget (seconds), no further program starts once it is spent: the mutant then survived the
+    tests that ran, which the second value says."""
+    runs = test_groups(names, tests, shared)
+    lead = tests[first][0][0] if first in tests else None
+    runs.sort(key=lambda r: (r[1][0] != lead, sum(durations.get(n, 1.0) for n in r[0])))
+    started, ran = time.monotonic(), 0
+    for members, command, cwd, env in runs:
+        if budget and time.monotonic() - started > budget:
+            return "survived", f"cut after {budget:g} s: {ran} of {len(names)} tests run"
+        ran += len(members)
+        expected = sum(durations.get(n, 10.0) for n in members)
+        timeout = limit * len(members) if limit else 3 * expected + 10
         try:
-            res = subprocess.run(command, cwd=cwd, env={**os.environ, **env}, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL, timeout=timeout)
+            res = subprocess.run(command, cwd=cwd, env={**os.environ, **env}, capture_output=True, text=True,
+                                 errors="replace", timeout=timeout)
         except subprocess.TimeoutExpired:
-            return "timed out", name
+            return "timed out", members[0] if len(members) == 1 else command[0].rsplit("/", 1)[-1]
         if res.returncode != 0:
-            return "killed", name
+            failed = re.search(r"^\[  FAILED  \] (\S+)", res.stdout, re.M)
+            return "killed", failed.group(1) if failed else members[0]
     return "survived", None
 
 
-def unmutated_durations(jobs):
-    """Each test's time on the unmutated copy (for its time limit), and the tests that fail there."""
+def unmutated_durations(jobs, tests):
+    """Each test's time on the unmutated copy (for its time limit), the tests that fail there, and
+    the test programs whose cases also pass together in one process (those run grouped). Kept
+    until the sources or the tests change."""
+    cache = WORK / "unmutated.json"
+    key = tree_hash("src", "game", "include", "tests")
+    if cache.exists():
+        kept = json.loads(cache.read_text())
+        if kept.get("key") == key:
+            return kept["durations"], set(kept["failing"]), set(kept["shared"])
+    durations, failing, shared = measure_unmutated(jobs, tests)
+    cache.write_text(json.dumps({"key": key, "durations": durations, "failing": sorted(failing),
+                                 "shared": sorted(shared)}))
+    return durations, failing, shared
+
+
+def measure_unmutated(jobs, tests):
     junit = WORK / "unmutated.xml"
     run(["ctest", "-j", str(jobs), "--output-junit", str(junit)], cwd=RELEASE)
     durations, failing = {}, set()
     for m in re.finditer(r'<testcase name="([^"]+)"[^>]*time="([0-9.]+)"[^>]*status="(\w+)"', junit.read_text()):
-        durations[m.group(1)] = float(m.group(2))
+        name = m.group(1).split("  #")[0]  # a parameterised case's name carries its parameter after "  #"
+        durations[name] = float(m.group(2))
         if m.group(3) not in ("run", "passed"):
-            failing.add(m.group(1))
-    return durations, failing
+            failing.add(name)
+    shared = set()
+    programs = {}
+    for name, (command, cwd, env, _) in tests.items():
+        if any(a.startswith("--gtest_filter=") for a in command) and name not in failing:
+            programs.setdefault(command[0], (cwd, env, []))[2].append(name)
+    for program, (cwd, env, names) in sorted(programs.items()):
+        budget = 3 * sum(durations.get(n, 10.0) for n in names) + 30
+        try:
+            res = subprocess.run([program, "--gtest_filter=" + ":".join(names)], cwd=cwd, env={**os.environ, **env},
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=budget)
+            if res.returncode == 0:
+                shared.add(program)
+        except subprocess.TimeoutExpired:
+            pass
+    print("test programs run whole: " + ", ".join(sorted(Path(p).name for p in shared)), flush=True)
+    return durations, failing, shared
 
 
 def diff_of(m):
@@ -357,8 +439,26 @@ def load_baseline(path):
         elif line.startswith("{"):
             m = json.loads(line)
             m["baseline"] = m.pop("result")
+            m["baseline_by"] = m.pop("by", None)
             mutants.append(m)
     return header, mutants
+
+
+def write_result(args, mutants, counts):
+    """The seed, the code's hash, the counts and every mutant run so far with its outcome."""
+    if not args.out:
+        return
+    with open(args.out, "w") as out:
+        out.write(f"# seed: {args.seed}\n# count: {len(mutants)}\n")
+        out.write(f"# code: {tree_hash('src', 'game', 'include')}\n")
+        out.write("# " + ", ".join(f"{k}: {v}" for k, v in counts.items()).replace(": ", "= ") + "\n")
+        for m in mutants:
+            if "result" not in m:
+                continue
+            record = {k: m[k] for k in ("id", "file", "line", "op", "original", "mutated", "result", "by")}
+            if args.baseline:
+                record["baseline"] = m.get("baseline")
+            out.write(json.dumps(record) + "\n")
 
 
 def main():
@@ -368,6 +468,12 @@ def main():
     ap.add_argument("--time-limit", type=float, default=0, help="seconds per test (default: 3x its time + 10)")
     ap.add_argument("--out", help="write the mutants and their outcomes here")
     ap.add_argument("--baseline", help="run the mutants of this earlier result; list its kills that now survive")
+    ap.add_argument("--kills-only", action="store_true",
+                    help="with --baseline: run only its killed mutants, against every test, the program of the "
+                         "baseline's killing test first (no line map; the tests may have been renamed)")
+    ap.add_argument("--budget", type=float, default=0,
+                    help="seconds of testing per mutant; a survivor is then one of the tests that ran in it")
+    ap.add_argument("--ids", help="run only the mutants with these ids (FIRST-LAST), e.g. to share a run out")
     ap.add_argument("--list", action="store_true", help="print the mutants and stop")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     args = ap.parse_args()
@@ -381,27 +487,43 @@ def main():
                 sys.exit(f"{m['file']}:{m['line']} changed since the baseline; its mutants no longer apply")
     else:
         mutants = pick(args.seed, args.count)
+    if args.ids:
+        first, last = (int(v) for v in args.ids.split("-"))
+        mutants = [m for m in mutants if first <= m["id"] <= last]
     if args.list:
         for m in mutants:
             print(f"{m['id']:4} {m['file']}:{m['line']} [{m['op']}]\n     {m['mutated'].strip()}")
         return 0
 
-    cmap = line_map(args.jobs)
+    if args.kills_only and not args.baseline:
+        sys.exit("--kills-only needs --baseline")
+    cmap = {"lines": {}} if args.kills_only else line_map(args.jobs)
     sync_tree()
-    configure(RELEASE, TREE, ["-DCMAKE_BUILD_TYPE=Release", "-DQM_BUILD_TESTS=ON"])
+    share_libraries()
+    configure(RELEASE, TREE, ["-DCMAKE_BUILD_TYPE=Release", "-DQM_BUILD_TESTS=ON", "-DCMAKE_POSITION_INDEPENDENT_CODE=ON",
+                              "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON"])
     print("building the unmutated copy ...", flush=True)
     if run(["cmake", "--build", str(RELEASE), "-j", str(args.jobs)]).returncode:
         sys.exit("the unmutated copy does not build")
     tests = ctest_tests(RELEASE)
-    durations, failing = unmutated_durations(args.jobs)
+    durations, failing, shared = unmutated_durations(args.jobs, tests)
     if failing:
         print("these tests fail without a mutant and are not used: " + ", ".join(sorted(failing)))
         tests = {n: t for n, t in tests.items() if n not in failing}
 
     counts = {"killed": 0, "survived": 0, "did not build": 0, "timed out": 0}
+    if args.kills_only:
+        counts["not run"] = 0
     started = time.monotonic()
     for m in mutants:
-        seen_by = [t for t in cmap["lines"].get(f"{m['file']}:{m['line']}", []) if t in tests]
+        if args.kills_only and m["baseline"] != "killed":
+            m["result"], m["by"] = "not run", None
+            counts["not run"] += 1
+            continue
+        if args.kills_only:
+            seen_by = sorted(n for n in tests if not UNMAPPED_TESTS.match(n))
+        else:
+            seen_by = [t for t in cmap["lines"].get(f"{m['file']}:{m['line']}", []) if t in tests]
         path = TREE / m["file"]
         original = path.read_text()
         lines = original.splitlines(keepends=True)
@@ -416,7 +538,8 @@ def main():
                 if build.returncode:
                     m["result"], m["by"] = "did not build", None
                 else:
-                    m["result"], m["by"] = run_tests(seen_by, tests, durations, args.time_limit)
+                    m["result"], m["by"] = run_tests(seen_by, tests, durations, args.time_limit, shared,
+                                                       m.get("baseline_by"), args.budget)
         finally:
             path.write_text(original)
         counts[m["result"]] += 1
@@ -424,6 +547,7 @@ def main():
         if args.baseline and m.get("baseline") == "killed" and m["result"] == "survived":
             was = "  (killed in the baseline)"
         print(f"[{m['id']:3}/{len(mutants)}] {m['result']:13} {m['file']}:{m['line']} {m['op']}{was}", flush=True)
+        write_result(args, mutants, counts)
 
     print(f"\n{len(mutants)} mutants in {time.monotonic() - started:.0f} s: " +
           ", ".join(f"{v} {k}" for k, v in counts.items()))
@@ -438,16 +562,7 @@ def main():
         print(f"\nBaseline kills no longer killed: {len(lost)}")
         for m in lost:
             print(diff_of(m))
-    if args.out:
-        with open(args.out, "w") as out:
-            out.write(f"# seed: {args.seed}\n# count: {len(mutants)}\n")
-            out.write(f"# code: {tree_hash('src', 'game', 'include')}\n")
-            out.write("# " + ", ".join(f"{k}: {v}" for k, v in counts.items()).replace(": ", "= ") + "\n")
-            for m in mutants:
-                record = {k: m[k] for k in ("id", "file", "line", "op", "original", "mutated", "result", "by")}
-                if args.baseline:
-                    record["baseline"] = m.get("baseline")
-                out.write(json.dumps(record) + "\n")
+    write_result(args, mutants, counts)
     return 1 if lost else 0
 
 

@@ -1,5 +1,4 @@
-// Sound and music with an audio device: the sound system's "wave" output, set below for this
-// whole program, writes what it plays to a file read back here. No sound hardware needed.
+// Sound and music on an audio device: the sound system's "wave" output writes what it plays to a file.
 #include "support/EngineTest.h"
 
 #include <qm/Music.h>
@@ -9,58 +8,23 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <thread>
-#include <unistd.h>
 
 namespace
 {
 
-// Where the sound system writes everything it plays, 16-bit mono at 22050 Hz. The file is
-// rewritten each time the device opens and complete once the last player is gone.
-const std::string OUTPUT = "/tmp/qm-audio-test-" + std::to_string(getpid()) + ".wav";
-const std::string SETTINGS = "/tmp/qm-audio-test-" + std::to_string(getpid()) + ".conf";
+// Where the sound system writes everything it plays, 16-bit mono at 22050 Hz, rewritten each time the
+// device opens and complete once the last player is gone. Set before any device opens, for the whole program.
+const qmtest::ScratchDir scratch;
+const std::string OUTPUT = scratch.file("heard.wav");
 const int RATE = 22050;
-
-const bool outputToFile = []
-{
-    std::ofstream(SETTINGS) << "[general]\ndrivers = wave\nsample-type = int16\nchannels = mono\n"
-                               "frequency = 22050\n[wave]\nfile = "
-                            << OUTPUT << "\n";
-    setenv("ALSOFT_CONF", SETTINGS.c_str(), 1);
-    setenv("ALSOFT_DRIVERS", "wave", 1);
-    std::atexit(
-        []
-        {
-            std::remove(SETTINGS.c_str());
-            std::remove(OUTPUT.c_str());
-        });
-    return true;
-}();
-
-// The samples of the output file: its data chunk runs to the end of the file (a file still
-// being written may claim more, or less, than it holds).
-std::vector<std::int16_t> heardSamples()
-{
-    const std::string wav = qmtest::readFile(OUTPUT);
-    std::vector<std::int16_t> samples;
-    for (std::size_t at = std::min(wav.find("data", 12), wav.size()) + 8; at + 1 < wav.size(); at += 2)
-    {
-        const auto byte = [&wav](std::size_t i) { return static_cast<unsigned char>(wav[i]); };
-        samples.push_back(static_cast<std::int16_t>(byte(at) | byte(at + 1) << 8));
-    }
-    return samples;
-}
-
-// Seconds of samples louder than a faint hiss, from sample `first` on.
-double loudSeconds(const std::vector<std::int16_t>& samples, std::size_t first = 0)
-{
-    return static_cast<double>(std::count_if(samples.begin() + static_cast<long>(std::min(first, samples.size())),
-                                             samples.end(), [](std::int16_t s) { return std::abs(s) > 1000; })) /
-           RATE;
-}
+const std::string SETTINGS = "[general]\ndrivers = wave\nsample-type = int16\nchannels = mono\nfrequency = 22050\n"
+                             "[wave]\nfile = " +
+                             OUTPUT + "\n";
+[[maybe_unused]] const bool outputToFile =
+    setenv("ALSOFT_CONF", scratch.write("alsoft.conf", SETTINGS).c_str(), 1) == 0 &&
+    setenv("ALSOFT_DRIVERS", "wave", 1) == 0;
 
 class WithAudioDevice : public qmtest::EngineTest
 {
@@ -87,25 +51,27 @@ protected:
             player.stop();
             std::this_thread::sleep_for(std::chrono::milliseconds(400));
         }
-        const std::vector<std::int16_t> samples = heardSamples();
-        EXPECT_GT(samples.size(), std::size_t(RATE));
-        // Silence after stop: the last 0.2 seconds hold nothing loud.
-        EXPECT_EQ(loudSeconds(samples, samples.size() - RATE / 5), 0.0);
-        return loudSeconds(samples);
+        // Per sample, loud or a faint hiss; the data chunk runs to the end of a file still being written.
+        const std::string wav = qmtest::readFile(OUTPUT);
+        std::vector<bool> loud;
+        for (std::size_t at = std::min(wav.find("data", 12), wav.size()) + 8; at + 1 < wav.size(); at += 2)
+        {
+            const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(wav[at]) |
+                                                          static_cast<unsigned char>(wav[at + 1]) << 8);
+            loud.push_back(std::abs(sample) > 1000);
+        }
+        EXPECT_GT(loud.size(), std::size_t(RATE)) << "the device did not write " << OUTPUT;
+        const auto silence = loud.end() - std::min<long>(static_cast<long>(loud.size()), RATE / 5);
+        EXPECT_EQ(std::count(silence, loud.end(), true), 0) << "the last 0.2 seconds, after stop, hold nothing loud";
+        return static_cast<double>(std::count(loud.begin(), loud.end(), true)) / RATE;
     }
 };
 
-TEST_F(WithAudioDevice, SoundPlaysOnceOrLoopsUntilStopped)
+// The music's tone is shorter than one streamed chunk: it loops all the same.
+TEST_F(WithAudioDevice, SoundAndShortMusicPlayOnceOrLoopUntilStopped)
 {
-    ASSERT_TRUE(outputToFile);
     EXPECT_NEAR(heard<qm::Sound>(false), 0.25, 0.05);
     EXPECT_GT(heard<qm::Sound>(true), 0.6); // well over twice the tone
-}
-
-// The tone is shorter than one streamed chunk: it loops all the same.
-TEST_F(WithAudioDevice, ShortMusicPlaysOnceOrLoopsUntilStopped)
-{
-    ASSERT_TRUE(outputToFile);
     EXPECT_NEAR(heard<qm::Music>(false), 0.25, 0.05);
     EXPECT_GT(heard<qm::Music>(true), 0.6);
 }

@@ -1,4 +1,4 @@
-// The interest table and event delivery shared by every manager, and the object list.
+// The interest table and event delivery shared by every manager.
 #include "support/WorldTest.h"
 
 #include <qm/EventKeyboard.h>
@@ -8,9 +8,6 @@
 
 namespace
 {
-
-using qmtest::contents;
-using Objects = std::vector<qm::Object*>;
 
 // A manager that accepts every event type, so that the base class's table can be probed.
 class OpenManager : public qm::Manager
@@ -70,51 +67,6 @@ TEST_F(Interest, HundredAndFirstTypeIsRefusedUntilASlotIsFreed)
     ASSERT_EQ(manager.unregisterInterest(&a, "type-0"), 0);
     EXPECT_EQ(manager.registerInterest(&a, "one-too-many"), 0);
     EXPECT_EQ(manager.send("one-too-many"), 1);
-}
-
-TEST_F(Interest, DeliveryWalksACopyInRegistrationOrderAndSkipsInactiveObjects)
-{
-    Objects order;
-    for (qmtest::RecordingObject* object : {&b, &c, &a})
-    {
-        object->onEvent = [&order, object](const qm::Event*) { order.push_back(object); };
-        ASSERT_EQ(manager.registerInterest(object, "tick"), 0);
-    }
-    EXPECT_EQ(manager.registerInterest(nullptr, "tick"), -1);
-    b.onEvent = [&](const qm::Event*) // its changes take effect at the next event
-    {
-        order.push_back(&b);
-        manager.unregisterInterest(&c, "tick");
-        manager.registerInterest(&a, "tick");
-    };
-    EXPECT_EQ(manager.send("tick"), 3);
-    a.setActive(false);
-    EXPECT_EQ(manager.send("tick"), 1);
-    EXPECT_EQ(order, (Objects{&b, &c, &a, &b}));
-}
-
-TEST_F(Interest, ObjectListDoublesRemovesTheFirstOccurrenceCopiesAndIteratesOverChanges)
-{
-    qm::ObjectList list;
-    EXPECT_EQ(list.insert(nullptr), -1);
-    EXPECT_EQ(list.insert(&a) + list.insert(&b) + list.insert(&a), 0);
-    EXPECT_EQ(list.getMaxCount(), 4);
-    qm::ObjectList copy = list;
-    EXPECT_EQ(list.remove(&a), 0);
-    EXPECT_EQ(list.remove(&c), -1);
-    EXPECT_EQ(contents(list), (Objects{&b, &a}));
-    // Removing the current object skips the one sliding into its place; appended ones are reached.
-    Objects seen;
-    for (qm::ObjectListIterator it(&copy); !it.isDone(); it.next())
-    {
-        seen.push_back(it.currentObject());
-        if (seen.size() == 1)
-        {
-            copy.remove(&a);
-            copy.insert(&c);
-        }
-    }
-    EXPECT_EQ(seen, (Objects{&a, &a, &c}));
 }
 
 } // namespace

@@ -15,14 +15,6 @@ Box box(float x, float y, float w, float h)
     return Box(Vector(x, y), w, h);
 }
 
-TEST(Text, FloatsUseSixSignificantDigits)
-{
-    EXPECT_EQ(qm::toString(0.1f), "0.1");
-    EXPECT_EQ(qm::toString(1000000.0f), "1e+06");
-    EXPECT_EQ(qm::toString(1.0f / 3.0f), "0.333333");
-    EXPECT_EQ(qm::toString(0.00001f), "1e-05");
-}
-
 TEST(Geometry, ZeroVectorNormalizesToZeroAndSharedEdgesOverlap)
 {
     Vector zero;

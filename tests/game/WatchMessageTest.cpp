@@ -4,44 +4,32 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace
 {
 
-TEST(WatchMessage, EveryRecordReadsBackAsWritten)
+TEST(WatchMessage, WrittenRecordsReadBackAndMalformedOnesReadAsInvalid)
 {
-    const WatchMessage object = WatchMessage::parse(WatchMessage::object(12, "id:12,pos-x:3,"));
-    EXPECT_EQ(object.kind, WatchMessage::OBJECT);
-    EXPECT_EQ(object.number, 12);
-    EXPECT_EQ(object.attributes, "id:12,pos-x:3,");
-
-    const WatchMessage view = WatchMessage::parse(WatchMessage::view(999999999, "a|b"));
-    EXPECT_EQ(view.kind, WatchMessage::VIEW);
-    EXPECT_EQ(view.number, 999999999);
-    EXPECT_EQ(view.attributes, "a|b") << "only the first bar ends the id";
-
-    EXPECT_EQ(WatchMessage::parse(WatchMessage::object(7, "")).attributes, "");
-    const WatchMessage gone = WatchMessage::parse(WatchMessage::deletion(0));
-    EXPECT_EQ(gone.kind, WatchMessage::DELETION);
-    EXPECT_EQ(gone.number, 0);
-    const WatchMessage step = WatchMessage::parse(WatchMessage::step(4321));
-    EXPECT_EQ(step.kind, WatchMessage::STEP);
-    EXPECT_EQ(step.number, 4321);
+    using M = WatchMessage;
+    std::vector<std::tuple<std::string, M::Kind, int, std::string>> cases = {
+        {M::object(12, "id:12,pos-x:3,"), M::OBJECT, 12, "id:12,pos-x:3,"},
+        {M::view(999999999, "a|b"), M::VIEW, 999999999, "a|b"}, // only the first bar ends the id
+        {M::object(7, ""), M::OBJECT, 7, ""},
+        {M::deletion(0), M::DELETION, 0, ""},
+        {M::step(4321), M::STEP, 4321, ""}};
+    for (const char* malformed : {"", "X12", "O12", "O|id:1,", "Oa|x", "O-1|x", "O1234567890|x", "D", "D12x", "D 12",
+                                  "S+3", "S2147483648", "s12", "V12", "Vx|"})
+    {
+        cases.emplace_back(malformed, M::INVALID, 0, "");
+    }
+    for (const auto& [record, kind, number, attributes] : cases)
+    {
+        const M message = M::parse(record);
+        EXPECT_EQ(message.kind, kind) << record;
+        EXPECT_EQ(message.number, number) << record;
+        EXPECT_EQ(message.attributes, attributes) << record;
+    }
 }
-
-class MalformedRecord : public ::testing::TestWithParam<const char*>
-{
-};
-
-TEST_P(MalformedRecord, ReadsAsInvalid)
-{
-    const WatchMessage message = WatchMessage::parse(GetParam());
-    EXPECT_EQ(message.kind, WatchMessage::INVALID);
-    EXPECT_EQ(message.number, 0);
-    EXPECT_EQ(message.attributes, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Records, MalformedRecord,
-                         ::testing::Values("", "X12", "O12", "O|id:1,", "Oa|x", "O-1|x", "O1234567890|x", "D", "D12x",
-                                           "D 12", "S+3", "S2147483648", "s12", "V12", "Vx|"));
 
 } // namespace

@@ -3,16 +3,10 @@
 #include "support/InputDriver.h"
 
 #include <qm/Config.h>
-#include <qm/DisplayManager.h>
-#include <qm/EventKeyboard.h>
 #include <qm/EventMouse.h>
-#include <qm/GameManager.h>
 #include <qm/InputManager.h>
-#include <qm/LogManager.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
@@ -73,58 +67,8 @@ TEST_F(InputStartUp, RefusesToStartBeforeTheDisplay)
               1);
 }
 
-TEST_F(InputStartUp, HeadlessStartsWithItsMessageAndDeliversNothing)
-{
-    qm::LogManager::getInstance().setLogLevel(1);
-    ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(countOf(log(), "InputManager::startUp(): not doing input since in headless mode."), 1);
-    auto* object = new qmtest::RecordingObject;
-    object->registerInterest(qm::EVENT_KEYBOARD);
-    object->registerInterest(qm::EVENT_MOUSE);
-    object->registerInterest(qm::EVENT_STEP);
-    object->onEvent = [](const qm::Event*) { qm::GameManager::getInstance().setGameOver(); };
-    qm::InputManager::getInstance().getInput();
-    qm::GameManager::getInstance().run();
-    EXPECT_EQ(object->received, std::vector<std::string>{qm::EVENT_STEP});
-    EXPECT_EQ(countOf(log(), "null window"), 0);
-}
-
 // ---- Keys queued by a script: delivered by getInput like window keys, also headless.
 using QueuedKeys = qmtest::EngineTest;
-
-TEST_F(QueuedKeys, ArriveInOrderAtTheNextInputPhaseAndKeysQueuedMeanwhileWaitForTheOneAfter)
-{
-    ASSERT_EQ(startEngine(), 0);
-    qm::InputManager& input = qm::InputManager::getInstance();
-    Steps heard; // (key, action) pairs here
-    auto* object = new qmtest::RecordingObject;
-    object->registerInterest(qm::EVENT_KEYBOARD);
-    object->onEvent = [&](const qm::Event* event)
-    {
-        const auto* key = dynamic_cast<const qm::EventKeyboard*>(event);
-        ASSERT_NE(key, nullptr);
-        heard.emplace_back(key->getKey(), key->getKeyboardAction());
-        if (key->getKey() == qm::A && key->getKeyboardAction() == qm::KEY_PRESS)
-        {
-            EXPECT_EQ(input.queueKeyboard(keyEvent(qm::Z, qm::KEY_PRESS)), 0);
-        }
-    };
-    const Steps queued{{qm::A, qm::KEY_PRESS}, {qm::A, qm::KEY_HELD}, {qm::SPACE, qm::KEY_RELEASE}};
-    for (const auto& [code, action] : queued)
-    {
-        ASSERT_EQ(input.queueKeyboard(keyEvent(code, action)), 0);
-    }
-    EXPECT_TRUE(heard.empty()) << "queued keys must wait for the input phase";
-    input.getInput();
-    EXPECT_EQ(heard, queued);
-    EXPECT_EQ(input.getQueuedKeyCount(), 1);
-    heard.clear();
-    input.getInput();
-    EXPECT_EQ(heard, (Steps{{qm::Z, qm::KEY_PRESS}}));
-    heard.clear();
-    input.getInput();
-    EXPECT_TRUE(heard.empty()) << "a delivered key must not come again";
-}
 
 TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
 {
@@ -155,10 +99,28 @@ TEST_F(QueuedKeys, RefusesWithALogLineWhenFullWithoutActionOrNotStarted)
     EXPECT_EQ(input.getQueuedKeyCount(), 0);
 }
 
-TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldReportPerIteration)
+// In one focused window: clicks, tapped and held keys, then keys while another program has the focus.
+TEST_F(InputWindow, ClicksAndKeysAreReportedPerIterationOnlyWhileTheWindowHasTheFocus)
 {
-    ASSERT_EQ(startWindowed(), 0);
-    // Each command is sent before the next iteration reads input. Q is held longer than the key repeat delay.
+    ASSERT_EQ(startFocused(), 0);
+    // A cell is 1024 / 80 x 768 / 24 pixels, so (128, 64) is (10, 2). A click released before the iteration
+    // reads it is still a left click; a right click while the left button is held is a right click.
+    const std::string to = "mousemove --window " + std::to_string(window) + " 128 64 ";
+    runLoop({{2, to + "mousedown 1"}, {3, "mouseup 1 click 1"}, {5, "mousedown 1"}, {6, "click 3"}, {7, "mouseup 1"}},
+            9);
+    const int click = qm::MOUSE_CLICK, mouseHeld = qm::MOUSE_HELD;
+    EXPECT_EQ(buttons[qm::BUTTON_LEFT],
+              (Steps{{3, click}, {3, mouseHeld}, {4, click}, {6, click}, {6, mouseHeld}, {7, mouseHeld}}));
+    EXPECT_EQ(buttons[qm::BUTTON_RIGHT], (Steps{{7, click}}));
+    EXPECT_EQ(buttons[qm::UNDEFINED_MOUSE_BUTTON], (Steps{{3, qm::MOUSE_MOVE}}));
+    for (const qm::Vector& cell : positions)
+    {
+        EXPECT_FLOAT_EQ(cell.getX(), 10.0f);
+        EXPECT_FLOAT_EQ(cell.getY(), 2.0f);
+    }
+
+    // A key tapped within an iteration has no held report, a held key one per iteration. Each command is sent
+    // before the next iteration reads input. Q is held longer than the key repeat delay.
     runLoop({{2, "key space keydown q"}, {122, "keyup q"}}, 125);
     EXPECT_EQ(keys[qm::SPACE], (Steps{{3, qm::KEY_PRESS}, {3, qm::KEY_RELEASE}}));
     Steps held{{3, qm::KEY_PRESS}};
@@ -169,44 +131,11 @@ TEST_F(InputWindow, KeyTappedWithinAnIterationHasNoHeldReportAndAHeldKeyOneHeldR
     qm::DisplayManager::getInstance().getWindow()->setKeyRepeatEnabled(true);
     runLoop({{2, "keydown q"}, {122, "keyup q"}}, 125);
     EXPECT_GT(keys[qm::Q].size(), held.size());
-}
 
-TEST_F(InputWindow, KeysHeldForAnotherProgramAreNotReported)
-{
-    ASSERT_EQ(startWindowed(), 0);
+    // Keys held for another program are not reported.
     ASSERT_TRUE(qmtest::dropFocus());
     runLoop({{4, "keydown q"}, {20, "keyup q"}}, 24);
     EXPECT_TRUE(keys.empty());
-}
-
-TEST_F(InputWindow, ClickReportsItsCellAndTheButtonOfTheEventNotTheButtonsDownNow)
-{
-    ASSERT_EQ(startWindowed(), 0);
-    // A cell is 1024 / 80 x 768 / 24 pixels, so (128, 64) is (10, 2). A click released before the iteration
-    // reads it is still a left click; a right click while the left button is held is a right click.
-    const std::string to = "mousemove --window " + std::to_string(window) + " 128 64 ";
-    runLoop({{2, to + "mousedown 1"}, {3, "mouseup 1 click 1"}, {5, "mousedown 1"}, {6, "click 3"}, {7, "mouseup 1"}},
-            9);
-    const int click = qm::MOUSE_CLICK, held = qm::MOUSE_HELD;
-    EXPECT_EQ(buttons[qm::BUTTON_LEFT], (Steps{{3, click}, {3, held}, {4, click}, {6, click}, {6, held}, {7, held}}));
-    EXPECT_EQ(buttons[qm::BUTTON_RIGHT], (Steps{{7, click}}));
-    EXPECT_EQ(buttons[qm::UNDEFINED_MOUSE_BUTTON], (Steps{{3, qm::MOUSE_MOVE}}));
-    for (const qm::Vector& cell : positions)
-    {
-        EXPECT_FLOAT_EQ(cell.getX(), 10.0f);
-        EXPECT_FLOAT_EQ(cell.getY(), 2.0f);
-    }
-}
-
-TEST_F(InputWindow, CloseRequestEndsTheLoopAndDropsTheRestOfThatIterationsInput)
-{
-    ASSERT_EQ(startWindowed(), 0);
-    // The close request is queued before a key press, and the key stays down: the game gets neither.
-    ASSERT_TRUE(qmtest::sendCloseRequest(window) && qmtest::xdotool("keydown b"));
-    runLoop([](int step) { return step >= 100; });
-    EXPECT_EQ(lastStep, 0);
-    EXPECT_TRUE(keys.empty());
-    EXPECT_EQ(countOf(log(), "InputManager::getInput(): Window close event. Setting game over."), 1);
 }
 
 } // namespace

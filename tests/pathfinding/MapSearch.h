@@ -1,5 +1,4 @@
-// Searches over wall maps, apart from the world, a runner that records how a search ends, and a world
-// fixture with a walker and solid pieces.
+// Searches over wall maps, a runner that records how a search ends, and a world with a walker and pieces.
 #ifndef QM_TEST_MAPSEARCH_H
 #define QM_TEST_MAPSEARCH_H
 
@@ -28,47 +27,16 @@ namespace qmtest
 using Cell = qm::PathFind::Cell;
 using Cells = std::vector<Cell>;
 
-/// A wall map: `rows` of '.' (free) and '#' (wall), all of one length; or `w` x `h` cells whose walls are the
-/// set bits of `pattern`, row by row.
+/// A wall map of `width` x `height` cells whose walls are the set bits of `pattern`, row by row.
 struct WallMap
 {
-    explicit WallMap(const std::vector<std::string>& rows)
-        : width(rows.empty() ? 0 : static_cast<int>(rows[0].size())), height(static_cast<int>(rows.size()))
-    {
-        for (const std::string& row : rows)
-        {
-            for (char c : row)
-            {
-                walls.push_back(c == '#');
-            }
-        }
-    }
-    WallMap(int w, int h, std::vector<bool> cells) : width(w), height(h), walls(std::move(cells)) {}
-    WallMap(int w, int h, int pattern) : width(w), height(h)
-    {
-        for (int i = 0; i < w * h; ++i)
-        {
-            walls.push_back(((pattern >> i) & 1) != 0);
-        }
-    }
-    bool wall(int x, int y) const { return walls[static_cast<std::size_t>(y * width + x)]; }
-
-    int width = 0;
-    int height = 0;
-    std::vector<bool> walls;
+    int width, height, pattern;
+    bool wall(int x, int y) const { return ((pattern >> (y * width + x)) & 1) != 0; }
 };
 
 inline std::ostream& operator<<(std::ostream& out, const WallMap& map)
 {
-    for (int y = 0; y < map.height; ++y)
-    {
-        out << "\n";
-        for (int x = 0; x < map.width; ++x)
-        {
-            out << (map.wall(x, y) ? '#' : '.');
-        }
-    }
-    return out << "\n";
+    return out << map.width << " x " << map.height << " map, walls " << map.pattern << " ";
 }
 
 /// `Search` (PathFind or a replacement) whose cells are blocked by a wall map instead of the world.
@@ -143,7 +111,6 @@ struct Dice
     explicit Dice(unsigned seed) : random(seed) {}
     int operator()(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
     float real(float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); }
-    bool chance(double p) { return std::bernoulli_distribution(p)(random); }
     Cell cell(int width, int height) { return Cell{(*this)(0, width - 1), (*this)(0, height - 1)}; }
     std::mt19937 random;
 };

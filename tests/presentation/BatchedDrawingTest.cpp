@@ -1,28 +1,18 @@
 // Characters collected into one draw call must give exactly the pixels of drawing them one at a time: each scene
 // is drawn both ways into a real window on the private X server, read back and compared pixel for pixel.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
-#include <qm/Animation.h>
-#include <qm/DisplayManager.h>
 #include <qm/EngineCounters.h>
-#include <qm/Frame.h>
-#include <qm/Sprite.h>
-#include <qm/WorldManager.h>
 #include <qm/utility.h>
 
 #include <SFML/Graphics/CircleShape.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <memory>
 
 namespace
 {
 
-using qm::Frame;
 using qm::Vector;
 
 qm::DisplayManager& display()
@@ -30,235 +20,116 @@ qm::DisplayManager& display()
     return qm::DisplayManager::getInstance();
 }
 
-// `layers` full screens of `w` x `h` changing coloured characters, cell (x, y) of layer l at (x * sx + dx * l,
-// y * sy + dy * l).
-void screens(int layers, int w, int h, float dx, float dy, float sx = 1, float sy = 1)
-{
-    for (int i = 0; i < layers * w * h; ++i)
-    {
-        const int x = i % w, y = i / w % h, layer = i / (w * h);
-        const float l = static_cast<float>(layer);
-        (void)display().drawCh(Vector(static_cast<float>(x) * sx + dx * l, static_cast<float>(y) * sy + dy * l),
-                               static_cast<char>('!' + (x * 7 + y * 3 + layer) % 94), (x + y + layer) % 8);
-    }
-}
+using BatchedDrawing = qmtest::WindowTest;
 
-class BatchedDrawing : public qmtest::EngineTest
+// Draws `scene` collected (first, so that the glyphs it loads join the page mid-frame), then cell by cell: the same
+// pixels, and `batchedCalls` draw calls when collected.
+void expectSamePicture(const std::function<void()>& scene, int batchedCalls)
 {
-protected:
-    void SetUp() override
+    sf::Image pictures[2];
+    int calls[2] = {0, 0};
+    for (const int batched : {1, 0})
     {
-        EngineTest::SetUp();
-        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-    }
-
-    void start(const std::string& extra = "")
-    {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
-        qm::LogManager::getInstance().setFlush(true);
-        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-        ASSERT_TRUE(display().isBatched()) << "collecting characters is the default";
+        display().setBatched(batched == 1);
+        scene();
+        pictures[batched] = qmtest::captureDisplay();
         display().swapBuffers();
+        calls[batched] = qm::getEngineCounters().frameDrawCalls;
     }
-
-    // Draws `scene` collected (first, so that the glyphs it loads join the page mid-frame), then cell by cell:
-    // the same pixels but `offByOneAllowed` one level apart, and `batchedCalls` draw calls when collected.
-    void expectSamePicture(const std::function<void()>& scene, int batchedCalls, int offByOneAllowed = 0)
+    EXPECT_EQ(calls[1], batchedCalls);
+    EXPECT_GT(calls[0], calls[1]);
+    ASSERT_EQ(pictures[0].getSize(), pictures[1].getSize());
+    const sf::Vector2u size = pictures[0].getSize();
+    const sf::Color background = pictures[0].getPixel(size.x - 1, size.y - 1);
+    int differing = 0, drawn = 0;
+    for (unsigned i = 0; i < size.x * size.y; ++i)
     {
-        sf::Image pictures[2];
-        int calls[2] = {0, 0};
-        for (const bool batched : {true, false})
-        {
-            display().setBatched(batched);
-            scene();
-            pictures[batched ? 0 : 1] = qmtest::captureDisplay();
-            display().swapBuffers();
-            calls[batched ? 0 : 1] = qm::getEngineCounters().frameDrawCalls;
-        }
-        EXPECT_EQ(calls[0], batchedCalls);
-        EXPECT_GT(calls[1], calls[0]);
-
-        ASSERT_EQ(pictures[0].getSize(), pictures[1].getSize());
-        const sf::Vector2u size = pictures[1].getSize();
-        const sf::Color background = pictures[1].getPixel(size.x - 1, size.y - 1);
-        int differing = 0, offByOne = 0, drawn = 0;
-        for (unsigned i = 0; i < size.x * size.y; ++i)
-        {
-            const sf::Color a = pictures[0].getPixel(i % size.x, i / size.x),
-                            b = pictures[1].getPixel(i % size.x, i / size.x);
-            const bool near = std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 && std::abs(a.b - b.b) <= 1;
-            drawn += b != background ? 1 : 0;
-            offByOne += a != b && near ? 1 : 0;
-            differing += near ? 0 : 1;
-            EXPECT_TRUE(near || differing > 1) << "first difference at (" << i % size.x << ", " << i / size.x << ")";
-        }
-        EXPECT_EQ(differing, 0);
-        EXPECT_LE(offByOne, offByOneAllowed);
-        EXPECT_GT(drawn, 2000) << "the scene drew too little to compare";
+        const sf::Color a = pictures[1].getPixel(i % size.x, i / size.x),
+                        b = pictures[0].getPixel(i % size.x, i / size.x);
+        drawn += b != background ? 1 : 0;
+        differing += a != b ? 1 : 0;
+        EXPECT_TRUE(a == b || differing > 1) << "first difference at (" << i % size.x << ", " << i / size.x << ")";
     }
-
-    // An object at `where` and `altitude` showing a sprite of one frame.
-    void object(const Frame& frame, int color, Vector where, int altitude)
-    {
-        auto sprite = std::make_unique<qm::Sprite>(1);
-        sprite->setWidth(frame.getWidth());
-        sprite->setHeight(frame.getHeight());
-        sprite->setColor(color);
-        sprite->setTransparency('#');
-        sprite->addFrame(frame);
-        qm::Animation animation;
-        animation.setSprite(sprite.get());
-        qm::Object* object = new qm::Object;
-        object->setAnimation(animation, true);
-        object->setAltitude(altitude);
-        object->setPosition(where);
-        sprites.push_back(std::move(sprite));
-    }
-
-    qmtest::VirtualDisplay xserver;
-    std::vector<std::unique_ptr<qm::Sprite>> sprites; // outlive the objects, deleted at shut-down
-};
-
-TEST_F(BatchedDrawing, OverlappingSpritesAtSeveralAltitudesInAShiftedView)
-{
-    start("window_background_color:blue,\n");
-    const Frame fish(5, 3, "#/WW\\<MM@@>#\\WW/");
-    const Frame block(4, 2, "gjpqQ%&W");
-    // Created in an order unlike their altitudes, overlapping, at fractional positions.
-    object(fish, qm::YELLOW, Vector(20.5f, 10), 2);
-    object(block, qm::RED, Vector(21.25f, 10.5f), 0);
-    object(fish, qm::GREEN, Vector(22, 11), 4);
-    object(block, qm::MAGENTA, Vector(19.75f, 11.5f), 3);
-    object(fish, qm::CYAN, Vector(23.5f, 9.5f), 1);
-    for (int i = 0; i < 12; ++i)
-    {
-        object(i % 2 ? fish : block, i % 8,
-               Vector(4.0f + 5.3f * static_cast<float>(i), 3.0f + 0.4f * static_cast<float>(i)), i % 5);
-    }
-    qm::WorldManager::getInstance().setView(qm::Box(Vector(1.3f, 0.7f), 80, 24));
-    expectSamePicture([] { qm::WorldManager::getInstance().draw(); }, 1);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(drawn, 2000) << "the scene drew too little to compare";
 }
 
-TEST_F(BatchedDrawing, StringsOfEveryJustificationWithGlyphsOverhangingTheirCells)
+// Scenes in windows of two configurations; at last the configuration key that draws cell by cell.
+TEST_F(BatchedDrawing, ScenesGiveTheSamePixelsCollectedAndCellByCellAndAKeyChoosesTheReferenceMethod)
 {
-    start("window_background_color:cyan,\nfont_scale:2.6,\n");
-    expectSamePicture(
-        []
-        {
-            // Wide and tall glyphs reach into neighbouring cells; lines half a cell apart
-            // make later backgrounds cover the overhang of earlier glyphs.
-            const char* lines[] = {"WWMM@@%%mmww", "gjpqy|[]{}Q\xc5", "The quick brown fox", "#$&*(_)+=~`"};
-            for (int i = 0; i < 12; ++i)
-            {
-                const auto justification = static_cast<qm::Justification>(i % 3);
-                (void)display().drawString(
-                    Vector(40.0f + 0.3f * static_cast<float>(i), 1.0f + 1.5f * static_cast<float>(i)), lines[i % 4],
-                    justification, i % 8);
-                (void)display().drawString(Vector(40, 1.5f + 1.5f * static_cast<float>(i)), lines[(i + 1) % 4],
-                                           justification, (i + 3) % 8);
-            }
-            // Cells at the window's edges, half outside.
-            (void)display().drawString(Vector(0, 23.5f), "LEFT", qm::RIGHT, qm::WHITE);
-            (void)display().drawString(Vector(80, 23.5f), "RIGHT", qm::LEFT, qm::WHITE);
-        },
-        1);
-}
-
-TEST_F(BatchedDrawing, ShapesDrawnStraightIntoTheWindowStayBetweenTheCharactersAroundThem)
-{
-    start("window_background_color:green,\n");
     sf::CircleShape circle(90);
     circle.setFillColor(sf::Color(200, 40, 40, 160)); // see-through: what lies under it shows
     circle.setPosition(300, 200);
     sf::RectangleShape bar(sf::Vector2f(500, 30));
     bar.setFillColor(sf::Color::White);
     bar.setPosition(250, 330);
-    expectSamePicture(
-        [&]
+    const std::string bigRed = "font_scale:3,\nwindow_background_color:red,\n";
+    const struct
+    {
+        const char* name;
+        std::string config;
+        std::function<void()> scene;
+        int batchedCalls;
+    } cases[] = {
+        {"shapes drawn straight into the window stay between the characters around them",
+         "window_background_color:green,\n",
+         [&]
+         {
+             for (int row = 6; row < 14; ++row)
+             {
+                 (void)display().drawString(Vector(20, static_cast<float>(row)), "under the circle ~~~~", qm::LEFT,
+                                            qm::YELLOW);
+             }
+             ASSERT_EQ(display().drawIntoWindow(circle), 0);
+             (void)display().drawString(Vector(30, 9), "OVER", qm::CENTER, qm::MAGENTA);
+             display().flush();
+             display().getWindow()->draw(bar); // the window itself, as shapes may use it
+             (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
+         },
+         4}, // characters, circle, characters (flushed before the bar), characters
+        // Bigger glyphs fill the glyph page sooner, so it grows while the first frame is collected.
+        {"every glyph loaded mid-frame", bigRed,
+         []
+         {
+             for (int c = 0; c < 256; ++c)
+             {
+                 (void)display().drawCh(Vector(static_cast<float>(c % 80), static_cast<float>(c / 80) * 1.5f),
+                                        static_cast<char>(c), c % 8);
+             }
+         },
+         1},
+        // Five overlapping full screens of changing characters, each shifted by half and quarter cells (where the
+        // game's sprites stand): 9,600 characters, drawn in two batches.
+        {"more characters than one batch holds", bigRed,
+         []
+         {
+             for (int i = 0; i < 5 * 80 * 24; ++i)
+             {
+                 const int x = i % 80, y = i / 80 % 24, layer = i / (80 * 24);
+                 (void)display().drawCh(Vector(static_cast<float>(x) + 0.5f * static_cast<float>(layer),
+                                               static_cast<float>(y) + 0.25f * static_cast<float>(layer)),
+                                        static_cast<char>('!' + (x * 7 + y * 3 + layer) % 94), (x + y + layer) % 8);
+             }
+         },
+         2},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        if (c.config != (&c == cases ? "" : (&c - 1)->config))
         {
-            for (int row = 6; row < 14; ++row)
-            {
-                (void)display().drawString(Vector(20, static_cast<float>(row)), "under the circle ~~~~", qm::LEFT,
-                                           qm::YELLOW);
-            }
-            ASSERT_EQ(display().drawIntoWindow(circle), 0);
-            (void)display().drawString(Vector(30, 9), "OVER", qm::CENTER, qm::MAGENTA);
-            display().flush();
-            display().getWindow()->draw(bar); // the window itself, as shapes may use it
-            (void)display().drawString(Vector(30, 10.5f), "ON THE BAR", qm::CENTER, qm::BLUE);
-        },
-        4); // characters, circle, characters (flushed before the bar), characters
-    // Drawn through the window before any character of the frame: the backgrounds of the
-    // characters over it must still cover it.
-    expectSamePicture(
-        [&]
-        {
-            display().flush();
-            display().getWindow()->draw(bar);
-            display().getWindow()->draw(circle);
-            for (int row = 6; row < 14; ++row)
-            {
-                (void)display().drawString(Vector(30, static_cast<float>(row) + 0.5f), "covers", qm::CENTER, qm::RED);
-            }
-        },
-        1);
-}
+            ASSERT_EQ(startWindowed(c.config), 0);
+            ASSERT_TRUE(display().isBatched()) << "collecting characters is the default";
+            display().swapBuffers();
+        }
+        expectSamePicture(c.scene, c.batchedCalls);
+    }
 
-TEST_F(BatchedDrawing, EveryGlyphLoadedMidFrameAndMoreCharactersThanOneBatchHolds)
-{
-    // Bigger glyphs fill the glyph page sooner, so it grows while the first frame is collected.
-    start("font_scale:3,\nwindow_background_color:red,\n");
-    expectSamePicture(
-        []
-        {
-            for (int c = 0; c < 256; ++c)
-            {
-                (void)display().drawCh(Vector(static_cast<float>(c % 80), static_cast<float>(c / 80) * 1.5f),
-                                       static_cast<char>(c), c % 8);
-            }
-        },
-        1);
-    // Five overlapping full screens, each shifted by half and quarter cells (where the game's
-    // sprites stand): 9,600 characters, drawn in two batches.
-    expectSamePicture([] { screens(5, 80, 24, 0.5f, 0.25f); }, 2);
-}
-
-// Any other shift rounds a few vertices differently from the same characters drawn one by one: the geometry must
-// still be the same, and at most a few dozen of the 786,432 pixels one level apart.
-TEST_F(BatchedDrawing, ArbitraryFractionalShiftsDifferByAtMostOneLevelInAFewEdgePixels)
-{
-    start("font_scale:3,\nwindow_background_color:red,\n");
-    expectSamePicture([] { screens(5, 80, 24, 0.2f, 0.3f); }, 2, 40);
-}
-
-TEST_F(BatchedDrawing, WindowSizesThatAreNoPowerOfTwo)
-{
-    start("window_horizontal_pixels:1000,\nwindow_vertical_pixels:700,\nwindow_horizontal_chars:90,\n"
-          "window_vertical_chars:28,\nwindow_background_color:white,\n");
-    expectSamePicture([] { screens(1, 90, 28, 0, 0, 1.01f, 0.99f); }, 1);
-}
-
-TEST_F(BatchedDrawing, ConfigurationKeyChoosesTheReferenceMethod)
-{
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nbatch_drawing:false,\n");
-    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    ASSERT_EQ(startWindowed("batch_drawing:false,\n"), 0);
     EXPECT_FALSE(display().isBatched());
     ASSERT_EQ(display().drawString(Vector(10, 10), "abc", qm::LEFT, qm::WHITE), 0);
     ASSERT_EQ(display().swapBuffers(), 0);
     EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, 6);
-}
-
-TEST_F(BatchedDrawing, HeadlessAndStoppedDisplaysRefuseFlushAndDirectDrawing)
-{
-    sf::CircleShape circle(5);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(display().flush(), -1);
-    EXPECT_EQ(display().drawIntoWindow(circle), -1);
-    EXPECT_EQ(qmtest::countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
-    ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(display().flush(), -1);
-    EXPECT_EQ(display().drawIntoWindow(circle), -1);
-    EXPECT_EQ(qmtest::countOf(log(), "not started"), 0);
 }
 
 } // namespace

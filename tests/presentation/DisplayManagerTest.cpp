@@ -1,22 +1,14 @@
-// The character-cell window, its pixels read back under a private X server: cells, frames
-// and a loaded sprite; headless mode; refusing cleanly when no display or font exists.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+// The character-cell window, its pixels read back under a private X server: the cells of the grid; headless mode;
+// refusing cleanly when no display or font exists.
+#include "support/WindowTest.h"
 
-#include <qm/Animation.h>
-#include <qm/DisplayManager.h>
 #include <qm/EngineCounters.h>
-#include <qm/Frame.h>
-#include <qm/GameManager.h>
-#include <qm/LogManager.h>
 #include <qm/ResourceManager.h>
 #include <qm/utility.h>
 
-#include <SFML/Graphics/RenderWindow.hpp>
-#include <gtest/gtest.h>
+#include <SFML/Graphics/CircleShape.hpp>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 
 namespace
@@ -30,153 +22,22 @@ qm::DisplayManager& display()
     return qm::DisplayManager::getInstance();
 }
 
-// Pixels of `color` in the rectangle of `w` x `h` pixels whose upper-left pixel is (x, y).
-int pixelsOf(const sf::Image& image, sf::Color color, int x = 0, int y = 0, int w = 4096, int h = 4096)
+// The engine with a real 1024 x 768 window of 80 x 24 cells: a cell is 12.8 x 32 pixels.
+using Window = qmtest::WindowTest;
+
+// A fullscreen window larger than the screen takes the screen's size. The font is looked for as configured, then by
+// its name in the working folder (then in the installed data folder, see tests/consumer/); a start-up that fails
+// says so on standard error in one line naming the log.
+TEST_F(Window, FullscreenTakesTheScreensSizeAndTheFontIsFoundInTheWorkingFolderOrStartUpFailsOnStandardError)
 {
-    int count = 0;
-    for (int py = y; py < std::min(y + h, static_cast<int>(image.getSize().y)); ++py)
-    {
-        for (int px = x; px < std::min(x + w, static_cast<int>(image.getSize().x)); ++px)
-        {
-            count += image.getPixel(static_cast<unsigned>(px), static_cast<unsigned>(py)) == color ? 1 : 0;
-        }
-    }
-    return count;
-}
-
-// The engine with a real 1024 x 768 window of 80 x 24 cells: a cell is 12.8 x 32 pixels,
-// and each cell's background stands 1.28 pixels left of and 6.4 pixels below its glyph.
-class Window : public qmtest::EngineTest
-{
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        ASSERT_TRUE(xserver.ok()) << "Xvfb could not be started";
-    }
-
-    void startWindowed(const std::string& extra = "")
-    {
-        dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\n" + extra);
-        ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
-        qm::LogManager::getInstance().setFlush(true);
-        // Red everywhere, so that every cell drawn afterwards shows as its background.
-        display().flush();
-        display().getWindow()->clear(sf::Color::Red);
-    }
-
-    sf::Image capture() { return qmtest::captureDisplay(); }
-
-    // Expects the pixels no longer red to be the cell columns [firstColumn, lastColumn] and
-    // rows [firstRow, lastRow] (fractions allowed), to within a pixel on each side.
-    void expectCells(float firstColumn, float lastColumn, float firstRow, float lastRow)
-    {
-        const sf::Image image = capture();
-        const int left = static_cast<int>(std::lround(firstColumn * 12.8f - 1.28f)),
-                  right = static_cast<int>(std::lround((lastColumn + 1) * 12.8f - 1.28f));
-        const int top = static_cast<int>(std::lround(firstRow * 32 + 6.4f)),
-                  bottom = static_cast<int>(std::lround((lastRow + 1) * 32 + 6.4f));
-        EXPECT_EQ(pixelsOf(image, sf::Color::Red, left + 1, top + 1, right - left - 2, bottom - top - 2), 0);
-        EXPECT_NEAR(pixelsOf(image, sf::Color::Red), 1024 * 768 - (right - left) * (bottom - top),
-                    2 * (right - left + bottom - top));
-    }
-
-    qmtest::VirtualDisplay xserver;
-};
-
-TEST_F(Window, AFullscreenWindowLargerThanTheScreenTakesTheScreensSize)
-{
-    startWindowed("window_style:fullscreen,\nwindow_horizontal_pixels:4000,\nwindow_vertical_pixels:3000,\n");
+    ASSERT_EQ(startWindowed("window_style:fullscreen,\nwindow_horizontal_pixels:4000,\nwindow_vertical_pixels:3000,\n"),
+              0);
     EXPECT_EQ(display().getHorizontalPixels(), 1280);
     EXPECT_EQ(display().getVerticalPixels(), 1024);
     EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): Warning! A fullscreen window of 4000 x 3000 pixels is larger "
                              "than the screen (1280 x 1024). Using the screen's size."),
               1);
-}
-
-TEST_F(Window, CharacterPaintsItsCellBackgroundAndGlyph)
-{
-    startWindowed("window_background_color:blue,\n");
-    ASSERT_EQ(display().drawCh(Vector(10, 5), 'W', qm::YELLOW), 0);
-    const sf::Image image = capture();
-    // Cell (10, 5) is 127 to 139 across and 166 to 198 down: a yellow glyph on blue, low in
-    // the cell only blue, and the red of the next cell untouched.
-    EXPECT_GT(pixelsOf(image, sf::Color::Yellow, 127, 166, 13, 32), 20);
-    EXPECT_EQ(image.getPixel(133, 195), sf::Color::Blue);
-    EXPECT_EQ(image.getPixel(146, 195), sf::Color::Red);
-}
-
-TEST_F(Window, FramesCentreOnCellsOrHalfCellsWhenEvenSizedAndSkipTransparentCharacters)
-{
-    startWindowed();
-    ASSERT_EQ(qm::Frame(5, 3, std::string(15, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
-    expectCells(8, 12, 4, 6);
-    display().flush();
-    display().getWindow()->clear(sf::Color::Red);
-    ASSERT_EQ(qm::Frame(4, 2, std::string(8, ' ')).draw(Vector(10, 5), qm::WHITE, 0), 0);
-    expectCells(8.5f, 11.5f, 4.5f, 5.5f);
-    display().flush();
-    display().getWindow()->clear(sf::Color::Red);
-    ASSERT_EQ(qm::Frame(3, 1, "# #").draw(Vector(10, 5), qm::YELLOW, '#'), 0);
-    expectCells(10, 10, 5, 5);
-    EXPECT_EQ(pixelsOf(capture(), sf::Color::Yellow), 0);
-}
-
-TEST_F(Window, SpriteFileLoadsDrawsAndAnimatesFrameAfterFrame)
-{
-    startWindowed();
-    display().swapBuffers();
-    qm::ResourceManager& resources = qm::ResourceManager::getInstance();
-    ASSERT_EQ(resources.loadSprite(std::string(QM_TEST_DATA_DIR) + "/sprites/example-spr.txt", "example"), 0);
-    qm::Sprite* sprite = resources.getSprite("example");
-    sprite->setSlowdown(1); // a new frame on every step
-    qm::Animation animation;
-    animation.setSprite(sprite);
-    std::vector<sf::Image> shown, frames;
-    for (int step = 0; step < 5; ++step)
-    {
-        // Three steps of the animation, then its two frames drawn on their own.
-        ASSERT_EQ(step < 3 ? animation.draw(Vector(20, 10))
-                           : sprite->getFrame(step - 3).draw(Vector(20, 10), qm::YELLOW, '#'),
-                  0);
-        (step < 3 ? shown : frames).push_back(capture());
-        display().swapBuffers();
-    }
-    const auto same = [](const sf::Image& a, const sf::Image& b)
-    { return std::memcmp(a.getPixelsPtr(), b.getPixelsPtr(), 1024 * 768 * 4) == 0; };
-    EXPECT_TRUE(same(shown[0], frames[0]));
-    EXPECT_TRUE(same(shown[1], frames[1]));
-    EXPECT_TRUE(same(shown[2], frames[0]));
-    EXPECT_FALSE(same(frames[0], frames[1]));
-    EXPECT_GT(pixelsOf(shown[1], sf::Color::Yellow), 20);
-}
-
-TEST_F(Window, CellsOutsideTheWindowCostNoDrawCalls)
-{
-    startWindowed();
-    // Cell by cell, two calls per character drawn; collected, one call for the frame.
-    for (const bool batched : {false, true})
-    {
-        display().setBatched(batched);
-        // Inside; just left, with its glyph reaching in; far left; far below; beyond the margin.
-        for (const Vector& where : {Vector(40, 12), Vector(-1, 0), Vector(-50, 12), Vector(40, 90), Vector(83, 12)})
-        {
-            EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
-        }
-        display().swapBuffers();
-        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 2);
-        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, batched ? 1 : 4);
-        display().swapBuffers();
-        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, 0);
-        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 0);
-    }
-}
-
-// The font is looked for as configured, then by its name in the working folder (then in the
-// installed data folder, see tests/consumer/); a start-up that fails says so on standard error
-// in one line naming the log.
-TEST_F(Window, FontIsFoundInTheWorkingFolderAndAMissingOneFailsStartUpOnStandardError)
-{
+    qm::GameManager::getInstance().shutDown();
     std::filesystem::copy_file(std::string(QM_RUN_DIR) + "/qm-font.ttf", dir.file("here.ttf"));
     const std::filesystem::path cwd = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
@@ -199,9 +60,7 @@ TEST_F(Window, FontIsFoundInTheWorkingFolderAndAMissingOneFailsStartUpOnStandard
     EXPECT_EQ(countOf(text, "Error starting display manager!"), 1);
 }
 
-class NoDisplay : public qmtest::EngineTest
-{
-};
+using NoDisplay = qmtest::EngineTest;
 
 TEST_F(NoDisplay, RefusesWithoutAbortingWhenDisplayIsUnsetOrPointsNowhere)
 {
@@ -221,36 +80,35 @@ TEST_F(NoDisplay, RefusesWithoutAbortingWhenDisplayIsUnsetOrPointsNowhere)
     }
 }
 
-TEST_F(NoDisplay, HeadlessDrawingFailsSilentlyButGeometryStays)
+// Before start-up drawing says so on standard error; headless it fails silently, but the geometry stays.
+TEST_F(NoDisplay, DrawingBeforeStartUpOrHeadlessFailsButGeometryStays)
 {
+    sf::CircleShape circle(5);
+    // Before start-up and headless, each of these fails (-1 each).
+    const auto refusals = [&]
+    {
+        return display().drawCh(Vector(1, 1), 'x', qm::WHITE) +
+               display().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE) +
+               qm::Frame(2, 1, "ab").draw(Vector(5, 5), qm::WHITE, 0) + display().swapBuffers() + display().flush() +
+               display().drawIntoWindow(circle);
+    };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(refusals(), -6);
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 6);
     qm::LogManager::getInstance().setLogLevel(1);
     ASSERT_EQ(startEngine(), 0);
-    EXPECT_EQ(display().drawCh(Vector(1, 1), 'x', qm::WHITE), -1);
-    EXPECT_EQ(display().drawString(Vector(1, 1), "text", qm::LEFT, qm::WHITE), -1);
-    EXPECT_EQ(qm::Frame(2, 1, "ab").draw(Vector(5, 5), qm::WHITE, 0), -1);
-    EXPECT_EQ(display().swapBuffers(), -1);
+    EXPECT_EQ(refusals(), -6);
     EXPECT_FLOAT_EQ(qm::spacesToPixels(Vector(10, 2)).getX(), 128.0f); // cells of 12.8 x 32 pixels
     EXPECT_FLOAT_EQ(qm::pixelsToSpaces(Vector(128, 64)).getY(), 2.0f);
     EXPECT_EQ(countOf(log(), "DisplayManager::startUp(): not doing graphics since in headless mode."), 1);
     EXPECT_EQ(countOf(log(), "not started"), 0);
 }
 
-TEST(DisplayBeforeStartUp, DrawingReportsNotStarted)
+// The grid of cells is what the window shows: for the game's sprites and text in every colour, each visible
+// character has pixels of its colour in its cell; blank cells only the background (away from their edges).
+TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrameAndCellsOutsideCostNoDrawCalls)
 {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(display().drawString(Vector(1, 1), "x", qm::LEFT, qm::WHITE), -1);
-    EXPECT_EQ(display().swapBuffers(), -1);
-    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(), "DisplayManager not started!"), 2);
-}
-
-// The grid of cells is what the window shows: for a scene of the game's own sprites and text in
-// every colour, each cell holding a visible character has pixels of its colour inside its
-// cell, at least two thirds covered (the glyph's box: 12.8 x 32 pixels from its origin, less the tenth of a cell its
-// background stands left), and blank cells hold nothing but the background colour (away from
-// their edges, where a neighbour's bold glyph may reach over by a pixel).
-TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
-{
-    startWindowed();
+    ASSERT_EQ(startWindowed(), 0);
     display().swapBuffers();
     qm::ResourceManager& resources = qm::ResourceManager::getInstance();
     const std::pair<const char*, Vector> scene[] = {{"gamestart", Vector(40, 10)},
@@ -272,7 +130,7 @@ TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
                              qm::LEFT, color);
     }
     display().drawCh(Vector(77, 0), 'Q', 200, 120, 40);
-    const sf::Image image = capture();
+    const sf::Image image = qmtest::captureDisplay();
     display().swapBuffers();
     const qm::CellGrid& grid = display().getCellGrid();
     int visible = 0;
@@ -305,12 +163,29 @@ TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrame)
             }
             else
             {
-                EXPECT_EQ(pixelsOf(image, sf::Color::Black, left + 2, top + 1, 9, 30), 9 * 30)
+                EXPECT_EQ(qmtest::pixelsOf(image, sf::Color::Black, left + 2, top + 1, 9, 30).count, 9 * 30)
                     << "something drawn in blank cell (" << x << ", " << y << ")";
             }
         }
     }
     EXPECT_GT(visible, 500);
+
+    // Characters outside the window cost no draw calls: cell by cell, two calls per character drawn; collected, one.
+    for (const bool batched : {false, true})
+    {
+        display().setBatched(batched);
+        // Inside; just left, with its glyph reaching in; far left; far below; beyond the margin.
+        for (const Vector& where : {Vector(40, 12), Vector(-1, 0), Vector(-50, 12), Vector(40, 90), Vector(83, 12)})
+        {
+            EXPECT_EQ(display().drawCh(where, 'A', qm::WHITE), 0);
+        }
+        display().swapBuffers();
+        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 2);
+        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, batched ? 1 : 4);
+        display().swapBuffers();
+        EXPECT_EQ(qm::getEngineCounters().frameDrawCalls, 0);
+        EXPECT_EQ(qm::getEngineCounters().frameCharacters, 0);
+    }
 }
 
 } // namespace

@@ -1,16 +1,10 @@
 // The splash screens: their 90-step timeline, ending on a key, and how they look.
-#include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/WindowTest.h"
 
-#include <qm/EventKeyboard.h>
 #include <qm/EventStep.h>
-#include <qm/GameManager.h>
 #include <qm/InputManager.h>
 #include <qm/Splash.h>
 #include <qm/WorldManager.h>
-
-#include <SFML/Graphics/Image.hpp>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
@@ -38,41 +32,36 @@ public:
     {
         banners.push_back(countOfType("Splash"));
         logos.push_back(countOfType("SplashQuillmere"));
-        if (onStep)
-        {
-            onStep(static_cast<const qm::EventStep*>(event)->getStepCount());
-        }
+        onStep(static_cast<const qm::EventStep*>(event)->getStepCount());
         return 1;
     }
-    std::vector<int> banners;
-    std::vector<int> logos;
+    std::vector<int> banners, logos;
     std::function<void(int)> onStep;
 };
 
-class SplashTimeline : public qmtest::EngineTest
-{
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        // A frame time of 0 also checks that the banner's speed needs no division by it.
-        ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
-    }
-};
+using SplashTimeline = qmtest::EngineTest;
 
-// Without a key the splash runs steps 0 to 89 (the logo appears during step 14 and is
-// counted from step 15); a key during the slide (step 5) ends it at once without a logo, one
-// while both show (step 30) ends both. Either way nothing is left behind.
-TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
+// Before start-up the splash is refused. Without a key the splash runs steps 0 to 89 (the logo appears during step
+// 14 and is counted from step 15); a key during the slide (step 5) ends it at once without a logo, one while both
+// show (step 30) ends both. Either way nothing is left behind.
+TEST_F(SplashTimeline, IsRefusedBeforeStartUpAndRunsNinetyStepsOrEndsAtOnceOnAKeyLeavingNothingBehind)
 {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(qm::splash(), -1);
+    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
+                      "splash(): Error! Cannot run splash screen until game manger is started."),
+              1);
+    EXPECT_EQ(qm::WorldManager::getInstance().getAllObjects(true).getCount(), 0);
+    // A frame time of 0 also checks that the banner's speed needs no division by it.
+    ASSERT_EQ(startEngine("frame_time:0,\n"), 0);
     for (const int keyStep : {90, 5, 30})
     {
         auto* watcher = new Watcher;
         watcher->onStep = [keyStep](int step)
         {
+            const qm::EventKeyboard key = qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS);
             if (step == keyStep)
             {
-                const qm::EventKeyboard key = qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS);
                 qm::InputManager::getInstance().onEvent(&key); // as a key press is delivered
             }
         };
@@ -86,29 +75,13 @@ TEST_F(SplashTimeline, RunsNinetyStepsOrEndsAtOnceOnAKeyAndLeavesNothingBehind)
     }
 }
 
-TEST(SplashBeforeStartUp, RefusesAndCreatesNothing)
-{
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(qm::splash(), -1);
-    EXPECT_EQ(countOf(testing::internal::GetCapturedStderr(),
-                      "splash(): Error! Cannot run splash screen until game manger is started."),
-              1);
-    EXPECT_EQ(qm::WorldManager::getInstance().getAllObjects(true).getCount(), 0);
-}
-
 // A screenshot late in the splash, at the real frame time: kept under captures/splash.png
 // for the eye and checked for the banner.
-class SplashWindow : public qmtest::EngineTest
-{
-protected:
-    qmtest::VirtualDisplay xserver;
-};
+using SplashWindow = qmtest::WindowTest;
 
 TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
 {
-    ASSERT_TRUE(xserver.ok());
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:33,\n");
-    ASSERT_EQ(qm::GameManager::getInstance().startUp(), 0);
+    ASSERT_EQ(startWindowed("frame_time:33,\n"), 0);
     const std::string captures = std::string(QM_TEST_OUTPUT_DIR) + "/captures";
     std::filesystem::create_directories(captures);
     const std::string png = captures + "/splash.png";
@@ -125,15 +98,8 @@ TEST_F(SplashWindow, ShowsTheBannerAcrossTheMiddle)
     ASSERT_TRUE(screen.loadFromFile(png));
     // The window is centred on the 1280 x 1024 screen; the green banner lies around its
     // middle (pixel 384 of 768) and the rows above it stay black.
-    int green = 0, greenHigh = 0;
-    for (unsigned i = 0; i < screen.getSize().x * screen.getSize().y; ++i)
-    {
-        const bool isGreen = screen.getPixel(i % screen.getSize().x, i / screen.getSize().x) == sf::Color::Green;
-        green += isGreen ? 1 : 0;
-        greenHigh += isGreen && i / screen.getSize().x < 128 + 200 ? 1 : 0;
-    }
-    EXPECT_GT(green, 2000);
-    EXPECT_EQ(greenHigh, 0);
+    EXPECT_GT(qmtest::pixelsOf(screen, sf::Color::Green).count, 2000);
+    EXPECT_EQ(qmtest::pixelsOf(screen, sf::Color::Green, 0, 0, 1280, 128 + 200).count, 0);
 }
 
 } // namespace

@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, WindowScaling,
 TEST_P(WindowScaling, CellsLandWhereTheRuleSaysWithBarsInTheBackgroundColour)
 {
     const Scaling expected = GetParam();
-    ASSERT_EQ(startWindowed(SMALL + "window_scaling:" + expected.rule + ",\n"), 0);
+    ASSERT_EQ(startFocused(SMALL + "window_scaling:" + expected.rule + ",\n"), 0);
     ASSERT_TRUE(resizeWindow(expected.width, expected.height));
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     const qm::Box area = display.getPictureArea();
@@ -100,7 +100,7 @@ TEST_P(WindowScaling, CellsLandWhereTheRuleSaysWithBarsInTheBackgroundColour)
 
 TEST_F(ScaledWindow, ClicksReportTheirCellsThroughTheScalingAndAltEnterTogglesFullscreenAndBack)
 {
-    ASSERT_EQ(startWindowed(SMALL), 0);
+    ASSERT_EQ(startFocused(SMALL), 0);
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     // Twice the picture, at (30, 58) in a 700 x 500 window: the centre of cell (5, 3) is at
     // picture pixel (44, 56), window pixel (118, 170); a click on the bar lies outside the grid.
@@ -127,7 +127,7 @@ TEST_F(ScaledWindow, ClicksReportTheirCellsThroughTheScalingAndAltEnterTogglesFu
 
 TEST_F(ScaledWindow, WithoutTheKeysTheWindowIsNotScaledAndAltEnterIsAnEnterKey)
 {
-    ASSERT_EQ(startWindowed(), 0);
+    ASSERT_EQ(startFocused(), 0);
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     EXPECT_FALSE(display.isScaled());
     runLoop({{2, "key alt+Return"}}, 5);

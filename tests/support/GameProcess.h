@@ -5,7 +5,6 @@
 
 #include "support/EngineTest.h"
 
-#include <signal.h>
 #include <string>
 #include <vector>
 
@@ -37,7 +36,6 @@ public:
     bool closeWindow() const;
     /// Waits (up to a minute) for the program to end: its exit status, or -1.
     int waitForExit();
-    bool signal(int number) const { return pid > 0 && kill(pid, number) == 0; }
 
     const ScratchDir dir;
 

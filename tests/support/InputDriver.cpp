@@ -34,12 +34,6 @@ bool waitFor(const std::function<bool()>& condition, double seconds)
     return true;
 }
 
-bool focusWindow(unsigned long window)
-{
-    const std::string focus = "windowfocus --sync " + std::to_string(window);
-    return waitFor([&] { return xdotool(focus); }, 30);
-}
-
 bool dropFocus()
 {
     Display* display = XOpenDisplay(nullptr);
@@ -65,28 +59,18 @@ bool sendCloseRequest(unsigned long window)
     event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
     XCloseDisplay(display);
     return sent != 0;
 }
 
-void InputWindowTest::TearDown()
+int InputWindowTest::startFocused(const std::string& extra)
 {
-    // A test that fails half-way may leave these pressed for the next one.
-    xdotool("keyup space q a b F10 mouseup 1 mouseup 3");
-    EngineTest::TearDown();
-}
-
-int InputWindowTest::startWindowed(const std::string& extra)
-{
-    dir.write("qm-config.txt", "font_file:" + std::string(QM_TEST_FONT) + ",\nframe_time:10,\n" + extra);
     qm::LogManager::getInstance().setLogLevel(1);
-    if (qm::GameManager::getInstance().startUp() != 0)
+    if (startWindowed("frame_time:10,\n" + extra) != 0)
     {
         return -1;
     }
-    qm::LogManager::getInstance().setFlush(true);
     window = static_cast<unsigned long>(qm::DisplayManager::getInstance().getWindow()->getSystemHandle());
     return focusWindow(window) ? 0 : -1;
 }

@@ -1,5 +1,4 @@
-// A plain TCP client on 127.0.0.1, the far end of a connection to the network manager: it
-// writes exactly the bytes it is given and reads raw bytes or whole length-prefixed records.
+// A plain TCP client on 127.0.0.1: it writes the bytes it is given, reads raw bytes or whole records.
 #ifndef QM_TEST_RAWPEER_H
 #define QM_TEST_RAWPEER_H
 
@@ -15,20 +14,6 @@
 namespace qmtest
 {
 
-/// A length prefix (machine order, its own 4 bytes counted) for a message of `length` bytes.
-inline std::string lengthPrefix(std::int32_t length)
-{
-    std::string bytes(4, '\0');
-    std::memcpy(bytes.data(), &length, 4);
-    return bytes;
-}
-
-/// `body` as one whole message.
-inline std::string framed(const std::string& body)
-{
-    return lengthPrefix(static_cast<std::int32_t>(body.size() + 4)) + body;
-}
-
 class RawPeer
 {
 public:
@@ -39,10 +24,7 @@ public:
         EXPECT_NE(handle, -1) << qm::platform::errorText(error);
     }
     ~RawPeer() { close(); }
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
 
-    /// Writes all of `bytes`, waiting while the socket is full.
     void write(const std::string& bytes) const
     {
         for (std::size_t done = 0; done < bytes.size();)
@@ -65,8 +47,6 @@ public:
             }
         }
     }
-    /// Reads what arrives within `milliseconds` (all that is there already when 0); `closed`
-    /// tells whether the other side closed.
     std::string read(int milliseconds, bool* closed = nullptr) const
     {
         std::string got;
@@ -78,9 +58,8 @@ public:
             if (n > 0)
             {
                 got.append(buffer, static_cast<std::size_t>(n));
-                continue;
             }
-            if (n == 0)
+            else if (n == 0)
             {
                 if (closed != nullptr)
                 {
@@ -88,21 +67,19 @@ public:
                 }
                 break;
             }
-            if (++waited <= milliseconds * 2)
+            else if (++waited <= milliseconds * 2)
             {
                 qm::platform::waitMicroseconds(500);
             }
         }
         return got;
     }
-    /// Whether the other side closes the connection within `milliseconds`.
     bool closes(int milliseconds = 500) const
     {
         bool closed = false;
         read(milliseconds, &closed);
         return closed;
     }
-    /// The bodies of every whole record that has arrived, in order.
     std::vector<std::string> records()
     {
         pending += read(0);

@@ -20,22 +20,19 @@
 namespace qmtest
 {
 
-/// Points DISPLAY at a virtual X server (Xvfb, 1280 x 1024) private to this test process,
-/// started by the first instance. It lives as long as the process (the window library keeps
-/// its connection open to the end).
+/// Points DISPLAY at an X server (Xvfb, 1280 x 1024) private to this test process, started by the first instance for
+/// as long as the process (the window library keeps its connection open to the end).
 class VirtualDisplay
 {
 public:
     VirtualDisplay()
     {
         static const std::string server = startServer();
-        displayName = server;
-        if (ok())
+        if (!(displayName = server).empty())
         {
             setenv("DISPLAY", displayName.c_str(), 1);
         }
     }
-    /// True when the server runs.
     bool ok() const { return !displayName.empty(); }
 
 private:
@@ -46,8 +43,7 @@ private:
         const pid_t pid = pipe(fds) == 0 ? fork() : -1;
         if (pid == 0)
         {
-            // The server must not outlive the test process nor hold its output open. It writes
-            // the display number it chose to the pipe once it accepts clients.
+            // Never outliving the test nor holding its output open; writing its display number once it accepts clients.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             std::freopen("/dev/null", "w", stdout);
             std::freopen("/dev/null", "w", stderr);
@@ -73,21 +69,15 @@ private:
     std::string displayName;
 };
 
-/// What the window holds now (drawn since the last display(), before display() is called).
-inline sf::Image captureWindow(const sf::RenderWindow& window)
-{
-    sf::Texture texture;
-    texture.create(window.getSize().x, window.getSize().y);
-    texture.update(window);
-    return texture.copyToImage();
-}
-
 /// What the engine's window holds now, with the characters still collected drawn into it.
 inline sf::Image captureDisplay()
 {
     qm::DisplayManager& display = qm::DisplayManager::getInstance();
     display.flush();
-    return captureWindow(*display.getWindow());
+    sf::Texture texture;
+    texture.create(display.getWindow()->getSize().x, display.getWindow()->getSize().y);
+    texture.update(*display.getWindow());
+    return texture.copyToImage();
 }
 
 /// Runs a shell command with DISPLAY set; returns its exit status.

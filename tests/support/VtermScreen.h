@@ -1,5 +1,4 @@
-// A terminal emulator's screen (libvterm) for tests: bytes go in, cells come out, compared
-// with a grid of cells as the ANSI writer would show it at a colour depth.
+// A terminal emulator's screen (libvterm): bytes go in, cells come out, compared with a grid of cells.
 #ifndef QM_TEST_VTERMSCREEN_H
 #define QM_TEST_VTERMSCREEN_H
 
@@ -8,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vterm.h>
 
@@ -17,15 +17,12 @@ namespace qmtest
 class VtermScreen
 {
 public:
-    VtermScreen(int columns, int rows) : terminal(vterm_new(rows, columns)), width(columns), height(rows)
+    VtermScreen(int columns, int rows) : terminal(vterm_new(rows, columns)), screen(vterm_obtain_screen(terminal))
     {
         vterm_set_utf8(terminal, 1);
-        screen = vterm_obtain_screen(terminal);
         vterm_screen_reset(screen, 1);
     }
     ~VtermScreen() { vterm_free(terminal); }
-    VtermScreen(const VtermScreen&) = delete;
-    VtermScreen& operator=(const VtermScreen&) = delete;
 
     void feed(const std::string& bytes) { vterm_input_write(terminal, bytes.data(), bytes.size()); }
 
@@ -35,58 +32,66 @@ public:
         vterm_screen_get_cell(screen, VTermPos{y, x}, &found);
         return found;
     }
-    int getWidth() const { return width; }
-    int getHeight() const { return height; }
 
 private:
     VTerm* terminal;
-    VTermScreen* screen = nullptr;
-    int width;
-    int height;
+    VTermScreen* screen;
 };
 
-/// The colour a terminal holds for `color` written at `depth`, as text ("i3", "#0a141e").
-inline std::string expectedColor(qm::CellColor color, qm::ColorDepth depth)
+// A colour as text: "i3" for palette index 3 (index not negative), else "#0a141e" for its red, green, blue.
+inline std::string colorText(int index, int red = 0, int green = 0, int blue = 0)
 {
-    if (!color.isCustom())
-    {
-        return "i" + std::to_string(color.color);
-    }
-    if (depth == qm::COLORS_24BIT)
-    {
-        char text[8];
-        std::snprintf(text, sizeof text, "#%02x%02x%02x", color.r, color.g, color.b);
-        return text;
-    }
-    return "i" + std::to_string(depth == qm::COLORS_256 ? qm::AnsiWriter::nearest256(color.r, color.g, color.b)
-                                                        : qm::AnsiWriter::nearest8(color.r, color.g, color.b));
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", red, green, blue);
+    return index >= 0 ? "i" + std::to_string(index) : std::string(text);
 }
 
-/// A colour the terminal holds, as text ("i3", "#0a141e", "default").
+inline std::string expectedColor(qm::CellColor color, qm::ColorDepth depth)
+{
+    const int index = !color.isCustom()           ? color.color
+                      : depth == qm::COLORS_24BIT ? -1
+                      : depth == qm::COLORS_256   ? qm::AnsiWriter::nearest256(color.r, color.g, color.b)
+                                                  : qm::AnsiWriter::nearest8(color.r, color.g, color.b);
+    return colorText(index, color.r, color.g, color.b);
+}
+
 inline std::string heldColor(const VTermColor& color, bool background)
 {
     if (background ? VTERM_COLOR_IS_DEFAULT_BG(&color) : VTERM_COLOR_IS_DEFAULT_FG(&color))
     {
         return "default";
     }
-    if (VTERM_COLOR_IS_INDEXED(&color))
-    {
-        return "i" + std::to_string(color.indexed.idx);
-    }
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", color.rgb.red, color.rgb.green, color.rgb.blue);
-    return text;
+    return VTERM_COLOR_IS_INDEXED(&color) ? colorText(color.indexed.idx)
+                                          : colorText(-1, color.rgb.red, color.rgb.green, color.rgb.blue);
 }
 
-/// The character a terminal shows for `ch` (what cannot take one cell is written as '?').
-inline char32_t shownChar(char32_t ch)
+inline qm::Cell randomCell(std::mt19937& random)
 {
-    std::string bytes;
-    qm::appendUtf8(ch, bytes);
-    return bytes == "?" ? U'?' : ch;
+    static const char32_t special[] = {U'\u00e9', U'\u00df', U'\u00ff', U'\u2588', U'\x07', U'\u0301', U'\u4e2d'};
+    const auto color = [&]
+    {
+        return random() % 3 == 0
+                   ? qm::CellColor::rgb(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
+                                        static_cast<std::uint8_t>(random()))
+                   : qm::CellColor::engine(static_cast<int>(random() % 8));
+    };
+    // The braces keep the order of the draws: character, foreground, background.
+    return qm::Cell{random() % 8 == 0 ? special[random() % std::size(special)]
+                                      : static_cast<char32_t>(' ' + random() % 95),
+                    color(), color()};
 }
 
-/// Expects every cell of `screen` to show the cell of `grid` at `depth`.
+inline qm::CellGrid randomGrid(std::mt19937& random, int columns, int rows)
+{
+    qm::CellGrid grid;
+    grid.resize(columns, rows, qm::CellColor::engine(0));
+    for (int i = 0; i < columns * rows; ++i)
+    {
+        grid.set(i % columns, i / columns, randomCell(random));
+    }
+    return grid;
+}
+
 inline void expectScreenShows(const VtermScreen& screen, const qm::CellGrid& grid, qm::ColorDepth depth)
 {
     int wrong = 0;
@@ -96,16 +101,16 @@ inline void expectScreenShows(const VtermScreen& screen, const qm::CellGrid& gri
         {
             const VTermScreenCell held = screen.cell(x, y);
             const qm::Cell& cell = grid.at(x, y);
-            const char32_t ch = held.chars[0] == 0 ? U' ' : static_cast<char32_t>(held.chars[0]);
-            const bool same = ch == shownChar(cell.ch) &&
-                              heldColor(held.fg, false) == expectedColor(cell.foreground, depth) &&
-                              heldColor(held.bg, true) == expectedColor(cell.background, depth);
-            if (!same && ++wrong <= 5)
+            std::string bytes; // what cannot take one cell is written as '?'
+            qm::appendUtf8(cell.ch, bytes);
+            const std::string shown = std::to_string(held.chars[0] == 0 ? U' ' : held.chars[0]) + " " +
+                                      heldColor(held.fg, false) + " on " + heldColor(held.bg, true);
+            const std::string wanted = std::to_string(bytes == "?" ? U'?' : cell.ch) + " " +
+                                       expectedColor(cell.foreground, depth) + " on " +
+                                       expectedColor(cell.background, depth);
+            if (shown != wanted && ++wrong <= 5)
             {
-                ADD_FAILURE() << "cell (" << x << ", " << y << "): terminal U+" << std::hex << ch << " "
-                              << heldColor(held.fg, false) << " on " << heldColor(held.bg, true) << ", grid U+"
-                              << cell.ch << std::dec << " " << expectedColor(cell.foreground, depth) << " on "
-                              << expectedColor(cell.background, depth);
+                ADD_FAILURE() << "cell (" << x << ", " << y << "): terminal " << shown << ", grid " << wanted;
             }
         }
     }

@@ -12,29 +12,6 @@
 namespace
 {
 
-// Characters to draw from: printable ASCII, Latin-1 letters, and ones a terminal cannot
-// show in one cell (a control, a combining mark, a wide character).
-const char32_t SPECIAL[] = {U'\u00e9', U'\u00df', U'\u00ff', U'\u2588', U'\x07', U'\u0301', U'\u4e2d'};
-
-qm::CellColor randomColor(std::mt19937& random)
-{
-    if (random() % 3 == 0)
-    {
-        return qm::CellColor::rgb(static_cast<std::uint8_t>(random()), static_cast<std::uint8_t>(random()),
-                                  static_cast<std::uint8_t>(random()));
-    }
-    return qm::CellColor::engine(static_cast<int>(random() % 8));
-}
-
-qm::Cell randomCell(std::mt19937& random)
-{
-    qm::Cell cell;
-    cell.ch = random() % 8 == 0 ? SPECIAL[random() % std::size(SPECIAL)] : static_cast<char32_t>(' ' + random() % 95);
-    cell.foreground = randomColor(random);
-    cell.background = randomColor(random);
-    return cell;
-}
-
 class AnsiWriterDepth : public ::testing::TestWithParam<qm::ColorDepth>
 {
 };
@@ -46,15 +23,7 @@ TEST_P(AnsiWriterDepth, RandomGridsAndChangesReadBackCellForCellInATerminal)
     {
         std::mt19937 random(static_cast<unsigned>(columns * 31 + GetParam()));
         qmtest::VtermScreen screen(columns, rows);
-        qm::CellGrid grid;
-        grid.resize(columns, rows, qm::CellColor::engine(0));
-        for (int y = 0; y < rows; ++y)
-        {
-            for (int x = 0; x < columns; ++x)
-            {
-                grid.set(x, y, randomCell(random));
-            }
-        }
+        qm::CellGrid grid = qmtest::randomGrid(random, columns, rows);
         std::string bytes;
         EXPECT_EQ(writer.write(grid, nullptr, bytes), columns * rows);
         screen.feed(bytes);
@@ -63,19 +32,12 @@ TEST_P(AnsiWriterDepth, RandomGridsAndChangesReadBackCellForCellInATerminal)
         {
             SCOPED_TRACE("round " + std::to_string(round));
             const qm::CellGrid before = grid;
-            // A few scattered cells, sometimes a whole row, sometimes nothing.
-            const int changes = round % 10 == 0 ? 0 : static_cast<int>(random() % 40);
-            for (int i = 0; i < changes; ++i)
+            // A few scattered cells, sometimes nothing.
+            for (int n = round % 10 == 0 ? 0 : static_cast<int>(random() % 40); n > 0; --n)
             {
-                grid.set(static_cast<int>(random()) % columns, static_cast<int>(random()) % rows, randomCell(random));
-            }
-            if (round % 7 == 3)
-            {
-                const int row = static_cast<int>(random()) % rows;
-                for (int x = 0; x < columns; ++x)
-                {
-                    grid.set(x, row, randomCell(random));
-                }
+                // Some fall outside the grid: setting those changes nothing.
+                grid.set(static_cast<int>(random()) % columns, static_cast<int>(random()) % rows,
+                         qmtest::randomCell(random));
             }
             bytes.clear();
             const int written = writer.write(grid, &before, bytes);

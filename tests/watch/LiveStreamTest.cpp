@@ -1,13 +1,11 @@
-// The live cell stream as people watch it: in a real terminal (`nc` in a tmux pane) and on the
-// watch page in a real headless browser (Chromium driven by puppeteer-core, through
-// websockify). Each shows the start screen, and once the game stops stepping, exactly the
-// characters of the game's last grid; the page also says when the game is not reachable, and
-// reconnects.
+// The live cell stream as people watch it: on the watch page in a real headless browser (Chromium driven by
+// puppeteer-core, through websockify). It says when the game is not reachable, reconnects, shows the start screen,
+// and once the game stops stepping, exactly the characters of the game's last grid.
 #include "GameStart.h"
 #include "loadResources.h"
 #include "platform/Socket.h"
 #include "support/EngineTest.h"
-#include "support/VirtualDisplay.h"
+#include "support/InputDriver.h"
 
 #include <qm/CellStream.h>
 #include <qm/DisplayManager.h>
@@ -17,7 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
-#include <sstream>
+#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,22 +50,13 @@ public:
         kill(-pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
 
     // Waits up to `seconds` for the program to end by itself.
     bool ends(int seconds)
     {
-        for (int i = 0; i < seconds * 10; ++i)
-        {
-            if (waitpid(pid, nullptr, WNOHANG) == pid)
-            {
-                pid = -pid; // nothing left to kill but its group
-                return true;
-            }
-            qm::platform::sleepMilliseconds(100);
-        }
-        return false;
+        const bool ended = qmtest::waitFor([this] { return waitpid(pid, nullptr, WNOHANG) == pid; }, seconds);
+        pid = ended ? -pid : pid; // once ended, nothing left to kill but its group
+        return ended;
     }
 
 private:
@@ -85,73 +74,13 @@ int freePort()
     return port;
 }
 
-// Waits up to `seconds` for `ready`, checking every 100 ms.
-template <typename Ready> bool waitUntil(Ready ready, int seconds)
-{
-    for (int i = 0; i < seconds * 10; ++i)
-    {
-        if (ready())
-        {
-            return true;
-        }
-        qm::platform::sleepMilliseconds(100);
-    }
-    return ready();
-}
-
-// The screen a viewer shows, without trailing blanks; the browser's status line first.
-class LiveStream : public qmtest::EngineTest, public ::testing::WithParamInterface<const char*>
+// The watch page's screen, its status line first, without trailing blanks.
+class LiveStream : public qmtest::EngineTest
 {
 protected:
-    bool inBrowser() const { return std::string(GetParam()) == "browser"; }
-
-    // Starts the viewer of the stream on `cellPort` (the browser before the game serves).
-    void startViewer(int cellPort)
-    {
-        if (!inBrowser())
-        {
-            dir.write("tmux.conf", "set -g status off\n");
-            tmux = "tmux -S " + dir.file("tmux.sock") + " -f " + dir.file("tmux.conf") + " ";
-            ASSERT_EQ(qmtest::runCommand(tmux + "new-session -d -s watch -x 80 -y 24 'nc 127.0.0.1 " +
-                                         std::to_string(cellPort) + "; sleep 600'"),
-                      0);
-            return;
-        }
-        const int webPort = freePort();
-        setenv("QM_WEB_DIR", QM_WEB_DIR, 1);
-        bridge =
-            std::make_unique<Child>(std::vector<std::string>{"websockify", "--web", QM_WEB_DIR, std::to_string(webPort),
-                                                             "127.0.0.1:" + std::to_string(cellPort)},
-                                    dir.file("bridge.txt"));
-        ASSERT_TRUE(waitUntil(
-            [&] { return qmtest::readFile(dir.file("bridge.txt")).find("proxying") != std::string::npos; }, 10))
-            << qmtest::readFile(dir.file("bridge.txt"));
-        browser = std::make_unique<Child>(
-            std::vector<std::string>{"node", QM_SOURCE_DIR "/tests/watch/watch-page.js",
-                                     "http://127.0.0.1:" + std::to_string(webPort) + "/index.html",
-                                     dir.file("page.txt"), dir.file("stop"), dir.file("profile")},
-            dir.file("browser.txt"));
-    }
-    std::string screen() const
-    {
-        if (!inBrowser())
-        {
-            std::string lines;
-            std::istringstream rows(qmtest::commandOutput(tmux + "capture-pane -p -t watch 2>/dev/null"));
-            for (std::string row; std::getline(rows, row);)
-            {
-                lines += (lines.empty() ? "" : "\n") + row.substr(0, row.find_last_not_of(' ') + 1);
-            }
-            return lines;
-        }
-        return qmtest::readFile(dir.file("page.txt"));
-    }
+    std::string screen() const { return qmtest::readFile(dir.file("page.txt")); }
     void TearDown() override
     {
-        if (!tmux.empty())
-        {
-            qmtest::runCommand(tmux + "kill-server > /dev/null 2>&1");
-        }
         if (browser)
         {
             std::ofstream(dir.file("stop")) << "done";
@@ -160,43 +89,46 @@ protected:
         qmtest::EngineTest::TearDown();
     }
 
-    std::string tmux;
     std::unique_ptr<Child> bridge;
     std::unique_ptr<Child> browser;
 };
 
-TEST_P(LiveStream, ShowsTheStartScreenThenTheGamesLastGridOnceItStops)
+TEST_F(LiveStream, ShowsTheStartScreenThenTheGamesLastGridOnceItStops)
 {
     const int cellPort = freePort();
-    if (inBrowser())
-    {
-        startViewer(cellPort);
-        // No game yet: the page says so (and tries again).
-        EXPECT_TRUE(waitUntil([&] { return screen().find("not reachable") != std::string::npos; }, 30))
-            << screen() << qmtest::readFile(dir.file("browser.txt"));
-    }
+    const int webPort = freePort();
+    setenv("QM_WEB_DIR", QM_WEB_DIR, 1);
+    bridge =
+        std::make_unique<Child>(std::vector<std::string>{"websockify", "--web", QM_WEB_DIR, std::to_string(webPort),
+                                                         "127.0.0.1:" + std::to_string(cellPort)},
+                                dir.file("bridge.txt"));
+    ASSERT_TRUE(qmtest::waitFor(
+        [&] { return qmtest::readFile(dir.file("bridge.txt")).find("proxying") != std::string::npos; }, 10))
+        << qmtest::readFile(dir.file("bridge.txt"));
+    browser =
+        std::make_unique<Child>(std::vector<std::string>{"node", QM_SOURCE_DIR "/tests/watch/watch-page.js",
+                                                         "http://127.0.0.1:" + std::to_string(webPort) + "/index.html",
+                                                         dir.file("page.txt"), dir.file("stop"), dir.file("profile")},
+                                dir.file("browser.txt"));
+    // No game yet: the page says so (and tries again).
+    EXPECT_TRUE(qmtest::waitFor([&] { return screen().find("not reachable") != std::string::npos; }, 30))
+        << screen() << qmtest::readFile(dir.file("browser.txt"));
     std::filesystem::current_path(QM_RUN_DIR);
     ASSERT_EQ(startEngine("frame_time:33,\nnetworking:true,\ncell_stream:true,\ncell_port:" + std::to_string(cellPort) +
                           ",\n"),
               0);
-    if (!inBrowser())
-    {
-        startViewer(cellPort);
-    }
     loadResources();
     new GameStart;
-    // The loop runs until the viewer shows the start screen, then starts a game (Space) and
+    // The loop runs until the page shows the start screen, then starts a game (Space) and
     // stops 45 steps later: the stream's last frame is the grid the engine reports.
     auto* conductor = new qmtest::RecordingObject;
     conductor->registerInterest(qm::EVENT_STEP);
-    bool startScreenShown = false;
     int stepsLeft = -1;
     conductor->onEvent = [&](const qm::Event* event)
     {
         const int step = static_cast<const qm::EventStep*>(event)->getStepCount();
         if (stepsLeft < 0 && step % 5 == 0 && screen().find("Space or P") != std::string::npos)
         {
-            startScreenShown = true;
             stepsLeft = 45;
             EXPECT_EQ(qm::InputManager::getInstance().queueKeyboard(qmtest::keyEvent(qm::SPACE, qm::KEY_PRESS)), 0);
         }
@@ -207,39 +139,24 @@ TEST_P(LiveStream, ShowsTheStartScreenThenTheGamesLastGridOnceItStops)
         stepsLeft -= stepsLeft > 0 ? 1 : 0;
     };
     qm::GameManager::getInstance().run();
-    EXPECT_TRUE(startScreenShown) << screen();
+    EXPECT_EQ(stepsLeft, 0) << "the start screen never showed:\n" << screen();
     EXPECT_EQ(qm::CellStream::getInstance().getClientCount(), 1) << "the viewer keeps one connection";
 
-    // The viewers' lines lose their trailing blanks.
-    std::string grid;
-    std::istringstream rows(qm::DisplayManager::getInstance().getCellGrid().toText());
-    for (std::string row; std::getline(rows, row);)
-    {
-        grid += (grid.empty() ? "" : "\n") + row.substr(0, row.find_last_not_of(' ') + 1);
-    }
+    // The page's lines lose their trailing blanks.
+    const std::string grid =
+        std::regex_replace(qm::DisplayManager::getInstance().getCellGrid().toText(), std::regex(" +(\n|$)"), "$1");
     EXPECT_EQ(grid.find("Space or P"), std::string::npos) << "the game should be in play";
     std::string shown;
-    EXPECT_TRUE(waitUntil(
+    EXPECT_TRUE(qmtest::waitFor(
         [&]
         {
             shown = screen();
-            if (inBrowser())
-            {
-                shown = shown.substr(shown.find('\n') + 1);
-            }
-            return shown == grid;
+            return shown.substr(shown.find('\n') + 1) == grid;
         },
         10))
-        << "viewer:\n"
-        << shown << "\ngrid:\n"
+        << shown << "\n--- grid:\n"
         << grid;
-    if (inBrowser())
-    {
-        EXPECT_NE(screen().find("Watching the game at ws://127.0.0.1:"), std::string::npos);
-    }
+    EXPECT_NE(shown.find("Watching the game at ws://127.0.0.1:"), std::string::npos) << shown;
 }
-
-INSTANTIATE_TEST_SUITE_P(Viewers, LiveStream, ::testing::Values("terminal", "browser"),
-                         [](const ::testing::TestParamInfo<const char*>& param) { return std::string(param.param); });
 
 } // namespace
