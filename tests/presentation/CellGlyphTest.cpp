@@ -8,7 +8,6 @@
 #include <qm/GameManager.h>
 #include <qm/utility.h>
 
-
 #include <cmath>
 #include <cstdlib>
 #include <tuple>
