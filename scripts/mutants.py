@@ -230,7 +230,9 @@ def ctest_tests(build):
     for t in data["tests"]:
         props = {p["name"]: p["value"] for p in t.get("properties", [])}
         env = dict(e.split("=", 1) for e in props.get("ENVIRONMENT", []))
-        tests[t["name"]] = (t["command"], props.get("WORKING_DIRECTORY", str(build)), env, props.get("TIMEOUT", 300))
+        # A parameterised case's name carries its parameter after "  #"; it is known without it.
+        name = t["name"].split("  #")[0]
+        tests[name] = (t["command"], props.get("WORKING_DIRECTORY", str(build)), env, props.get("TIMEOUT", 300))
     return tests
 
 
@@ -527,7 +529,8 @@ def main():
         if args.kills_only:
             seen_by = sorted(n for n in tests if not UNMAPPED_TESTS.match(n))
         else:
-            seen_by = [t for t in cmap["lines"].get(f"{m['file']}:{m['line']}", []) if t in tests]
+            seen_by = [t.split("  #")[0] for t in cmap["lines"].get(f"{m['file']}:{m['line']}", [])]
+            seen_by = [t for t in seen_by if t in tests]
         path = TREE / m["file"]
         original = path.read_text()
         lines = original.splitlines(keepends=True)
