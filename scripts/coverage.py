@@ -51,7 +51,7 @@ def main():
     filters = [arg for folder in MEASURED for arg in ("--filter", f"{ROOT}/{folder}/")]
     res = subprocess.run(["gcovr", "--root", str(ROOT), *filters, "--object-directory", str(BUILD),
                           "--exclude-unreachable-branches", "--exclude-throw-branches",
-                          "--json-summary", "-o", str(report)], capture_output=True, text=True)
+                          "--json-summary", "-o", str(report), str(BUILD)], capture_output=True, text=True)
     if res.returncode:
         print(res.stderr, file=sys.stderr)
         return 1

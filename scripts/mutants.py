@@ -230,7 +230,9 @@ def ctest_tests(build):
     for t in data["tests"]:
         props = {p["name"]: p["value"] for p in t.get("properties", [])}
         env = dict(e.split("=", 1) for e in props.get("ENVIRONMENT", []))
-        tests[t["name"]] = (t["command"], props.get("WORKING_DIRECTORY", str(build)), env, props.get("TIMEOUT", 300))
+        # A parameterised case's name carries its parameter after "  #"; it is known without it.
+        name = t["name"].split("  #")[0]
+        tests[name] = (t["command"], props.get("WORKING_DIRECTORY", str(build)), env, props.get("TIMEOUT", 300))
     return tests
 
 
@@ -352,7 +354,10 @@ def test_groups(names, tests, shared):
         if len(key) == 1:
             runs.append((members, tests[members[0]][0], tests[members[0]][1], tests[members[0]][2]))
         else:
-            command = [key[0], "--gtest_fail_fast", "--gtest_filter=" + ":".join(members)]
+            # Each case by its own filter: a parameterised case's test name carries its parameter,
+            # whose text would break the filter (a '-' starts the patterns to leave out).
+            cases = [a[len("--gtest_filter="):] for n in members for a in tests[n][0] if a.startswith("--gtest_filter=")]
+            command = [key[0], "--gtest_fail_fast", "--gtest_filter=" + ":".join(cases)]
             runs.append((members, command, key[1], dict(key[2])))
     return runs
 
@@ -415,8 +420,9 @@ def measure_unmutated(jobs, tests):
             programs.setdefault(command[0], (cwd, env, []))[2].append(name)
     for program, (cwd, env, names) in sorted(programs.items()):
         budget = 3 * sum(durations.get(n, 10.0) for n in names) + 30
+        cases = [a[len("--gtest_filter="):] for n in names for a in tests[n][0] if a.startswith("--gtest_filter=")]
         try:
-            res = subprocess.run([program, "--gtest_filter=" + ":".join(names)], cwd=cwd, env={**os.environ, **env},
+            res = subprocess.run([program, "--gtest_filter=" + ":".join(cases)], cwd=cwd, env={**os.environ, **env},
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=budget)
             if res.returncode == 0:
                 shared.add(program)
@@ -523,7 +529,8 @@ def main():
         if args.kills_only:
             seen_by = sorted(n for n in tests if not UNMAPPED_TESTS.match(n))
         else:
-            seen_by = [t for t in cmap["lines"].get(f"{m['file']}:{m['line']}", []) if t in tests]
+            seen_by = [t.split("  #")[0] for t in cmap["lines"].get(f"{m['file']}:{m['line']}", [])]
+            seen_by = [t for t in seen_by if t in tests]
         path = TREE / m["file"]
         original = path.read_text()
         lines = original.splitlines(keepends=True)
