@@ -1,3 +1,5 @@
+#include "core/Utf8.h"
+
 #include <qm/CellGrid.h>
 #include <qm/utility.h>
 
@@ -156,27 +158,9 @@ void appendUtf8(char32_t ch, std::string& out)
     {
         out += '?';
     }
-    else if (ch < 0x80)
-    {
-        out += static_cast<char>(ch);
-    }
-    else if (ch < 0x800)
-    {
-        out += static_cast<char>(0xc0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3f));
-    }
-    else if (ch < 0x10000)
-    {
-        out += static_cast<char>(0xe0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (ch & 0x3f));
-    }
     else
     {
-        out += static_cast<char>(0xf0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3f));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (ch & 0x3f));
+        utf8::append(ch, out);
     }
 }
 
