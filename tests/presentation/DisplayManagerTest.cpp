@@ -122,7 +122,7 @@ TEST_F(Window, GridOfCellsMatchesThePixelsOfTheSameFrameAndCellsOutsideCostNoDra
             resources.loadSprite(std::string(QM_RUN_DIR) + "/sprites/" + scene[i].first + "-spr.txt", scene[i].first),
             0);
         animations[i].setSprite(resources.getSprite(scene[i].first));
-        animations[i].draw(scene[i].second);
+        ASSERT_EQ(animations[i].draw(scene[i].second), 0) << "a frame drawn in a window reports success";
     }
     for (int color = qm::BLACK; color <= qm::WHITE; ++color)
     {
