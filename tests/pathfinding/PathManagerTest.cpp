@@ -4,6 +4,7 @@
 #include <qm/EventPath.h>
 #include <qm/EventStep.h>
 #include <qm/PathManager.h>
+#include <qm/utility.h>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,11 @@ TEST_F(PathManagerTest, ASecondSearchReplacesTheFirstAndAFoundPathIsFollowedByTh
     EXPECT_TRUE(paths.getSearches().empty());
     EXPECT_EQ(qmtest::cellsOf(walker->getPath()), (Cells{{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
     EXPECT_TRUE(walker->getFollowPath());
+    // Followed a step at a time: one update moves it by its speed, the rest of the path still ahead.
+    const qm::Vector start = walker->getPosition();
+    world.update();
+    EXPECT_TRUE(walker->getFollowPath());
+    EXPECT_LE(qm::distance(start, walker->getPosition()), walker->getSpeed() + 0.001f);
 
     // No path: the path and the direction stay as they were.
     new qm::Object; // at (1, 1), HARD: with the other hard pieces it walls in (0, 0)

@@ -140,6 +140,7 @@ TEST_F(SpatialIndex, FindsWhatTheLinearSearchFindsInItsOrderThroughEveryKindOfCh
                 else if (pick(10) == 0) { graph.setSpatialIndex(false); graph.setSpatialIndex(true); } // rebuilt
                 break;
             case 8: make(); break;
+            case 10: ASSERT_EQ(object->setVisible(!object->isVisible()), 0); break; // refiled, solid lists untouched
             case 9: // deleted at the next update; its neighbours must forget it
                 world.markForDelete(object);
                 objects.erase(std::find(objects.begin(), objects.end(), object));
