@@ -66,6 +66,53 @@ TEST_F(AttributeText, SelectorsWriteWholeNamedAttributesOrWhatChanged)
     EXPECT_EQ(countOf(log(), "missing trailing"), 1);
 }
 
+// What a copy reports as changed after reading a text is what a relay of it forwards: each pair
+// read marks its own attribute and no other, and a setter given the value the object already
+// has marks nothing and succeeds.
+TEST_F(AttributeText, ReadingAPairMarksItsAttributeAloneAndAnUnchangedValueNothing)
+{
+    const std::pair<const char*, qm::ObjectAttribute> pairs[] = {
+        {"is_visible:false,", qm::VISIBLE},
+        {"box-corner-x:3,box-corner-y:-0.5,box-horizontal:0.99,box-vertical:0.99,", qm::BOX},
+        {"pos-x:4,pos-y:1,", qm::POSITION},
+        {"type:Saucer,", qm::TYPE},
+        {"sprite_name:example,sprite_index:1,sprite_slowdown_count:2,", qm::ANIMATION},
+        {"altitude:3,", qm::ALTITUDE},
+        {"solidness:2,", qm::SOLIDNESS},
+        {"no_soft:true,", qm::NO_SOFT},
+    };
+    auto expectMarked = [](const qm::Object* object, int only, const std::string& what)
+    {
+        for (int a = 0; a < qm::OBJECT_ATTRIBUTE_COUNT; ++a)
+        {
+            EXPECT_EQ(object->isModified(static_cast<qm::ObjectAttribute>(a)), a == only)
+                << what << ", attribute " << a;
+        }
+    };
+    for (const auto& [text, attribute] : pairs)
+    {
+        qm::Object* object = new qm::Object;
+        object->serialize(""); // a new object has every flag set
+        ASSERT_EQ(object->deserialize(text), 0) << text;
+        expectMarked(object, attribute, text);
+    }
+
+    qm::Object* object = new qm::Object;
+    object->serialize("");
+    const std::pair<const char*, int> unchanged[] = {
+        {"position", object->setPosition(object->getPosition())},
+        {"altitude", object->setAltitude(object->getAltitude())},
+        {"solidness", object->setSolidness(object->getSolidness())},
+        {"visible", object->setVisible(object->isVisible())},
+        {"active", object->setActive(object->isActive())},
+    };
+    for (const auto& [setter, result] : unchanged)
+    {
+        EXPECT_EQ(result, 0) << setter;
+    }
+    expectMarked(object, -1, "unchanged values");
+}
+
 TEST_F(AttributeText, IdsRaiseTheNextIdCounterButNeverPastItsTop)
 {
     qm::Object* object = new qm::Object;

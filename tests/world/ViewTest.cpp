@@ -41,6 +41,12 @@ TEST_F(View, FollowedObjectPushesTheViewOnlyPastTheSlackAndNotPastTheBoundary)
     EXPECT_EQ(world.getView().getCorner(), Vector(120, 0));
     ASSERT_EQ(world.moveObject(new qm::Object, Vector(1, 12)), 0); // only the followed object moves the view
     EXPECT_EQ(world.getView().getCorner(), Vector(120, 0));
+    // The same vertically, with a third of the view's height as slack: 4 rows each way of the middle.
+    world.setBoundary(Box(Vector(0, 0), 200, 100));
+    ASSERT_EQ(world.moveObject(player, Vector(199, 16)), 0);
+    EXPECT_EQ(world.getView().getCorner(), Vector(120, 0));
+    ASSERT_EQ(world.moveObject(player, Vector(199, 30)), 0);
+    EXPECT_NEAR(world.getView().getCorner().getY(), 14, 1e-3);
     world.markForDelete(player); // the view must not keep following a deleted object
     world.update();
     EXPECT_EQ(world.getViewFollowing(), nullptr);
