@@ -125,13 +125,13 @@ protected:
     }
 };
 
-// Recording the replay to a full disk, and at last the cast into a missing folder, is logged and the game goes on.
-TEST_F(ReplayedGame, CommittedFishGameReplaysToEveryHashAndItsRecordingEndsOnTheLastGridUnwritableOnesAreLogged)
+// The input recorded while replaying is the replay itself, byte for byte; a cast into a missing folder is logged.
+TEST_F(ReplayedGame, CommittedFishGameReplaysToEveryHashAndRecordsItselfAndItsRecordingEndsOnTheLastGrid)
 {
     // The fish game as the game's entry plays it (splash, start screen, pause key).
     std::string error;
     EXPECT_EQ(qm::InputReplay::getInstance().playFrom(FISH_GAME, error), 0) << error;
-    qm::InputReplay::getInstance().recordTo("/dev/full");
+    qm::InputReplay::getInstance().recordTo(dir.file("again.replay"));
     qm::CastRecorder::getInstance().recordTo(dir.file("game.cast"));
     qm::GameManager::getInstance().setPacing(false);
     std::filesystem::current_path(QM_RUN_DIR);
@@ -147,9 +147,7 @@ TEST_F(ReplayedGame, CommittedFishGameReplaysToEveryHashAndItsRecordingEndsOnThe
     EXPECT_FALSE(replay.hasDiverged()) << "diverged at step " << replay.getDivergedStep();
     qm::GameManager::getInstance().shutDown();
     EXPECT_NE(log().find("replay finished after"), std::string::npos);
-    EXPECT_NE(log().find("InputReplay: Error! cannot write replay file '/dev/full': No space left on device. "
-                         "Recording stopped."),
-              std::string::npos);
+    EXPECT_EQ(qmtest::readFile(dir.file("again.replay")), qmtest::readFile(FISH_GAME));
 
     const std::string cast = qmtest::readFile(dir.file("game.cast"));
     EXPECT_EQ(cast.rfind("{\"version\": 2, \"width\": 80, \"height\": 24, \"timestamp\": ", 0), 0u)
@@ -196,11 +194,16 @@ TEST(ReplayProgram, ReplaysWithTheStreamDivergesAtTheNextHashOnAChangedEventAndR
     std::string changed = original;
     changed.replace(at, 14, " key press " + std::to_string(qm::Q) + "\n");
 
-    // The committed game replays the same with networking and the cell stream on; the changed one diverges.
+    // The committed game replays the same with networking and the cell stream on, recording its input to a full
+    // disk (logged, the game goes on); the changed one diverges.
     qmtest::GameProcess same("networking:true,\ncell_stream:true,\ncell_port:0,\n", "quillmere",
-                             {"--headless", "--replay", FISH_GAME, "--fast"});
+                             {"--headless", "--replay", FISH_GAME, "--fast", "--record-input", "/dev/full"});
     EXPECT_EQ(same.waitForExit(), 0) << same.output();
     EXPECT_NE(same.log().find("every hash equal"), std::string::npos);
+    EXPECT_NE(same.log().find("InputReplay: Error! cannot write replay file '/dev/full': No space left on device. "
+                              "Recording stopped."),
+              std::string::npos)
+        << same.log();
     qmtest::ScratchDir scratch;
     qmtest::GameProcess diverging("", "quillmere",
                                   {"--headless", "--replay", scratch.write("changed.replay", changed), "--fast"});
