@@ -61,6 +61,8 @@ TEST(ReplayReader, RefusesBadFilesNamingTheLine)
                   "line 4099: more than 4096 events in step 7"},
                  {"KeyOutOfRange", HEADER + "1 key press 100000\n", "line 3: expected \"<step> key"},
                  {"MouseNotANumber", HEADER + "1 mouse click 0 nan 2\n", "line 3: expected \"<step> mouse"},
+                 {"MouseFarAway", HEADER + "1 mouse move 0 1e30 2\n", "line 3: expected \"<step> mouse"},
+                 {"MouseWordTooMany", HEADER + "1 mouse click 0 2 3 4\n", "line 3: expected \"<step> mouse"},
                  {"UnknownRecord", HEADER + "1 joystick 3\n", "line 3: unknown record 'joystick'"},
                  {"TrailingSpace", HEADER + "1 key press 3 \n", "line 3: expected"},
                  {"BinaryJunk", HEADER + std::string("1 key \x01\xff\x00press 3\n", 17), "line 3: not text"},
