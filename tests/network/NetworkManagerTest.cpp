@@ -239,6 +239,16 @@ TEST_F(Network, ClosingMovesLaterConnectionsDownAndHandlersMayCloseAgain)
     EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
     EXPECT_EQ(network.close(0), -1);
     EXPECT_EQ(countOf(log(), "NetworkManager::close(): sock_index (0) out of range."), 1);
+
+    // Shutting down closes the rest from the last, one event each, and serves no more.
+    listener->react = nullptr;
+    const auto d = accepted(0), e = accepted(1);
+    listener->seen.clear();
+    network.shutDown();
+    EXPECT_EQ(listener->seen, (std::vector<Seen>{{qm::NETWORK_CLOSE, 1, 0}, {qm::NETWORK_CLOSE, 0, 0}}));
+    EXPECT_FALSE(network.isServer());
+    EXPECT_FALSE(network.isStarted());
+    EXPECT_TRUE(d->closes() && e->closes());
 }
 
 TEST_F(Network, SendsWholeMessagesToItsOwnClientAndRefusesOversizedOnes)
