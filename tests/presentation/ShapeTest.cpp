@@ -4,6 +4,7 @@
 #include <qm/Shape.h>
 #include <qm/utility.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -112,6 +113,22 @@ TEST_F(HeadlessShape, RefusesUnknownValuesAndOnlyLogsWhenDrawing)
         EXPECT_EQ(countOf(log(), line), 1) << line;
     }
     EXPECT_EQ(countOf(log(), "Drawing at"), 0);
+
+    // In the grid of cells (what a terminal or a watcher shows) a shape fills the cells it covers,
+    // and a fully transparent one none.
+    qm::DisplayManager& display = qm::DisplayManager::getInstance();
+    for (const int opacity : {255, 0})
+    {
+        shape = shapeOf(qm::CIRCLE, qm::RED, 40);
+        shape.setOpacity(static_cast<std::uint8_t>(opacity));
+        shape.draw(Vector(10, 5));
+        display.swapBuffers();
+        const auto& cells = display.getCellGrid().getCells();
+        const auto red =
+            std::count_if(cells.begin(), cells.end(),
+                          [](const qm::Cell& cell) { return cell.background == qm::CellColor::engine(qm::RED); });
+        EXPECT_EQ(red > 0, opacity > 0) << "opacity " << opacity << ": " << red << " red cells";
+    }
 }
 
 } // namespace
