@@ -124,6 +124,17 @@ TEST_F(TerminalGame, PlaysWithoutDisplayShowsTheEngineGridAndRestoresTheTerminal
     const std::string start = pane();
     EXPECT_NE(start.find(PLAY_KEYS), std::string::npos) << start;
     EXPECT_NE(start.find(GAME_KEYS), std::string::npos) << start;
+    // F12 writes the screen's grid as text in the run folder, as it does without a window.
+    keys("F12");
+    const std::regex saved("screenshot saved as '(qm-shot-[^']+\\.txt)'");
+    std::smatch shot;
+    std::string log;
+    ASSERT_TRUE(
+        qmtest::waitFor([&] { return std::regex_search(log = readFile(dir.file("game.log")), shot, saved); }, 10))
+        << log;
+    const std::string shotFile = std::string(QM_RUN_DIR) + "/" + shot[1].str();
+    EXPECT_NE(readFile(shotFile).find(TAGLINE), std::string::npos);
+    std::remove(shotFile.c_str());
 
     keys("Space");
     ASSERT_TRUE(qmtest::waitFor([&] { return fishColumn() >= 0; }, 30)) << pane();
