@@ -17,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace
 {
@@ -78,6 +79,12 @@ TEST_F(SpriteFile, ExampleLoadsWithEveryFieldAlsoWithCarriageReturns)
         EXPECT_EQ(sprite->getTransparency(), '#');
         EXPECT_EQ(sprite->getFrame(1).getString(), "#O#\\ /");
     }
+    // The optional keys given without a value count as absent: their defaults.
+    ASSERT_EQ(load(spriteFile("frames 1\nwidth 2\nheight 1\ncolor\ntransparency\nslowdown\n", 2, 1), "bare"), 0);
+    const qm::Sprite* bare = resources().getSprite("bare");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(std::make_tuple(bare->getColor(), bare->getTransparency(), bare->getSlowdown()),
+              std::make_tuple(qm::WHITE, 0, 0));
 }
 
 // Each is refused after reading a bounded amount, without waiting, with its reason logged.
