@@ -10,6 +10,7 @@
 #include "support/EngineTest.h"
 #include "support/RawPeer.h"
 
+#include <qm/InputManager.h>
 #include <qm/NetworkManager.h>
 #include <qm/ObjectListIterator.h>
 #include <qm/ViewObject.h>
@@ -107,6 +108,14 @@ TEST_F(Watching, AWatcherHearsEverythingFirstThenChangesDeletionsAndSteps)
     serve(server, 3);
     EXPECT_EQ(second.records(), (std::vector<std::string>{WatchMessage::view(label->getId(), "view_value:6,"), "S3"}));
     EXPECT_EQ(network.getMaxSockets(), WorldServer::MAX_WATCHERS);
+
+    // The pause key serves the world at once, before the pause stops the loop: watchers see the paused frame.
+    label->setValue(7);
+    ASSERT_EQ(qm::InputManager::getInstance().queueKeyboard(qmtest::keyEvent(qm::F10, qm::KEY_PRESS)), 0);
+    qm::InputManager::getInstance().getInput();
+    qm::platform::sleepMilliseconds(20);
+    const std::string step = "S" + std::to_string(qm::GameManager::getInstance().getStepCount());
+    EXPECT_EQ(second.records(), (std::vector<std::string>{WatchMessage::view(label->getId(), "view_value:7,"), step}));
 }
 
 TEST_F(Watching, TheEndOfAGameSparesTheServer)
