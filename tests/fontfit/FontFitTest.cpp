@@ -58,8 +58,9 @@ TEST_F(FontFit, ShippedFontFitsAWideOneIsCaughtAndBadArgumentsAreRefused)
     EXPECT_EQ(small.status, 0) << small.output;
     EXPECT_EQ(small.right, 0) << small.output;
 
-    for (const std::string arguments : {"/nonexistent/font.ttf", "--cell 12.8 " QM_RUN_DIR "/qm-font.ttf",
-                                        "--scale -1 " QM_RUN_DIR "/qm-font.ttf", ""})
+    for (const std::string arguments :
+         {"/nonexistent/font.ttf", "--cell 12.8 " QM_RUN_DIR "/qm-font.ttf", "--scale -1 " QM_RUN_DIR "/qm-font.ttf",
+          "--limit 9a " QM_RUN_DIR "/qm-font.ttf", QM_RUN_DIR "/qm-font.ttf --limit", ""})
     {
         EXPECT_EQ(measure(arguments).status, 2) << arguments;
     }
