@@ -362,6 +362,11 @@ def test_groups(names, tests, shared):
     return runs
 
 
+def run_gtest(command, cwd, env, timeout):
+    return subprocess.run(command, cwd=cwd, env={**os.environ, **env}, capture_output=True, text=True,
+                          errors="replace", timeout=timeout)
+
+
 def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
     """Runs the tests that see a mutant, quickest programs first (the program of the test `first`
     before all); returns ("killed", test), ("timed out", test) or ("survived", None). With a
@@ -380,8 +385,7 @@ def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
         failed_before = set()  # cases that failed in this run but passed on their own
         while True:
             try:
-                res = subprocess.run(command, cwd=cwd, env={**os.environ, **env}, capture_output=True, text=True,
-                                     errors="replace", timeout=timeout)
+                res = run_gtest(command, cwd, env, timeout)
             except subprocess.TimeoutExpired:
                 return "timed out", members[0] if len(members) == 1 else command[0].rsplit("/", 1)[-1]
             if res.returncode == 0:
@@ -390,17 +394,14 @@ def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
             failed = re.search(r"^\[  FAILED  \] ([^\s,]+)", res.stdout, re.M)
             if not failed or failed.group(1) in failed_before or len(failed_before) >= 3:
                 return "killed", failed.group(1) if failed else members[0]
-            # A timing-bound window test can fail once on a loaded machine. A kill counts when the
-            # case fails again on its own (twice), or again in the same run (a fault that shows only after
-            # the cases before it, such as a file left open, fails there every time).
-            # Twice, as the held-key window test fails now and then on its own in a Release build.
+            # A timing-bound window test can fail now and then on its own (the held-key test does in a
+            # Release build). A kill counts when the case fails on its own twice, or fails again in the
+            # same run (a fault that shows only after the cases before it fails there every time).
             case = failed.group(1)
             passes = 0
             for _ in range(2):
                 try:
-                    again = subprocess.run([command[0], "--gtest_filter=" + case], cwd=cwd,
-                                           env={**os.environ, **env}, capture_output=True, text=True,
-                                           errors="replace", timeout=timeout)
+                    again = run_gtest([command[0], "--gtest_filter=" + case], cwd, env, timeout)
                 except subprocess.TimeoutExpired:
                     return "timed out", case
                 passes += again.returncode == 0 and "[  PASSED  ] 1 test." in again.stdout
