@@ -14,6 +14,8 @@
 #include <SFML/Window/Keyboard.hpp>
 #include <SFML/Window/Mouse.hpp>
 
+#include <bitset>
+
 namespace qm
 {
 
@@ -152,6 +154,56 @@ Vector cellsAt(int x, int y)
     return pixelsToSpaces(
         DisplayManager::getInstance().windowToPicture(Vector(static_cast<float>(x), static_cast<float>(y))));
 }
+
+// With key repeat off, the window library drops the release and the press the display server
+// makes for each repeat of a held key, but only when both arrive in one reading of the window's
+// events. Under load the press can come a reading later, and the game would see the held key
+// released and pressed again. A release of a key that is still down is such a repeat's: it is
+// dropped, and so is the key's next press.
+class RepeatFilter
+{
+public:
+    // True when a window release of `key` is a repeat's (the key is still down).
+    bool dropsRelease(sf::Keyboard::Key key)
+    {
+        if (key == sf::Keyboard::Unknown || !sf::Keyboard::isKeyPressed(key))
+        {
+            return false;
+        }
+        pressExpected.set(key);
+        return true;
+    }
+
+    // True when a window press of `key` is the one a dropped release announced.
+    bool dropsPress(sf::Keyboard::Key key)
+    {
+        if (key == sf::Keyboard::Unknown || !pressExpected.test(key))
+        {
+            return false;
+        }
+        pressExpected.reset(key);
+        return true;
+    }
+
+    // A key that is up has been released for real: its next press is a new one. Without the
+    // focus every press expected is forgotten, as its events go to another program.
+    void forgetReleased(bool focused)
+    {
+        for (std::size_t key = 0; pressExpected.any() && key < pressExpected.size(); ++key)
+        {
+            if (pressExpected.test(key) &&
+                (!focused || !sf::Keyboard::isKeyPressed(static_cast<sf::Keyboard::Key>(key))))
+            {
+                pressExpected.reset(key);
+            }
+        }
+    }
+
+private:
+    std::bitset<sf::Keyboard::KeyCount> pressExpected;
+};
+
+RepeatFilter repeats;
 
 // The terminal's input while the display is a terminal.
 TerminalInput terminalInput;
@@ -417,8 +469,13 @@ void InputManager::getInput()
                 }
                 break;
             }
+            const bool pressed = event.type == sf::Event::KeyPressed;
+            if (pressed ? repeats.dropsPress(event.key.code) : repeats.dropsRelease(event.key.code))
+            {
+                break;
+            }
             EventKeyboard keyboard = toEventKeyboard(event);
-            keyboard.setKeyboardAction(event.type == sf::Event::KeyPressed ? KEY_PRESS : KEY_RELEASE);
+            keyboard.setKeyboardAction(pressed ? KEY_PRESS : KEY_RELEASE);
             onEvent(&keyboard);
             break;
         }
@@ -449,7 +506,9 @@ void InputManager::getInput()
 
     // Held keys and buttons are read from the whole keyboard and mouse, not from this
     // window's events: without the focus they belong to another program.
-    if (!window->hasFocus())
+    const bool focused = window->hasFocus();
+    repeats.forgetReleased(focused);
+    if (!focused)
     {
         return;
     }
