@@ -394,8 +394,8 @@ def run_tests(names, tests, durations, limit, shared, first=None, budget=0):
             failed = re.search(r"^\[  FAILED  \] ([^\s,]+)", res.stdout, re.M)
             if not failed or failed.group(1) in failed_before or len(failed_before) >= 3:
                 return "killed", failed.group(1) if failed else members[0]
-            # A timing-bound window test can fail now and then on its own (the held-key test does in a
-            # Release build). A kill counts when the case fails on its own twice, or fails again in the
+            # A timing-bound window test can fail now and then on its own (the held-key test did under
+            # load, until the input manager dropped key repeats split over two frames). A kill counts when the case fails on its own twice, or fails again in the
             # same run (a fault that shows only after the cases before it fails there every time).
             case = failed.group(1)
             passes = 0
