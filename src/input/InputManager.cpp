@@ -189,7 +189,11 @@ public:
     // focus every press expected is forgotten, as its events go to another program.
     void forgetReleased(bool focused)
     {
-        for (std::size_t key = 0; pressExpected.any() && key < pressExpected.size(); ++key)
+        if (pressExpected.none())
+        {
+            return; // the usual case: nothing to ask the display server
+        }
+        for (std::size_t key = 0; key < pressExpected.size(); ++key)
         {
             if (pressExpected.test(key) &&
                 (!focused || !sf::Keyboard::isKeyPressed(static_cast<sf::Keyboard::Key>(key))))
